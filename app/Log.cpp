@@ -1,0 +1,51 @@
+#include "app/Log.h"
+
+#include <cstdio>
+
+#include "app/AppPaths.h"
+#include "app/FileProbes.h"
+#include "app/Text.h"
+
+namespace {
+std::u16string LogPath() { return AppPaths.preferenceFolder + u"log.txt"; }
+}  // namespace
+
+void Log(std::string message) { Log(Utf8ToWide(std::move(message))); }
+
+void Log(std::u16string message) {
+    if (AppPaths.preferenceFolder.empty()) return;
+    // One byte per character (ISO 8859-1); what does not fit becomes '?', and
+    // a surrogate pair is one character, so later entries stay aligned.
+    std::string bytes;
+    bytes.reserve(message.size() + 2);
+    for (size_t i = 0; i < message.size(); ++i) {
+        char16_t c = message[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < message.size() && message[i + 1] >= 0xDC00 &&
+            message[i + 1] <= 0xDFFF) {
+            ++i;
+            bytes.push_back('?');
+        } else if (c > 0xFF) {
+            bytes.push_back('?');
+        } else if (c == u'\n') {
+#ifdef _WIN32
+            bytes.push_back('\r');
+#endif
+            bytes.push_back('\n');
+        } else {
+            bytes.push_back(static_cast<char>(c));
+        }
+    }
+#ifdef _WIN32
+    bytes += "\r\n";
+    FILE* file = _wfopen(FsPath(LogPath()).c_str(), L"ab");
+#else
+    bytes += "\n";
+    FILE* file = std::fopen(FsPath(LogPath()).c_str(), "ab");
+#endif
+    if (!file) return;
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fflush(file);
+    std::fclose(file);
+}
+
+void ClearLog() { RemoveFileIfExists(LogPath()); }

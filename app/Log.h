@@ -1,0 +1,9 @@
+#pragma once
+// The run's plain-text log: preference folder + "log.txt", one line per entry,
+// opened, appended and closed on every call.
+#include <string>
+
+void Log(std::string message);     // UTF-8
+void Log(std::u16string message);  // UTF-16
+// Deletes the log file; done once at start-up before the first entry.
+void ClearLog();

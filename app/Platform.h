@@ -1,0 +1,62 @@
+#pragma once
+// The small interface behind which each platform (Linux: SDL2, posix_spawn,
+// zenity/kdialog, xdg-open, wine; Windows: Win32, Direct3D 9, shell) lives.
+// Only app/ and the entry routines include platform headers.
+#include <string>
+#include <vector>
+
+// ---- start-up paths and folders
+// SDL's preference folder for "Quillstone"/"Vantrel", ending with a separator;
+// empty when the platform cannot report it.
+std::u16string PlatformPreferenceFolder();
+// The folder holding the program, ending with a separator.
+std::u16string PlatformProgramFolder();
+// Gives a folder the "hidden" attribute where the platform has one.
+void PlatformHideFolder(const std::u16string& folder);
+// Starts the timer library; false with its error text on failure.
+bool PlatformInitTimer(std::string& error);
+void PlatformSleep(unsigned milliseconds);
+
+// ---- game discovery sources
+struct RegistryInstallPath {
+    bool keyOpened = false;  // one of the two game keys could be opened
+    bool valueRead = false;  // install_path was read from it
+    std::u16string path;
+};
+// Reads install_path from the 32-bit view key, else from the native key.
+RegistryInstallPath QueryGameInstallPathFromRegistry();
+// Steam installation roots to search for the game (Linux: ~/.steam/steam and
+// ~/.local/share/Steam); empty on Windows, where the registry is used.
+std::vector<std::u16string> SteamRootFolders();
+
+// ---- shell services
+// Starts a program and forgets it; logs three lines when it cannot be started.
+bool LaunchProgram(const std::u16string& directory, const std::u16string& path);
+// Runs a console tool without a window and waits for it. The command line is
+// the quoted program followed by " " + each argument verbatim. Returns the
+// exit code, or -1 after logging "Failed to create shader compiler process".
+// An empty workingDirectory means the program's current folder.
+int RunProcessAndWait(const std::u16string& program, const std::vector<std::u16string>& arguments,
+                      const std::u16string& workingDirectory = std::u16string());
+// Full path of an executable found beside the program, then on the search
+// path; empty when none is found. On Linux a native file of the same name
+// without ".exe" is accepted too.
+std::u16string LocateExecutable(const std::u16string& fileName);
+bool OpenFolderInShell(const std::u16string& path);
+bool OpenWebPage(const std::string& url);
+std::u16string BrowseForGameFolder(const std::string& initial);
+std::u16string OpenPresetFileDialog(const std::u16string& title);
+std::u16string SavePresetFileDialog(const std::u16string& title);
+
+// ---- display window and UI host
+bool UiHostCreateDisplay();
+// UI context (no ini file), backends, base style, fonts, logo, localization,
+// and the first-run notice request.
+bool UiHostInitialise();
+enum class PumpResult { Idle, Handled, Quit };
+// Takes at most one pending window message/event and handles it.
+PumpResult UiHostPumpMessage();
+bool UiHostHasFocus();
+void UiHostBeginFrame();
+void UiHostEndFrameAndPresent();
+void UiHostShutdown();

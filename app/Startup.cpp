@@ -1,0 +1,43 @@
+#include "app/Startup.h"
+
+#include "app/AppPaths.h"
+#include "app/FileProbes.h"
+#include "app/Log.h"
+#include "app/Platform.h"
+#include "game/GameFolder.h"
+#include "settings/Settings.h"
+
+bool StartUpPaths() {
+    SetAppPaths(PlatformPreferenceFolder(), PlatformProgramFolder());
+    // Without these folders there is nowhere to keep settings or even a log.
+    if (AppPaths.preferenceFolder.empty() || AppPaths.programFolder.empty()) return false;
+    if (!DirectoryExists(AppPaths.preferenceFolder)) CreateDirectories(AppPaths.preferenceFolder);
+    if (!DirectoryExists(AppPaths.workFolder)) CreateDirectories(AppPaths.workFolder);
+    if (DirectoryExists(AppPaths.workFolder)) PlatformHideFolder(AppPaths.workFolder);
+    ClearLog();
+    std::string error;
+    if (!PlatformInitTimer(error)) {
+        Log("Vantrel init error:");
+        Log(error);
+        return false;
+    }
+    return true;
+}
+
+void StartUpDiscoverGame() { DiscoverGameInstallation(Settings::Instance()); }
+
+void StartUpLoadSettings() {
+    Log(u"Vantrel initialized (version " + APP_VERSION + u")");
+    Settings& settings = Settings::Instance();
+    if (PathExists(AppPaths.settingsFile)) {
+        settings.Load(u"");
+        if (!IsValidGamePath(settings.TSPath)) {
+            Log("TS Path is not valid anymore. Reseting it to empty value...");
+            settings.TSPath.clear();
+            settings.Save(u"");
+        }
+    } else {
+        Log("Settings file not found. Creating it now...");
+        settings.Save(u"");
+    }
+}

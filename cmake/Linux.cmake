@@ -1,0 +1,40 @@
+# Linux: SDL2 window with OpenGL 3, posix_spawn, zenity/kdialog, xdg-open, wine.
+find_package(SDL2 REQUIRED)
+find_package(OpenGL REQUIRED)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(IMGUI REQUIRED IMPORTED_TARGET imgui)
+
+set(IMGUI_BACKENDS /usr/share/doc/libimgui-dev/examples/backends)
+
+# Shell services and paths: everything the tests need without a window.
+add_library(vantrel_platform STATIC app/linux/LinuxPaths.cpp app/linux/LinuxShell.cpp)
+target_link_libraries(vantrel_platform PUBLIC vantrel_core SDL2::SDL2)
+
+# The interface, portable ImGui code.
+file(GLOB VANTREL_UI_SOURCES CONFIGURE_DEPENDS ui/*.cpp)
+add_library(vantrel_ui STATIC ${VANTREL_UI_SOURCES})
+target_link_libraries(vantrel_ui PUBLIC vantrel_core PkgConfig::IMGUI)
+
+add_library(vantrel_uihost_sdl STATIC app/linux/UiHostSdl.cpp
+            ${IMGUI_BACKENDS}/imgui_impl_sdl.cpp ${IMGUI_BACKENDS}/imgui_impl_opengl3.cpp)
+target_include_directories(vantrel_uihost_sdl PRIVATE /usr/include/imgui/backends)
+target_compile_options(vantrel_uihost_sdl PRIVATE -w)
+target_link_libraries(vantrel_uihost_sdl PUBLIC vantrel_ui vantrel_platform SDL2::SDL2 OpenGL::GL ${CMAKE_DL_LIBS})
+
+add_executable(Vantrel app/Main.cpp app/EntryRoutine.cpp)
+target_link_libraries(Vantrel PRIVATE vantrel_uihost_sdl vantrel_ui vantrel_platform vantrel_core)
+
+# Run-time data beside the program: catalogue, fonts, logo, originals folder.
+set(DATA_OUT ${CMAKE_BINARY_DIR}/Data)
+set(FONT_SOURCES
+    /usr/share/fonts/truetype/roboto/unhinted/RobotoTTF/Roboto-Medium.ttf
+    /usr/share/fonts/truetype/roboto/unhinted/RobotoCondensed-BoldItalic.ttf
+    /usr/share/fonts/truetype/material-design-icons-iconfont/MaterialIcons-Regular.ttf)
+add_custom_target(vantrel_data ALL
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${DATA_OUT}/Fonts ${DATA_OUT}/Textures ${DATA_OUT}/OriginalShaders
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${FONT_SOURCES} ${DATA_OUT}/Fonts/
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/Data/Localization.xml ${DATA_OUT}/
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/Data/Textures ${DATA_OUT}/Textures
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/Data/OriginalShaders ${DATA_OUT}/OriginalShaders
+  COMMENT "Copying run-time data")
+add_dependencies(Vantrel vantrel_data)

@@ -1,0 +1,4 @@
+#pragma once
+// The test for Armstrong Powerhouse's weather add-on; asks the file system on
+// every call.
+bool IsWeatherPackInstalled();

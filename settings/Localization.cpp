@@ -1,0 +1,60 @@
+#include "settings/Localization.h"
+
+#include <string_view>
+#include <unordered_map>
+
+#include <pugixml.hpp>
+
+#include "app/AppPaths.h"
+#include "app/FileProbes.h"
+#include "app/Log.h"
+#include "settings/Settings.h"
+
+namespace {
+struct Catalogue {
+    pugi::xml_document document;
+    // Index over the key elements; the first element of a duplicated key wins.
+    std::unordered_map<std::string_view, pugi::xml_node> byKey;
+};
+
+Catalogue& TheCatalogue() {
+    static Catalogue* catalogue = new Catalogue();
+    return *catalogue;
+}
+}  // namespace
+
+namespace Localization {
+
+void Load() {
+    Log("Loading localization file...");
+    Catalogue& catalogue = TheCatalogue();
+    catalogue.byKey.clear();
+    const pugi::xml_parse_result result =
+        catalogue.document.load_file(FsPath(AppPaths.programFolder + u"Data/Localization.xml").c_str());
+    if (!result) Log("Failed to load localization file");
+    for (pugi::xml_node element : catalogue.document.child("localization").children()) {
+        if (element.type() == pugi::node_element) catalogue.byKey.emplace(element.name(), element);
+    }
+}
+
+std::string Text(const char* key) {
+    const Catalogue& catalogue = TheCatalogue();
+    const auto found = catalogue.byKey.find(key);
+    if (found == catalogue.byKey.end()) return {};
+    const pugi::xml_node element = found->second;
+    const char* english = element.attribute("english").as_string();
+    switch (Settings::Instance().Language) {
+        case 0: return english;
+        case 1: {
+            const char* text = element.attribute("french").as_string();
+            return *text ? text : english;
+        }
+        case 2: {
+            const char* text = element.attribute("german").as_string();
+            return *text ? text : english;
+        }
+        default: return {};
+    }
+}
+
+}  // namespace Localization

@@ -1,0 +1,13 @@
+#pragma once
+// The interface texts: "Data/Localization.xml" beside the program, looked up
+// by key in the language of Settings::Language.
+#include <string>
+
+namespace Localization {
+// Reads the catalogue (logs "Loading localization file..." and, on failure,
+// "Failed to load localization file").
+void Load();
+// Text of a key in the current language, english as the fall-back for french
+// and german; empty when the key is missing or the language is unknown.
+std::string Text(const char* key);
+}  // namespace Localization

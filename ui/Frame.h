@@ -1,0 +1,3 @@
+#pragma once
+// One frame of the main window: popups, menu bar, header, tabs.
+void RenderUiFrame();
