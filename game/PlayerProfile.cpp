@@ -1,0 +1,112 @@
+#include "game/PlayerProfile.h"
+
+#include <pugixml.hpp>
+
+#include <string>
+#include <vector>
+
+#include "app/FileIo.h"
+#include "app/FileProbes.h"
+#include "app/Log.h"
+#include "app/Platform.h"
+#include "settings/Settings.h"
+
+namespace {
+
+struct ProfileOption {
+    const char* element;
+    bool applies;
+    bool* forced;  // out-flag, or null
+    const char* message;
+};
+
+const char* const kUnknownError = "ERROR: Unknown error in the PlayerProfiles patching process";
+
+std::u16string Quoted(const std::u16string& path) { return u"\"" + path + u"\""; }
+
+}  // namespace
+
+void PatchPlayerProfiles(bool& forcedBloom, bool& forcedTSX) {
+    const Settings& settings = Settings::Instance();
+    const std::u16string converter = settings.TSPath + u"\\serz.exe";
+    const std::u16string profile = settings.TSPath + u"\\Content\\PlayerProfiles.bin";
+    const std::u16string profileXml = settings.TSPath + u"\\Content\\PlayerProfiles.xml";
+    const std::u16string temporaryXml = settings.TSPath + u"\\Content\\PlayerProfiles_Temp.xml";
+
+    // A profile XML left by an earlier run would be taken for this run's
+    // conversion if the converter failed, and older data written back.
+    if (RemoveFileIfExists(profileXml)) {
+        Log(std::string(kUnknownError));
+        return;
+    }
+
+    RunProcessAndWait(converter, {Quoted(profile)});
+    if (!PathExists(profileXml)) {
+        Log(std::string("ERROR: Can't read PlayerProfiles.xml file"));
+        return;
+    }
+
+    pugi::xml_document document;
+    const bool parsed = static_cast<bool>(document.load_file(FsPath(profileXml).c_str()));
+    pugi::xml_node player = document.child("cRecordSet").child("Record").child("cPlayerProfile");
+
+    // Set only once the patched profile has been handed back to the converter.
+    bool bloom = false;
+    bool tsx = false;
+    const std::vector<ProfileOption> options{
+        {"DetailPostProcessingBL", true, &bloom, "'DetailPostProcessingBL' TS setting forced to 1"},
+        {"TSXEnabled", true, &tsx, "'TSXEnabled' TS setting forced to 1"},
+        {"DetailPostProcessingDOF", settings.Shader.DOFEnhancements, nullptr,
+         "'DetailPostProcessingDOF' TS setting set to 1"},
+        {"DetailProceduralFlora", settings.Shader.ProceduralFloraEnhancements, nullptr,
+         "'DetailProceduralFlora' TS setting set to 1"},
+    };
+
+    // A document that is not the profile we know is never written back: the
+    // converter would turn it into the user's profile.
+    bool complete = parsed && player;
+    for (const auto& option : options) complete = complete && player.child(option.element);
+    if (!complete) {
+        RemoveFileIfExists(profileXml);
+        RemoveFileIfExists(temporaryXml);
+        Log(std::string(kUnknownError));
+        return;
+    }
+
+    bool modified = false;
+    for (const auto& option : options) {
+        if (!option.applies) continue;
+        pugi::xml_node element = player.child(option.element);
+        if (element.text().as_int() != 0) continue;  // 2 or -1 are left alone too
+        element.text().set(1);
+        if (option.forced) *option.forced = true;
+        modified = true;
+        Log(std::string(option.message));
+    }
+
+    if (!document.save_file(FsPath(temporaryXml).c_str())) {
+        Log(std::string(kUnknownError));
+        return;
+    }
+
+    if (!modified) {
+        RemoveFileIfExists(profileXml);
+        RemoveFileIfExists(temporaryXml);
+        return;
+    }
+
+    // The converter replaces the profile; keep the one it came from.
+    if (!CopyFileReplacing(profile, profile + u".bak")) {
+        RemoveFileIfExists(profileXml);
+        RemoveFileIfExists(temporaryXml);
+        Log(std::string(kUnknownError));
+        return;
+    }
+    RemoveFileIfExists(profileXml);
+    MoveFileReplacing(temporaryXml, profileXml);
+    RunProcessAndWait(converter, {Quoted(profileXml)});
+    RemoveFileIfExists(profileXml);
+    if (bloom) forcedBloom = true;
+    if (tsx) forcedTSX = true;
+    Log(std::string("TS PlayerProfiles patched"));
+}

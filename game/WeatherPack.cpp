@@ -1,0 +1,10 @@
+#include "game/WeatherPack.h"
+
+#include "app/FileProbes.h"
+#include "settings/Settings.h"
+
+// Any entry at the marker's place counts, a folder too; asked afresh every call
+// so that installing or removing the add-on shows at once.
+bool IsWeatherPackInstalled() {
+    return PathExists(Settings::Instance().TSPath + u"\\Assets\\AP\\WeatherEP\\TrackMarkers\\Weather\\weather.bin");
+}

@@ -1,0 +1,76 @@
+// Stand-in for the game's converter serz.exe, installed by the tests as
+// <game>/serz. One argument, a path (backslashes allowed): "X.bin" makes it
+// write "X.xml", "X.xml" makes it write "X.bin", replacing it. Every call is
+// appended to "serz-calls.txt" beside the program; when a file "serz-fail" is
+// there, it exits 3 without writing anything.
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+
+#include "../support/FakeSerzFormat.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+bool Read(const std::string& path, std::string& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+bool Write(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    return static_cast<bool>(out);
+}
+
+fs::path OwnFolder() {
+    std::error_code ec;
+    fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? fs::current_path(ec) : self.parent_path();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const fs::path folder = OwnFolder();
+    {
+        std::ofstream calls(folder / "serz-calls.txt", std::ios::app);
+        for (int i = 1; i < argc; ++i) calls << (i > 1 ? " " : "") << argv[i];
+        calls << "\n";
+    }
+    if (argc != 2) {
+        std::cerr << "fake_serz: expected one path\n";
+        return 2;
+    }
+    std::error_code ec;
+    if (fs::exists(folder / "serz-fail", ec)) return 3;
+
+    std::string path = argv[1];
+    for (char& c : path) {
+        if (c == '\\') c = '/';
+    }
+    const std::string stem = path.size() > 4 ? path.substr(0, path.size() - 4) : std::string();
+    std::string input;
+    if (EndsWith(path, ".bin")) {
+        std::string xml;
+        if (!Read(path, input) || !fake_serz::Decode(input, xml)) return 4;
+        return Write(stem + ".xml", xml) ? 0 : 5;
+    }
+    if (EndsWith(path, ".xml")) {
+        if (!Read(path, input)) return 4;
+        return Write(stem + ".bin", fake_serz::Encode(input)) ? 0 : 5;
+    }
+    std::cerr << "fake_serz: neither .bin nor .xml: " << path << "\n";
+    return 2;
+}
