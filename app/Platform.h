@@ -59,4 +59,6 @@ PumpResult UiHostPumpMessage();
 bool UiHostHasFocus();
 void UiHostBeginFrame();
 void UiHostEndFrameAndPresent();
+// Asks the main loop to end, as closing the window does.
+void UiHostRequestQuit();
 void UiHostShutdown();

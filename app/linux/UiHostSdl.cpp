@@ -1,0 +1,137 @@
+// The display window and UI host on Linux: an SDL2 window with an OpenGL 3
+// context, drawn by the ImGui SDL2 and OpenGL3 backends.
+#include <SDL.h>
+#include <SDL_opengl.h>
+
+#include "imgui.h"
+#include "imgui_impl_opengl3.h"
+#include "imgui_impl_sdl.h"
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#define STBI_ONLY_PNG
+#include <stb/stb_image.h>
+
+#include "app/AppPaths.h"
+#include "app/FileProbes.h"
+#include "app/Platform.h"
+#include "app/Text.h"
+#include "settings/Localization.h"
+#include "ui/Style.h"
+#include "ui/UiState.h"
+
+namespace {
+struct DisplayWindow {
+    SDL_Window* window = nullptr;
+    SDL_GLContext context = nullptr;
+    GLuint logo = 0;
+};
+
+DisplayWindow& Display() {
+    static DisplayWindow* display = new DisplayWindow();
+    return *display;
+}
+
+// The logo as a texture; 0 when the file cannot be read.
+GLuint LoadLogoTexture() {
+    const std::string path = DataFilePath("Data/Textures/Logo.png");
+    int width = 0, height = 0, channels = 0;
+    unsigned char* pixels = stbi_load(path.c_str(), &width, &height, &channels, 4);
+    if (!pixels) return 0;
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    stbi_image_free(pixels);
+    return texture;
+}
+}  // namespace
+
+bool UiHostCreateDisplay() {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, 0);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 2);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+
+    SDL_DisplayMode mode;
+    if (SDL_GetCurrentDisplayMode(0, &mode) != 0) return false;
+    const int width = static_cast<int>(static_cast<float>(mode.w) * 0.85f);
+    const int height = static_cast<int>(static_cast<float>(mode.h) * 0.85f);
+    const std::string title = "Vantrel (version " + WideToUtf8(APP_VERSION) + ")";
+    DisplayWindow& display = Display();
+    display.window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                                      SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+    if (!display.window) return false;
+    display.context = SDL_GL_CreateContext(display.window);
+    if (!display.context) return false;
+    SDL_GL_MakeCurrent(display.window, display.context);
+    SDL_GL_SetSwapInterval(1);  // one vertical blank per present
+    return true;
+}
+
+bool UiHostInitialise() {
+    DisplayWindow& display = Display();
+    ImGui::CreateContext();
+    ImGui::GetIO().IniFilename = nullptr;  // no layout file anywhere
+    ImGui_ImplSDL2_InitForOpenGL(display.window, display.context);
+    ImGui_ImplOpenGL3_Init("#version 150");
+    ApplyBaseStyle();
+    LoadUiFonts();
+    display.logo = LoadLogoTexture();
+    UiState().logoTexture = display.logo ? reinterpret_cast<ImTextureID>(static_cast<intptr_t>(display.logo))
+                                         : nullptr;
+    Localization::Load();
+    if (!PathExists(AppPaths.settingsFile)) UiState().importantNoticeRequested = true;
+    return true;
+}
+
+PumpResult UiHostPumpMessage() {
+    SDL_Event event;
+    if (!SDL_PollEvent(&event)) return PumpResult::Idle;
+    ImGui_ImplSDL2_ProcessEvent(&event);
+    if (event.type == SDL_QUIT) return PumpResult::Quit;
+    if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE &&
+        event.window.windowID == SDL_GetWindowID(Display().window)) {
+        return PumpResult::Quit;
+    }
+    return PumpResult::Handled;
+}
+
+bool UiHostHasFocus() { return (SDL_GetWindowFlags(Display().window) & SDL_WINDOW_INPUT_FOCUS) != 0; }
+
+void UiHostBeginFrame() {
+    ImGui_ImplOpenGL3_NewFrame();
+    ImGui_ImplSDL2_NewFrame();
+    ImGui::NewFrame();
+}
+
+void UiHostEndFrameAndPresent() {
+    ImGui::Render();
+    const ImGuiIO& io = ImGui::GetIO();
+    glViewport(0, 0, static_cast<int>(io.DisplaySize.x * io.DisplayFramebufferScale.x),
+               static_cast<int>(io.DisplaySize.y * io.DisplayFramebufferScale.y));
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
+    SDL_GL_SwapWindow(Display().window);
+}
+
+void UiHostRequestQuit() {
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+}
+
+void UiHostShutdown() {
+    ImGui_ImplOpenGL3_Shutdown();
+    ImGui_ImplSDL2_Shutdown();
+    ImGui::DestroyContext();
+}
