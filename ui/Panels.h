@@ -1,13 +1,18 @@
 #pragma once
-// The preset and launcher tabs, the eight popups, and the actions the menu
-// shares with them.
+// The parts of one frame, each drawn by its own file.
+
+// Menu bar of the main window; false when the user chose "quit".
+bool DrawMenuBar();
+// Logo, status, game folder line and change-folder button; false when no
+// game folder is set (nothing more is drawn then).
+bool DrawHeader(bool shadersOutdated);
+void DrawInstallAndRestoreButtons(bool shadersOutdated);
+
+// The second and third tab.
 void PresetManagerTab();
 void LauncherTab();
+
 // Declares the eight popups at the top level of the frame, each followed by
 // the check of its request flag.
 void DeclarePopups();
-
-void RunRestoreFlow();
-// Asks for a preset file and loads it; true when one was chosen.
-bool ImportPresetFromDialog();
-void ExportPresetFromDialog();
+void DrawAboutContent();

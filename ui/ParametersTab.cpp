@@ -1,6 +1,10 @@
 // The first tab: every shader parameter in its section, with the help buttons
 // and the notices that take the place of what the weather add-on handles.
+// A dependent control is asked for with the values at the moment it is
+// drawn, so a switch turned on shows its dependants in the same frame.
 #include "ui/ParametersTab.h"
+
+#include <string>
 
 #include <imgui.h>
 
@@ -11,242 +15,220 @@
 
 namespace {
 
-using S = ShaderSettings;
+const char* const kFogNotice =
+    "Armstrong Powerhouse 'Sky and Weather Enhancement Pack 2.0' is currently detected/installed. Fog enhancements "
+    "will not be applied and will be handled by the 'Sky and Weather Enhancement Pack 2.0' addon.";
+const char* const kWeatherNotice =
+    "Armstrong Powerhouse 'Sky and Weather Enhancement Pack 2.0' is currently detected/installed. Some enhancements "
+    "will not be applied and will be handled by the 'Sky and Weather Enhancement Pack 2.0' addon.";
+const char* const kGlassNotice =
+    "Armstrong Powerhouse 'Sky and Weather Enhancement Pack 2.0' is currently detected/installed. Glass rendering "
+    "enhancements will not be applied and will be handled by the 'Sky and Weather Enhancement Pack 2.0' addon.";
 
-enum class Widget { Switch, Slider, Colour };
-
-struct Control {
-    const char* label;
-    Widget widget;
-    bool S::*boolField;
-    float S::*floatField;
-    ColorTint S::*tintField;
-    float min, max;
-    const char* helpId;
-    const char* helpKey;
-    // Whether the control is drawn, from the values at the moment it is drawn.
-    bool (*shown)(const S&, bool addon);
-};
-
-bool Always(const S&, bool) { return true; }
-bool NoAddon(const S&, bool addon) { return !addon; }
-
-constexpr Control Switch(const char* label, bool S::*field, const char* helpId, const char* helpKey,
-                         bool (*shown)(const S&, bool) = Always) {
-    return {label, Widget::Switch, field, nullptr, nullptr, 0, 0, helpId, helpKey, shown};
-}
-constexpr Control Slider(const char* label, float S::*field, float min, float max, const char* helpId,
-                         const char* helpKey, bool (*shown)(const S&, bool) = Always) {
-    return {label, Widget::Slider, nullptr, field, nullptr, min, max, helpId, helpKey, shown};
-}
-constexpr Control Colour(const char* label, ColorTint S::*field, const char* helpId, const char* helpKey,
-                         bool (*shown)(const S&, bool) = Always) {
-    return {label, Widget::Colour, nullptr, nullptr, field, 0, 0, helpId, helpKey, shown};
+// Every control has its own identity (its help id), so two labels that read
+// the same in one language never share a widget.
+template <typename Widget>
+void Control(const char* kind, const std::string& label, const char* helpId, const std::string& help, Widget widget) {
+    ImGui::PushID(helpId);
+    const bool changed = widget(label.c_str());
+    NoteItem(kind, label);
+    ImGui::PopID();
+    if (changed) Settings::Instance().RequestShadersUpdate();
+    HelpIconButton(helpId, help);
 }
 
-// Sections in drawing order; label and help texts are catalogue keys.
-const Control kSsao[] = {
-    Switch("ssao", &S::SSAO, "ssaohelp", "ssao_help"),
-    Slider("ssaointensity", &S::SSAOIntensity, 0, 2, "ssaointensityhelp", "ssaointensity_help",
-           [](const S& s, bool) { return s.SSAO; }),
-};
-const Control kReflections[] = {
-    Switch("reflectionsenhancements", &S::ReflectionsEnhancements, "reflectionsenhancementshelp",
-           "reflectionsenhancements_help"),
-    Slider("reflectionsintensity", &S::ReflectionsIntensity, 0, 2, "reflectionsintensityhelp",
-           "reflectionsintensity_help", [](const S& s, bool) { return s.ReflectionsEnhancements; }),
-    Slider("reflectionscolordesaturation", &S::ReflectionsColorDesaturation, 0, 1,
-           "reflectionscolordesaturationhelp", "reflectionscolordesaturation_help",
-           [](const S& s, bool) { return s.ReflectionsEnhancements; }),
-};
-const Control kDof[] = {
-    Switch("dofenhancements", &S::DOFEnhancements, "dofhelp", "dofenhancements_help"),
-    Slider("dofnearplane", &S::DOFNearPlane, 1, 1000, "dofnearplanehelp", "dofnearplane_help",
-           [](const S& s, bool) { return s.DOFEnhancements; }),
-};
-const Control kFog[] = {
-    Switch("fogenhancements", &S::FogEnhancements, "foghelp", "fogenhancements_help", NoAddon),
-    Slider("fogbrightness", &S::FogBrightness, 0, 2, "fogbrightnesshelp", "fogbrightness_help",
-           [](const S& s, bool addon) { return !addon && s.FogEnhancements; }),
-    Slider("fogcolordesaturation", &S::FogColorDesaturation, 0, 1, "fogcolordesaturation",
-           "fogcolordesaturation_help", [](const S& s, bool addon) { return !addon && s.FogEnhancements; }),
-    Slider("fogdensitymultiplier", &S::FogDensityMultiplier, 0, 2, "fogdensitymultiplier",
-           "fogdensitymultiplier_help", [](const S& s, bool addon) { return !addon && s.FogEnhancements; }),
-};
-const Control kFlora[] = {
-    Switch("procfloraenhancements", &S::ProceduralFloraEnhancements, "procflorahelp",
-           "procfloraenhancements_help"),
-    Switch("procfloraswayanimation", &S::ProceduralFloraSway, "swayanimationhelp", "procfloraswayanimation_help",
-           [](const S& s, bool) { return s.ProceduralFloraEnhancements; }),
-    Switch("procfloraclumpsizerandomization", &S::ProceduralFloraClumpSizeRandomization,
-           "clumpsizerandomizationhelp", "procfloraclumpsizerandomization_help",
-           [](const S& s, bool) { return s.ProceduralFloraEnhancements; }),
-    Slider("procflorarandomsizemultiplier", &S::ProceduralFloraRandomSizeMultiplier, 0.25f, 2,
-           "randomsizemultiplierhelp", "procflorarandomsizemultiplier_help",
-           [](const S& s, bool) { return s.ProceduralFloraEnhancements && s.ProceduralFloraClumpSizeRandomization; }),
-    Slider("procflorarenderdistance", &S::ProceduralFloraRenderDistance, 0, 50, "clumpsrenderdistancehelp",
-           "procflorarenderdistance_help", [](const S& s, bool) { return s.ProceduralFloraEnhancements; }),
-};
-const Control kWeather[] = {
-    Switch("weatherenhancements", &S::WeatherEffectsEnhancements, "weatherhelp", "weatherenhancements_help",
-           NoAddon),
-    Switch("dynamiccloudsenhancements", &S::DynamicCloudsEnhancements, "dynamiccloudshelp",
-           "dynamiccloudsenhancements_help"),
-    Switch("dynamiccloudsperffix", &S::DynamicCloudsPerformanceFix, "dynamiccloudsperffixhelp",
-           "dynamiccloudsperffix_help"),
-    Slider("rainsnowminimumopacity", &S::WeatherEffectsRandomRainSnowMinimumOpacity, 0, 1,
-           "rainsnowminimumopacityhelp", "rainsnowminimumopacity_desc",
-           [](const S& s, bool addon) { return !addon && s.WeatherEffectsEnhancements; }),
-    Slider("skysunsizemultiplier", &S::SkySunSizeMultiplier, 0, 2, "skysunsizemultiplierhelp",
-           "skysunsizemultiplier_desc", NoAddon),
-    Slider("skybrightnessmultiplier", &S::SkyBrightnessMultiplier, 0, 2, "skybrightnessmultiplierhelp",
-           "skybrightnessmultiplier_desc", NoAddon),
-};
-const Control kLights[] = {
-    Switch("lightglowenhancements", &S::LightGlowEnhancements, "lightglowhelp", "lightglowenhancements_help"),
-    Switch("sunshadowsenhancements", &S::SunShadowsEnhancements, "sunshadowsnhelp", "sunshadowsenhancements_help"),
-    Switch("nopointlightshadows", &S::NoPointShadows, "nopointlightshadowshelp", "nopointlightshadows_help"),
-    Switch("nospotlightshadows", &S::NoSpotShadows, "nospotlightshadowshelp", "nospotlightshadows_help"),
-    Switch("nospotpointspecular", &S::NoSpotPointSpecular, "nospotpointspecularhelp", "nospotpointspecular_help"),
-    Slider("pointlightsintensitymultiplier", &S::PointLightIntensityMultiplier, 0, 2,
-           "pointlightintensitymultiplierhelp", "pointlightsintensitymultiplier_help"),
-    Slider("spotlightsintensitymultiplier", &S::SpotLightIntensityMultiplier, 0, 2,
-           "spotlightintensitymultiplierhelp", "spotlightsintensitymultiplier_help"),
-    Slider("pointlightsspecularintensitymultiplier", &S::PointLightSpecularIntensityMultiplier, 0, 2,
-           "pointlightspecularintensitymultiplierhelp", "pointlightsspecularintensitymultiplier_help"),
-    Slider("spotlightsspecularintensitymultiplier", &S::SpotLightSpecularIntensityMultiplier, 0, 2,
-           "spotlightspecularintensitymultiplierhelp", "spotlightsspecularintensitymultiplier_help"),
-    Colour("lightglowcolortint", &S::LightGlowColorTint, "lightglowcolortinthelp", "lightglowcolortint_help",
-           [](const S& s, bool) { return s.LightGlowEnhancements; }),
-    Colour("pointlightscolortint", &S::PointLightColorTint, "pointlightcolortinthelp", "pointlightscolortint_help"),
-    Colour("spotlightscolortint", &S::SpotLightColorTint, "spotlightcolortinthelp", "spotlightscolortint_help"),
-};
-const Control kGlass[] = {
-    Switch("glassenhancements", &S::GlassRenderingEnhancements, "glasshelp", "glassenhancements_help", NoAddon),
-    Switch("overtintedglassfix", &S::OverTintedGlassFix, "overtintedglassfixhelp", "overtintedglassfix_help",
-           NoAddon),
-    Slider("glassreflectionsintensity", &S::GlassReflectionsIntensity, 0, 2, "glassreflectionsintensity",
-           "glassreflectionsintensity_help",
-           [](const S& s, bool addon) { return !addon && s.GlassRenderingEnhancements; }),
-    Slider("glassreflectionscolordesaturation", &S::GlassReflectionsColorDesaturation, 0, 1,
-           "glassreflectionscolordesaturation", "glassreflectionscolordesaturation_help",
-           [](const S& s, bool addon) { return !addon && s.GlassRenderingEnhancements; }),
-};
-const Control kFxaa[] = {
-    Switch("fxaafix", &S::FXAAFix, "fxaafixhelp", "fxaafix_help"),
-    Slider("fxaaedgebluringintensity", &S::FXAAEdgeBluringIntensity, 0, 1, "fxaaedgebluringintensityhelp",
-           "fxaaedgebluringintensity_help"),
-};
-const Control kVegetation[] = {
-    Switch("vegetationenhancements", &S::VegetationShadingEnhancements, "2dvegetationhelp",
-           "vegetationenhancements_help"),
-    Slider("vegetationmaxbrightnessvariationamplitude", &S::VegetationMaxBrightnessVariationAmplitude, 0, 0.5f,
-           "vegetationmaxbrightnessamplitude_help", "vegetationmaxbrightnessvariationamplitude_help",
-           [](const S& s, bool) { return s.VegetationShadingEnhancements; }),
-    Slider("vegetationmaxcolorvariationamplitude", &S::VegetationMaxColorVariationAmplitude, 0, 1,
-           "vegetationmaxcoloramplitude_help", "vegetationmaxcolorvariationamplitude_help",
-           [](const S& s, bool) { return s.VegetationShadingEnhancements; }),
-};
-const Control kBloom[] = {
-    Slider("hdrexposure", &S::HDRExposure, 0.5f, 2, "hdrexposure_help", "hdrexposure_help"),
-    Slider("bloomintensity", &S::BloomIntensity, 0, 2, "bloomintensity_help", "bloomintensity_help"),
-    Slider("bloomcolordesaturation", &S::BloomColorDesaturation, 0, 1, "bloomcolordesaturation_help",
-           "bloomcolordesaturation_help"),
-};
-const Control kColours[] = {
-    Switch("colorbandingfix", &S::ColorBandingFix, "colorbandingfixhelp", "colorbandingfix_help"),
-    Slider("gamma", &S::Gamma, 0, 2, "gamma_help", "gamma_help"),
-    Slider("imagesharpness", &S::ImageSharpness, 0, 2, "imagesharpness_help", "imagesharpness_help"),
-    Slider("imagecontrastboostmultiplier", &S::ImageContrast, 0, 2, "contrastboost_help",
-           "imagecontrastboostmultiplier_help"),
-    Slider("colorvibrance", &S::ColorVibrance, -0.5f, 0.5f, "colorvibrance_help", "colorvibrance_help"),
-    Slider("imagegraylevel", &S::ImageGrayLevel, 0, 1, "imagegraylevel_help", "imagegraylevel_help"),
-    Slider("imagesepialevel", &S::ImageSepiaLevel, 0, 1, "imagesepia_help", "imagesepialevel_help"),
-};
-
-enum class AddonNotice { None, ReplacesFog, LeadsWeather, ReplacesGlass };
-
-struct Section {
-    const char* key;  // catalogue key, or null for the literal header
-    const Control* controls;
-    size_t count;
-    AddonNotice notice;
-};
-
-template <size_t N>
-constexpr Section Make(const char* key, const Control (&controls)[N], AddonNotice notice = AddonNotice::None) {
-    return {key, controls, N, notice};
+void Switch(const std::string& label, bool& field, const char* helpId, const std::string& help) {
+    Control("check", label, helpId, help, [&](const char* l) { return ImGui::Checkbox(l, &field); });
 }
 
-const Section kSections[] = {
-    Make("ssaoeffect", kSsao),
-    Make("reflections", kReflections),
-    Make("dof", kDof),
-    Make("fog", kFog, AddonNotice::ReplacesFog),
-    Make("procflora", kFlora),
-    Make("weathereffectssky", kWeather, AddonNotice::LeadsWeather),
-    Make("lightsources", kLights),
-    Make("glassrendering", kGlass, AddonNotice::ReplacesGlass),
-    Make(nullptr, kFxaa),
-    Make("twodvegetation", kVegetation),
-    Make("hdrbloom", kBloom),
-    Make("imagecolors", kColours),
-};
+// Three decimals and a literal percent sign; values outside the range are
+// shown as they are until the slider is moved.
+void Slider(const std::string& label, float& field, float min, float max, const char* helpId,
+            const std::string& help) {
+    Control("slider", label, helpId, help,
+            [&](const char* l) { return ImGui::SliderFloat(l, &field, min, max, "%.3f %%"); });
+}
 
-const char* NoticeText(AddonNotice notice) {
-    switch (notice) {
-        case AddonNotice::ReplacesFog:
-            return "Armstrong Powerhouse 'Sky and Weather Enhancement Pack 2.0' is currently detected/installed. Fog "
-                   "enhancements will not be applied and will be handled by the 'Sky and Weather Enhancement Pack "
-                   "2.0' addon.";
-        case AddonNotice::LeadsWeather:
-            return "Armstrong Powerhouse 'Sky and Weather Enhancement Pack 2.0' is currently detected/installed. Some "
-                   "enhancements will not be applied and will be handled by the 'Sky and Weather Enhancement Pack "
-                   "2.0' addon.";
-        case AddonNotice::ReplacesGlass:
-            return "Armstrong Powerhouse 'Sky and Weather Enhancement Pack 2.0' is currently detected/installed. Glass "
-                   "rendering enhancements will not be applied and will be handled by the 'Sky and Weather "
-                   "Enhancement Pack 2.0' addon.";
-        case AddonNotice::None: break;
+void Tint(const std::string& label, ColorTint& field, const char* helpId, const std::string& help) {
+    Control("colour", label, helpId, help, [&](const char* l) { return ImGui::ColorEdit3(l, &field.r); });
+}
+
+void Ssao(ShaderSettings& s) {
+    BeginParameterSection(Label("ssaoeffect"));
+    Switch(T("ssao"), s.SSAO, "ssaohelp", T("ssao_help"));
+    if (s.SSAO) {
+        Slider(T("ssaointensity"), s.SSAOIntensity, 0, 2, "ssaointensityhelp", T("ssaointensity_help"));
     }
-    return "";
+    EndParameterSection();
 }
 
-bool DrawWidget(const Control& control, S& shader) {
-    const std::string label = Label(control.label);
-    switch (control.widget) {
-        case Widget::Switch: return ImGui::Checkbox(label.c_str(), &(shader.*control.boolField));
-        case Widget::Slider:
-            // Three decimals and a literal percent sign.
-            return ImGui::SliderFloat(label.c_str(), &(shader.*control.floatField), control.min, control.max,
-                                      "%.3f %%");
-        case Widget::Colour: return ImGui::ColorEdit3(label.c_str(), &(shader.*control.tintField).r);
+void Reflections(ShaderSettings& s) {
+    BeginParameterSection(Label("reflections"));
+    Switch(T("reflectionsenhancements"), s.ReflectionsEnhancements, "reflectionsenhancementshelp",
+           T("reflectionsenhancements_help"));
+    if (s.ReflectionsEnhancements) {
+        Slider(T("reflectionsintensity"), s.ReflectionsIntensity, 0, 2, "reflectionsintensityhelp",
+               T("reflectionsintensity_help"));
+        Slider(T("reflectionscolordesaturation"), s.ReflectionsColorDesaturation, 0, 1,
+               "reflectionscolordesaturationhelp", T("reflectionscolordesaturation_help"));
     }
-    return false;
+    EndParameterSection();
 }
 
-void DrawControl(const Control& control, Settings& settings) {
-    if (DrawWidget(control, settings.Shader)) settings.RequestShadersUpdate();
-    HelpIconButton(control.helpId, control.helpKey);
-}
-
-void DrawSection(const Section& section, Settings& settings) {
-    BeginParameterSection(section.key ? Label(section.key) : std::string("FXAA / Antialiasing"));
-    bool addon = false;
-    if (section.notice != AddonNotice::None) {
-        addon = IsWeatherPackInstalled();
-        if (addon) ColoredText(WarningColor, NoticeText(section.notice));
-        if (addon && section.notice == AddonNotice::LeadsWeather) ImGui::NewLine();
+void DepthOfField(ShaderSettings& s) {
+    BeginParameterSection(Label("dof"));
+    Switch(T("dofenhancements"), s.DOFEnhancements, "dofhelp", T("dofenhancements_help"));
+    if (s.DOFEnhancements) {
+        Slider(T("dofnearplane"), s.DOFNearPlane, 1, 1000, "dofnearplanehelp", T("dofnearplane_help"));
     }
-    const bool replaced = addon && section.notice != AddonNotice::LeadsWeather;
-    if (!replaced) {
-        for (size_t i = 0; i < section.count; ++i) {
-            const Control& control = section.controls[i];
-            // Asked again at every control: a switch turned on shows its
-            // dependants in the same frame.
-            if (control.shown(settings.Shader, addon)) DrawControl(control, settings);
+    EndParameterSection();
+}
+
+void Fog(ShaderSettings& s) {
+    BeginParameterSection(Label("fog"));
+    if (IsWeatherPackInstalled()) {
+        ColoredText(WarningColor, kFogNotice);
+    } else {
+        Switch(T("fogenhancements"), s.FogEnhancements, "foghelp", T("fogenhancements_help"));
+        if (s.FogEnhancements) {
+            Slider(T("fogbrightness"), s.FogBrightness, 0, 2, "fogbrightnesshelp", T("fogbrightness_help"));
+            Slider(T("fogcolordesaturation"), s.FogColorDesaturation, 0, 1, "fogcolordesaturation",
+                   T("fogcolordesaturation_help"));
+            Slider(T("fogdensitymultiplier"), s.FogDensityMultiplier, 0, 2, "fogdensitymultiplier",
+                   T("fogdensitymultiplier_help"));
         }
     }
+    EndParameterSection();
+}
+
+void ProceduralFlora(ShaderSettings& s) {
+    BeginParameterSection(Label("procflora"));
+    Switch(T("procfloraenhancements"), s.ProceduralFloraEnhancements, "procflorahelp",
+           T("procfloraenhancements_help"));
+    if (s.ProceduralFloraEnhancements) {
+        Switch(T("procfloraswayanimation"), s.ProceduralFloraSway, "swayanimationhelp",
+               T("procfloraswayanimation_help"));
+        Switch(T("procfloraclumpsizerandomization"), s.ProceduralFloraClumpSizeRandomization,
+               "clumpsizerandomizationhelp", T("procfloraclumpsizerandomization_help"));
+        if (s.ProceduralFloraClumpSizeRandomization) {
+            Slider(T("procflorarandomsizemultiplier"), s.ProceduralFloraRandomSizeMultiplier, 0.25f, 2,
+                   "randomsizemultiplierhelp", T("procflorarandomsizemultiplier_help"));
+        }
+        Slider(T("procflorarenderdistance"), s.ProceduralFloraRenderDistance, 0, 50, "clumpsrenderdistancehelp",
+               T("procflorarenderdistance_help"));
+    }
+    EndParameterSection();
+}
+
+// With the add-on the dynamic-cloud switches stay; the rest is its own.
+void WeatherAndSky(ShaderSettings& s) {
+    BeginParameterSection(Label("weathereffectssky"));
+    if (IsWeatherPackInstalled()) {
+        ColoredText(WarningColor, kWeatherNotice);
+        ImGui::NewLine();
+    }
+    if (!IsWeatherPackInstalled()) {
+        Switch(T("weatherenhancements"), s.WeatherEffectsEnhancements, "weatherhelp", T("weatherenhancements_help"));
+    }
+    Switch(T("dynamiccloudsenhancements"), s.DynamicCloudsEnhancements, "dynamiccloudshelp",
+           T("dynamiccloudsenhancements_help"));
+    Switch(T("dynamiccloudsperffix"), s.DynamicCloudsPerformanceFix, "dynamiccloudsperffixhelp",
+           T("dynamiccloudsperffix_help"));
+    if (!IsWeatherPackInstalled()) {
+        if (s.WeatherEffectsEnhancements) {
+            Slider(T("rainsnowminimumopacity"), s.WeatherEffectsRandomRainSnowMinimumOpacity, 0, 1,
+                   "rainsnowminimumopacityhelp", T("rainsnowminimumopacity_desc"));
+        }
+        Slider(T("skysunsizemultiplier"), s.SkySunSizeMultiplier, 0, 2, "skysunsizemultiplierhelp",
+               T("skysunsizemultiplier_desc"));
+        Slider(T("skybrightnessmultiplier"), s.SkyBrightnessMultiplier, 0, 2, "skybrightnessmultiplierhelp",
+               T("skybrightnessmultiplier_desc"));
+    }
+    EndParameterSection();
+}
+
+void LightSources(ShaderSettings& s) {
+    BeginParameterSection(Label("lightsources"));
+    Switch(T("lightglowenhancements"), s.LightGlowEnhancements, "lightglowhelp", T("lightglowenhancements_help"));
+    Switch(T("sunshadowsenhancements"), s.SunShadowsEnhancements, "sunshadowsnhelp",
+           T("sunshadowsenhancements_help"));
+    Switch(T("nopointlightshadows"), s.NoPointShadows, "nopointlightshadowshelp", T("nopointlightshadows_help"));
+    Switch(T("nospotlightshadows"), s.NoSpotShadows, "nospotlightshadowshelp", T("nospotlightshadows_help"));
+    Switch(T("nospotpointspecular"), s.NoSpotPointSpecular, "nospotpointspecularhelp",
+           T("nospotpointspecular_help"));
+    Slider(T("pointlightsintensitymultiplier"), s.PointLightIntensityMultiplier, 0, 2,
+           "pointlightintensitymultiplierhelp", T("pointlightsintensitymultiplier_help"));
+    Slider(T("spotlightsintensitymultiplier"), s.SpotLightIntensityMultiplier, 0, 2,
+           "spotlightintensitymultiplierhelp", T("spotlightsintensitymultiplier_help"));
+    Slider(T("pointlightsspecularintensitymultiplier"), s.PointLightSpecularIntensityMultiplier, 0, 2,
+           "pointlightspecularintensitymultiplierhelp", T("pointlightsspecularintensitymultiplier_help"));
+    Slider(T("spotlightsspecularintensitymultiplier"), s.SpotLightSpecularIntensityMultiplier, 0, 2,
+           "spotlightspecularintensitymultiplierhelp", T("spotlightsspecularintensitymultiplier_help"));
+    if (s.LightGlowEnhancements) {
+        Tint(T("lightglowcolortint"), s.LightGlowColorTint, "lightglowcolortinthelp", T("lightglowcolortint_help"));
+    }
+    Tint(T("pointlightscolortint"), s.PointLightColorTint, "pointlightcolortinthelp", T("pointlightscolortint_help"));
+    Tint(T("spotlightscolortint"), s.SpotLightColorTint, "spotlightcolortinthelp", T("spotlightscolortint_help"));
+    EndParameterSection();
+}
+
+void GlassRendering(ShaderSettings& s) {
+    BeginParameterSection(Label("glassrendering"));
+    if (IsWeatherPackInstalled()) {
+        ColoredText(WarningColor, kGlassNotice);
+    } else {
+        Switch(T("glassenhancements"), s.GlassRenderingEnhancements, "glasshelp", T("glassenhancements_help"));
+        Switch(T("overtintedglassfix"), s.OverTintedGlassFix, "overtintedglassfixhelp", T("overtintedglassfix_help"));
+        if (s.GlassRenderingEnhancements) {
+            Slider(T("glassreflectionsintensity"), s.GlassReflectionsIntensity, 0, 2, "glassreflectionsintensity",
+                   T("glassreflectionsintensity_help"));
+            Slider(T("glassreflectionscolordesaturation"), s.GlassReflectionsColorDesaturation, 0, 1,
+                   "glassreflectionscolordesaturation", T("glassreflectionscolordesaturation_help"));
+        }
+    }
+    EndParameterSection();
+}
+
+void Antialiasing(ShaderSettings& s) {
+    BeginParameterSection("FXAA / Antialiasing##fxaa");
+    Switch(T("fxaafix"), s.FXAAFix, "fxaafixhelp", T("fxaafix_help"));
+    Slider(T("fxaaedgebluringintensity"), s.FXAAEdgeBluringIntensity, 0, 1, "fxaaedgebluringintensityhelp",
+           T("fxaaedgebluringintensity_help"));
+    EndParameterSection();
+}
+
+void Vegetation(ShaderSettings& s) {
+    BeginParameterSection(Label("twodvegetation"));
+    Switch(T("vegetationenhancements"), s.VegetationShadingEnhancements, "2dvegetationhelp",
+           T("vegetationenhancements_help"));
+    if (s.VegetationShadingEnhancements) {
+        Slider(T("vegetationmaxbrightnessvariationamplitude"), s.VegetationMaxBrightnessVariationAmplitude, 0, 0.5f,
+               "vegetationmaxbrightnessamplitude_help", T("vegetationmaxbrightnessvariationamplitude_help"));
+        Slider(T("vegetationmaxcolorvariationamplitude"), s.VegetationMaxColorVariationAmplitude, 0, 1,
+               "vegetationmaxcoloramplitude_help", T("vegetationmaxcolorvariationamplitude_help"));
+    }
+    EndParameterSection();
+}
+
+void HdrAndBloom(ShaderSettings& s) {
+    BeginParameterSection(Label("hdrbloom"));
+    Slider(T("hdrexposure"), s.HDRExposure, 0.5f, 2, "hdrexposure_help", T("hdrexposure_help"));
+    Slider(T("bloomintensity"), s.BloomIntensity, 0, 2, "bloomintensity_help", T("bloomintensity_help"));
+    Slider(T("bloomcolordesaturation"), s.BloomColorDesaturation, 0, 1, "bloomcolordesaturation_help",
+           T("bloomcolordesaturation_help"));
+    EndParameterSection();
+}
+
+void ImageColours(ShaderSettings& s) {
+    BeginParameterSection(Label("imagecolors"));
+    Switch(T("colorbandingfix"), s.ColorBandingFix, "colorbandingfixhelp", T("colorbandingfix_help"));
+    Slider(T("gamma"), s.Gamma, 0, 2, "gamma_help", T("gamma_help"));
+    Slider(T("imagesharpness"), s.ImageSharpness, 0, 2, "imagesharpness_help", T("imagesharpness_help"));
+    Slider(T("imagecontrastboostmultiplier"), s.ImageContrast, 0, 2, "contrastboost_help",
+           T("imagecontrastboostmultiplier_help"));
+    Slider(T("colorvibrance"), s.ColorVibrance, -0.5f, 0.5f, "colorvibrance_help", T("colorvibrance_help"));
+    Slider(T("imagegraylevel"), s.ImageGrayLevel, 0, 1, "imagegraylevel_help", T("imagegraylevel_help"));
+    Slider(T("imagesepialevel"), s.ImageSepiaLevel, 0, 1, "imagesepia_help", T("imagesepialevel_help"));
     EndParameterSection();
 }
 
@@ -254,12 +236,23 @@ void DrawSection(const Section& section, Settings& settings) {
 
 void ShaderParametersTab() {
     Settings& settings = Settings::Instance();
+    ShaderSettings& s = settings.Shader;
     ImGui::NewLine();
     ImGui::PushFont(UiState().FontAccent);
-    const std::string restore = Label("restoresettings", "", kIconRestore);
-    if (ImGui::Button(restore.c_str())) settings.RestoreShaderDefaults();
+    if (LabelButton(Label("restoresettings", "", std::string(" ") + kIconRestore))) settings.RestoreShaderDefaults();  // nothing saved
     ImGui::PopFont();
     ImGui::NewLine();
-    for (const Section& section : kSections) DrawSection(section, settings);
+    Ssao(s);
+    Reflections(s);
+    DepthOfField(s);
+    Fog(s);
+    ProceduralFlora(s);
+    WeatherAndSky(s);
+    LightSources(s);
+    GlassRendering(s);
+    Antialiasing(s);
+    Vegetation(s);
+    HdrAndBloom(s);
+    ImageColours(s);
     ImGui::NewLine();
 }

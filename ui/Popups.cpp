@@ -12,39 +12,36 @@
 #include "ui/UiState.h"
 #include "ui/Widgets.h"
 
-void DrawAboutContent();  // AboutPopup.cpp
-
 namespace {
 
 const ImGuiWindowFlags kFixed = ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove;
 const ImGuiWindowFlags kFixedAutoSize = kFixed | ImGuiWindowFlags_AlwaysAutoResize;
 const ImGuiWindowFlags kAutoSize = ImGuiWindowFlags_NoMove | ImGuiWindowFlags_AlwaysAutoResize;
 // Keeps the status popups from shrinking below this width.
-const char* const kSeventySevenSpaces =
-    "                                                                             ";
+const std::string kSeventySevenSpaces(77, ' ');
+
+float AvailableWidth() { return ImGui::GetContentRegionAvail().x; }
 
 void CloseButton() {
-    if (ImGui::Button(Label("close").c_str(), ImVec2(ImGui::GetContentRegionAvail().x, 32))) ImGui::CloseCurrentPopup();
+    if (LabelButton(Label("close"), ImVec2(AvailableWidth(), 32))) ImGui::CloseCurrentPopup();
 }
 
-void OpenIfRequested(const char* name, bool& requested) {
+void OpenIfRequested(const std::string& name, bool& requested) {
     if (!requested) return;
-    ImGui::OpenPopup(name);
+    ImGui::OpenPopup(name.c_str());
     requested = false;
 }
 
 void WrappedChild(const char* id, const ImVec2& size, const std::string& text) {
     ImGui::BeginChild(id, size, true);
-    ImGui::TextWrapped("%s", text.c_str());
+    WrappedText(text);
     ImGui::EndChild();
 }
 
 void TermsNotice(const ImVec2& display) {
     WrappedChild("eulachild", ImVec2(0.8f * display.x, 0.25f * display.y), T("dtgeula"));
     // Nothing is recorded: the notice returns whenever the settings file is missing.
-    if (ImGui::Button(Label("termsagreed").c_str(), ImVec2(ImGui::GetContentRegionAvail().x, 32))) {
-        ImGui::CloseCurrentPopup();
-    }
+    if (LabelButton(Label("termsagreed"), ImVec2(AvailableWidth(), 32))) ImGui::CloseCurrentPopup();
 }
 
 void ParameterHelp(const ImVec2& display) {
@@ -52,9 +49,14 @@ void ParameterHelp(const ImVec2& display) {
     CloseButton();
 }
 
-void LaunchButton(const char* key, GameVariant variant) {
-    const std::string label = Label(key, kIconLaunch);
-    if (ImGui::Button(label.c_str(), ImVec2(ImGui::GetContentRegionAvail().x, 64))) {
+void WrongGameFolder() {
+    PlainText(T("wrongtsinstallpath"));
+    ImGui::NewLine();
+    CloseButton();
+}
+
+void LaunchButton(const std::string& label, GameVariant variant) {
+    if (LabelButton(label, ImVec2(AvailableWidth(), 64))) {
         LaunchGame(variant);
         ImGui::CloseCurrentPopup();
     }
@@ -64,37 +66,36 @@ void InstallStatus() {
     bool installOK = false, forcedTSX = false, forcedBloom = false;
     ShaderInstaller::GetInstallResult(installOK, forcedTSX, forcedBloom);
     if (installOK) {
-        ImGui::TextUnformatted(T("installsuccess").c_str());
+        PlainText(T("installsuccess"));
         if (forcedBloom || forcedTSX) {
             ImGui::NewLine();
             ColoredText(kRed, T("installresult_warning"));
-            if (forcedBloom) ImGui::TextUnformatted(T("installresult_forcedbloom").c_str());
-            if (forcedTSX) ImGui::TextUnformatted(T("installresult_forcedtsx").c_str());
+            if (forcedBloom) PlainText(T("installresult_forcedbloom"));
+            if (forcedTSX) PlainText(T("installresult_forcedtsx"));
         }
         ImGui::NewLine();
-        LaunchButton("launchts32", GameVariant::Bit32);
-        LaunchButton("launchts64", GameVariant::Bit64);
+        LaunchButton(Label("launchts32", kIconLaunch), GameVariant::Bit32);
+        LaunchButton(Label("launchts64", kIconLaunch), GameVariant::Bit64);
     } else {
-        ImGui::TextUnformatted(T("installfailed").c_str());
+        PlainText(T("installfailed"));
     }
-    ImGui::TextUnformatted(kSeventySevenSpaces);
+    PlainText(kSeventySevenSpaces);
     CloseButton();
 }
 
 void RestoreStatus() {
-    ImGui::TextUnformatted(ShaderInstaller::RestoreSucceeded() ? T("restoresuccess").c_str()
-                                                               : T("restorefailed").c_str());
-    ImGui::TextUnformatted(kSeventySevenSpaces);
+    PlainText(ShaderInstaller::RestoreSucceeded() ? T("restoresuccess") : T("restorefailed"));
+    PlainText(kSeventySevenSpaces);
     CloseButton();
 }
 
+// The install itself starts here and runs to its end inside this frame.
 void CompilationConfirmation() {
-    ImGui::TextUnformatted(T("shaderscompilation_warning").c_str());
+    PlainText(T("shaderscompilation_warning"));
     ImGui::NewLine();
-    if (ImGui::Button(Label("close").c_str(), ImVec2(64, 32))) ImGui::CloseCurrentPopup();
+    if (LabelButton(Label("close"), ImVec2(64, 32))) ImGui::CloseCurrentPopup();
     ImGui::SameLine();
-    if (ImGui::Button(Label("shaderscompilation_compilebutton").c_str(),
-                      ImVec2(ImGui::GetContentRegionAvail().x, 32))) {
+    if (LabelButton(Label("shaderscompilation_compilebutton"), ImVec2(AvailableWidth(), 32))) {
         if (ShaderInstaller::Install()) {
             Settings::Instance().Save(u"");
         } else {
@@ -106,9 +107,19 @@ void CompilationConfirmation() {
 }
 
 void PresetImported() {
-    ImGui::TextUnformatted(T("presetimport_notice").c_str());
+    PlainText(T("presetimport_notice"));
     ImGui::NewLine();
-    if (ImGui::Button("Ok", ImVec2(ImGui::GetContentRegionAvail().x, 32))) ImGui::CloseCurrentPopup();
+    if (LabelButton("Ok", ImVec2(AvailableWidth(), 32))) ImGui::CloseCurrentPopup();
+}
+
+// One popup block and its request check, in that order.
+template <typename Content>
+void Popup(const std::string& name, ImGuiWindowFlags flags, bool& requested, Content content) {
+    if (ImGui::BeginPopupModal(name.c_str(), nullptr, flags)) {
+        content();
+        ImGui::EndPopup();
+    }
+    OpenIfRequested(name, requested);
 }
 
 }  // namespace
@@ -117,57 +128,18 @@ void DeclarePopups() {
     UiStateRecord& ui = UiState();
     const ImVec2 display = ImGui::GetIO().DisplaySize;
 
-    // Two popups are named by a localized text, looked up once per frame
-    // (with the key behind "##", so that an empty text still names them).
-    const std::string about = Label("aboutthisprogram");
-    if (ImGui::BeginPopupModal(about.c_str(), nullptr, kFixedAutoSize)) {
-        DrawAboutContent();
-        ImGui::EndPopup();
-    }
-    OpenIfRequested(about.c_str(), ui.aboutRequested);
-
-    if (ImGui::BeginPopupModal("Important##importantnotice", nullptr, kFixedAutoSize)) {
-        TermsNotice(display);
-        ImGui::EndPopup();
-    }
-    OpenIfRequested("Important##importantnotice", ui.importantNoticeRequested);
-
-    const std::string help = Label("parameterhelp");
-    if (ImGui::BeginPopupModal(help.c_str(), nullptr, kFixedAutoSize)) {
-        ParameterHelp(display);
-        ImGui::EndPopup();
-    }
-    OpenIfRequested(help.c_str(), ui.parameterHelpRequested);
-
-    if (ImGui::BeginPopupModal("!!!##wrongtsinstallpath", nullptr, kFixedAutoSize)) {
-        ImGui::TextUnformatted(T("wrongtsinstallpath").c_str());
-        ImGui::NewLine();
-        CloseButton();
-        ImGui::EndPopup();
-    }
-    OpenIfRequested("!!!##wrongtsinstallpath", ui.wrongGamePathRequested);
-
-    if (ImGui::BeginPopupModal("Shaders Installation Status##textureconversionresults", nullptr, kFixed)) {
-        InstallStatus();
-        ImGui::EndPopup();
-    }
-    OpenIfRequested("Shaders Installation Status##textureconversionresults", ui.installResultsRequested);
-
-    if (ImGui::BeginPopupModal("Shaders Restoration Status##restoreresults", nullptr, kFixed)) {
-        RestoreStatus();
-        ImGui::EndPopup();
-    }
-    OpenIfRequested("Shaders Restoration Status##restoreresults", ui.restoreResultsRequested);
-
-    if (ImGui::BeginPopupModal("Shaders Compilation##shaderscompilationwarning", nullptr, kAutoSize)) {
-        CompilationConfirmation();
-        ImGui::EndPopup();
-    }
-    OpenIfRequested("Shaders Compilation##shaderscompilationwarning", ui.compileWarningRequested);
-
-    if (ImGui::BeginPopupModal("Preset Imported##presetimportednotice", nullptr, kAutoSize)) {
-        PresetImported();
-        ImGui::EndPopup();
-    }
-    OpenIfRequested("Preset Imported##presetimportednotice", ui.presetImportedRequested);
+    // The two popups titled by a catalogue text keep a fixed identity after
+    // "###": an empty or shared title would otherwise be no valid or no
+    // unique popup name.
+    Popup(T("aboutthisprogram") + "###aboutthisprogram", kFixedAutoSize, ui.aboutRequested, DrawAboutContent);
+    Popup("Important##importantnotice", kFixedAutoSize, ui.importantNoticeRequested,
+          [&] { TermsNotice(display); });
+    Popup(T("parameterhelp") + "###parameterhelp", kFixedAutoSize, ui.parameterHelpRequested,
+          [&] { ParameterHelp(display); });
+    Popup("!!!##wrongtsinstallpath", kFixedAutoSize, ui.wrongGamePathRequested, WrongGameFolder);
+    Popup("Shaders Installation Status##textureconversionresults", kFixed, ui.installResultsRequested, InstallStatus);
+    Popup("Shaders Restoration Status##restoreresults", kFixed, ui.restoreResultsRequested, RestoreStatus);
+    Popup("Shaders Compilation##shaderscompilationwarning", kAutoSize, ui.compileWarningRequested,
+          CompilationConfirmation);
+    Popup("Preset Imported##presetimportednotice", kAutoSize, ui.presetImportedRequested, PresetImported);
 }

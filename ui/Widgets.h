@@ -1,6 +1,7 @@
 #pragma once
 // The recurring pieces of the interface: colours, icon glyphs, the section
-// header and the help button.
+// header, the help button, and the thin drawing helpers every panel uses so
+// that texts are always drawn verbatim.
 #include <string>
 
 #include <imgui.h>
@@ -10,6 +11,10 @@
 inline const ImVec4 WarningColor(1.0f, 0.85f, 0.0f, 1.0f);
 inline const ImVec4 kWhite(1.0f, 1.0f, 1.0f, 1.0f);
 inline const ImVec4 kRed(1.0f, 0.0f, 0.0f, 1.0f);
+inline const ImVec4 kStatusEnabled(0.0f, 0.75f, 0.0f, 1.0f);
+inline const ImVec4 kStatusDisabled(0.75f, 0.0f, 0.0f, 1.0f);
+inline const ImVec4 kGameFolderColour(1.0f, 0.85f, 0.85f, 1.0f);
+inline const ImVec4 kSectionHeaderColour(1.0f, 0.65f, 0.1f, 1.0f);
 
 // Icon code points of the icon font, as UTF-8.
 inline constexpr const char* kIconChangeFolder = "\xEE\xA2\x9D";  // U+E89D
@@ -22,24 +27,46 @@ inline constexpr const char* kIconImport = "\xEE\x85\x89";        // U+E149
 inline constexpr const char* kIconExport = "\xEE\x85\xA9";        // U+E169
 inline constexpr const char* kIconFolder = "\xEE\x8B\x88";        // U+E2C8
 
-// The catalogue text of a key in the current language (keys are literals).
+// The catalogue text of a key in the current language. Keys are always
+// written as literals at the call, so they can be checked against the catalogue.
 inline std::string T(const char* key) { return Localization::Text(key); }
+// A widget label: the text of a key between optional icons, followed by
+// "##key" so that an empty or shared text never gives an invalid or shared
+// widget identity.
+std::string Label(const char* key, const std::string& before = "", const std::string& after = "");
 
-// A widget label: the catalogue text shown verbatim with the key as its
-// identity, so an empty or repeated text never breaks the widget and the
-// identity stays the same in every language. The icon goes before or after.
-inline std::string Label(const char* key, const char* iconBefore = "", const char* iconAfter = "") {
-    std::string text = std::string(iconBefore) + Localization::Text(key);
-    if (*iconAfter) text += std::string(" ") + iconAfter;
-    return text + "##" + key;
-}
+// What was drawn, reported to an observer when one is set: the tests find,
+// click and check the interface through it. Nothing happens without one.
+struct DrawnItem {
+    std::string kind;    // "button", "text", "check", "slider", "colour", "menu", "menuitem", "tab", "section", "logo"
+    std::string label;   // the shown part of what was handed to the library
+    std::string key;     // what follows "##" in it, if anything
+    std::string window;  // name of the window it was drawn in
+    ImVec2 min, max;
+    ImVec4 textColour;
+    const ImFont* font = nullptr;
+};
+using ItemObserver = void (*)(const DrawnItem&);
+void SetItemObserver(ItemObserver observer);
+// Reports the last item drawn under the given kind and label (text##key).
+void NoteItem(const char* kind, const std::string& label);
 
-// Coloured text drawn verbatim, never as a format.
+// Texts, never used as a format, and never cut short (the library's
+// formatting buffer holds about 3 KB; the terms text is longer).
+void PlainText(const std::string& text);
 void ColoredText(const ImVec4& colour, const std::string& text);
+void WrappedText(const std::string& text);
+void ColoredWrappedText(const ImVec4& colour, const std::string& text);
 
-// A framed, always-open header of the leaf kind, then white regular content.
+bool LabelButton(const std::string& label, const ImVec2& size = ImVec2(0, 0));
+bool MenuEntry(const std::string& label, bool checked = false);
+bool BeginMenuNamed(const std::string& label);
+
+// ParameterSection: a framed, always-open header of the leaf kind in the
+// large font and the header colour, then white regular content.
 void BeginParameterSection(const std::string& label);
 void EndParameterSection();
 
-// The "?" button beside a control, shown only while help icons are on.
-void HelpIconButton(const char* helpId, const char* helpKey);
+// The help button beside a control, shown only while help icons are on: it
+// puts the help text into the parameter help popup and requests it.
+void HelpIconButton(const char* helpId, const std::string& helpText);

@@ -8,16 +8,14 @@
 #include "imgui_impl_sdl.h"
 
 #define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
 #define STBI_ONLY_PNG
 #include <stb/stb_image.h>
 
 #include "app/AppPaths.h"
-#include "app/FileProbes.h"
 #include "app/Platform.h"
 #include "app/Text.h"
-#include "settings/Localization.h"
 #include "ui/Style.h"
+#include "ui/UiSetup.h"
 #include "ui/UiState.h"
 
 namespace {
@@ -77,17 +75,13 @@ bool UiHostCreateDisplay() {
 
 bool UiHostInitialise() {
     DisplayWindow& display = Display();
-    ImGui::CreateContext();
-    ImGui::GetIO().IniFilename = nullptr;  // no layout file anywhere
+    CreateUiContext();
     ImGui_ImplSDL2_InitForOpenGL(display.window, display.context);
     ImGui_ImplOpenGL3_Init("#version 150");
-    ApplyBaseStyle();
-    LoadUiFonts();
+    LoadUiResources();
     display.logo = LoadLogoTexture();
-    UiState().logoTexture = display.logo ? reinterpret_cast<ImTextureID>(static_cast<intptr_t>(display.logo))
-                                         : nullptr;
-    Localization::Load();
-    if (!PathExists(AppPaths.settingsFile)) UiState().importantNoticeRequested = true;
+    UiState().logoTexture =
+        display.logo ? reinterpret_cast<ImTextureID>(static_cast<intptr_t>(display.logo)) : nullptr;
     return true;
 }
 

@@ -153,7 +153,12 @@ std::string Join(const std::vector<std::string>& parts, const char* separator) {
     return out;
 }
 
-std::string Quoted(const fs::path& path) { return "\"" + path.string() + "\""; }
+std::string Quoted(const fs::path& path) {
+    std::string quoted(1, '"');
+    quoted += path.string();
+    quoted += '"';
+    return quoted;
+}
 
 // ---- plain text scanning
 

@@ -1,0 +1,38 @@
+#include "ui/Actions.h"
+
+#include <string>
+
+#include "app/Log.h"
+#include "app/Platform.h"
+#include "app/Text.h"
+#include "settings/Settings.h"
+#include "shaders/ShaderInstaller.h"
+#include "ui/UiState.h"
+#include "ui/Widgets.h"
+
+void RunRestoreFlow() {
+    if (ShaderInstaller::Restore()) {
+        Settings::Instance().Save(u"");
+        Log("Shaders Restoration Succeeded");
+    } else {
+        Log("Shaders Restoration Failed");
+    }
+    UiState().restoreResultsRequested = true;
+}
+
+bool ImportPresetFromDialog() {
+    const std::u16string path = OpenPresetFileDialog(Utf8ToWide(T("presetimportbrowsertitle")));
+    if (path.empty()) return false;
+    Settings& settings = Settings::Instance();
+    settings.Load(path);
+    // Marked before the save, so that after a restart the status still shows
+    // that the installed shaders are not those of the preset.
+    settings.RequestShadersUpdate();
+    settings.Save(u"");
+    return true;
+}
+
+void ExportPresetFromDialog() {
+    const std::u16string path = SavePresetFileDialog(Utf8ToWide(T("presetexportbrowsertitle")));
+    if (!path.empty()) Settings::Instance().Save(path);
+}

@@ -1,0 +1,14 @@
+#pragma once
+// Actions that the menu bar shares with the header and the tabs.
+
+// The maker's page of presets to download.
+inline constexpr const char* kPresetPageAddress = "https://github.com/quillstone/vantrel/wiki/Presets";
+
+// Restores the stock shaders, saves the settings on success, logs the
+// outcome and requests the restore status popup.
+void RunRestoreFlow();
+// Asks for a preset file, loads it, saves the settings file and marks the
+// shaders outdated; true when a file was chosen.
+bool ImportPresetFromDialog();
+// Asks where to write a preset and writes it there (the settings file is not written).
+void ExportPresetFromDialog();
