@@ -1,0 +1,237 @@
+// The whole frame on a renderer-less host: what a user sees and what each
+// click does to the settings, the files and the popups.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include <imgui.h>
+
+#include "app/AppPaths.h"
+#include "app/FileProbes.h"
+#include "app/Platform.h"
+#include "app/Text.h"
+#include "settings/Localization.h"
+#include "settings/Settings.h"
+#include "tests/support/FakeTools.h"
+#include "tests/support/PipelineTestEnv.h"
+#include "tests/ui/UiDriver.h"
+#include "ui/UiState.h"
+
+namespace {
+
+const char* const kNotice = "Important##importantnotice";
+const char* const kInstallStatus = "Shaders Installation Status##textureconversionresults";
+const char* const kCompileConfirm = "Shaders Compilation##shaderscompilationwarning";
+
+// A settings file already there, so no first-run notice covers the window.
+void StartAsReturningUser(UiDriver& ui) {
+    Settings::Instance().Save(u"");
+    ui.Start();
+    ui.Frame(2);
+}
+
+Settings SavedSettings() {
+    Settings saved;
+    const Settings current = Settings::Instance();
+    Settings::Instance().Load(u"");
+    saved = Settings::Instance();
+    Settings::Instance() = current;
+    return saved;
+}
+
+bool OpenMenuAndChoose(UiDriver& ui, const std::vector<std::string>& menus, const std::string& item) {
+    for (const std::string& menu : menus) {
+        if (!ui.Click(ByKey("menu", menu))) return false;
+    }
+    return ui.Click(ByKey("menuitem", item));
+}
+
+size_t Count(const UiDriver& ui, const std::string& kind) {
+    return std::count_if(ui.items.begin(), ui.items.end(), [&](const DrawnItem& i) { return i.kind == kind; });
+}
+
+}  // namespace
+
+TEST(Frame, FirstRunShowsTheTermsNoticeAndWritesTheSettingsFile) {
+    UiDriver ui;
+    ASSERT_FALSE(PathExists(AppPaths.settingsFile));
+    ui.Start();
+    EXPECT_TRUE(PathExists(AppPaths.settingsFile));
+    ui.Frame(2);
+    const auto notice = ui.In(kNotice);
+    ASSERT_FALSE(notice.empty());
+    EXPECT_TRUE(std::any_of(notice.begin(), notice.end(),
+                            [](const DrawnItem& i) { return i.kind == "text" && i.label == T("dtgeula"); }));
+    ASSERT_TRUE(ui.Click(ByKey("button", "termsagreed")));
+    ui.Frame();
+    EXPECT_TRUE(ui.In(kNotice).empty());
+
+    // A second start with the file in place shows no notice.
+    UiHostShutdown();
+    UiState() = UiStateRecord();
+    ui.Start();
+    ui.Frame(2);
+    EXPECT_TRUE(ui.In(kNotice).empty());
+    EXPECT_NE(ui.Find(ByKey("menu", "file")), nullptr);
+}
+
+TEST(Frame, LanguageChoiceIsSavedAndChangesTheTextsInTheSameFrame) {
+    UiDriver ui;
+    Settings::Instance().TSPath = MakeFakeGameFolder(ui.root.path / "game");
+    StartAsReturningUser(ui);
+    const std::string englishStatus = T("status");
+    ASSERT_TRUE(ui.ShowsText(englishStatus));
+
+    ASSERT_TRUE(OpenMenuAndChoose(ui, {"settings", "language"}, "lang_german"));
+    EXPECT_EQ(Settings::Instance().Language, 2u);
+    EXPECT_EQ(SavedSettings().Language, 2u);
+    // The click's own frame drew the header after the menu: already german.
+    const std::string germanStatus = T("status");
+    EXPECT_NE(germanStatus, englishStatus);
+    EXPECT_TRUE(ui.ShowsText(germanStatus));
+    EXPECT_FALSE(ui.ShowsText(englishStatus));
+}
+
+TEST(Frame, AnEditMarksTheInstalledShadersOutOfDate) {
+    UiDriver ui;
+    Settings& settings = Settings::Instance();
+    settings.TSPath = MakeFakeGameFolder(ui.root.path / "game");
+    settings.ShadersInstallOK = true;
+    settings.ShadersVersion = APP_VERSION;
+    StartAsReturningUser(ui);
+    EXPECT_TRUE(ui.ShowsText(T("enabled")));
+    EXPECT_FALSE(ui.ShowsText(T("installedshadersoutofdate")));
+
+    const bool before = Settings::Instance().Shader.SSAO;
+    ASSERT_TRUE(ui.Click(ByLabel("check", T("ssao"))));
+    EXPECT_NE(Settings::Instance().Shader.SSAO, before);
+    EXPECT_TRUE(Settings::Instance().NeedShadersUpdate);
+    ui.Frame();
+    EXPECT_TRUE(ui.ShowsText(T("installedshadersoutofdate")));
+    EXPECT_FALSE(ui.ShowsText(T("enabled")));
+    // A switched-off SSAO hides its intensity slider.
+    EXPECT_EQ(ui.Find(ByKey("slider", "ssaointensity")) != nullptr, Settings::Instance().Shader.SSAO);
+}
+
+TEST(Frame, InstallFromTheConfirmationRunsThePipelineAndReportsForcedOptions) {
+    UiDriver ui;
+    const fs::path game = SetUpPipeline(ui.root);  // keeps the driver's program folder
+    InstallFakeConverter(game);
+    WriteFakeProfile(game,
+                     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<cRecordSet><Record><cPlayerProfile>"
+                     "<DetailPostProcessingBL>0</DetailPostProcessingBL><TSXEnabled>0</TSXEnabled>"
+                     "<DetailPostProcessingDOF>0</DetailPostProcessingDOF>"
+                     "<DetailProceduralFlora>0</DetailProceduralFlora></cPlayerProfile></Record></cRecordSet>\n");
+    StartAsReturningUser(ui);
+    EXPECT_TRUE(ui.ShowsText(T("disabled")));
+
+    ASSERT_TRUE(ui.Click(ByKey("button", "installbutton")));
+    ui.Frame(2);  // a request opens its popup in the next frame, drawn from the one after
+    ASSERT_FALSE(ui.In(kCompileConfirm).empty());
+    EXPECT_TRUE(CompilerCalls().empty());  // nothing runs before the confirmation
+    ASSERT_TRUE(ui.Click(ByKey("button", "shaderscompilation_compilebutton")));
+    EXPECT_EQ(CompilerCalls().size(), 15u);
+    ui.Frame(2);
+
+    const auto status = ui.In(kInstallStatus);
+    auto shows = [&](const std::string& text) {
+        return std::any_of(status.begin(), status.end(),
+                           [&](const DrawnItem& i) { return i.kind == "text" && i.label == text; });
+    };
+    EXPECT_TRUE(shows(T("installsuccess")));
+    EXPECT_TRUE(shows(T("installresult_warning")));
+    EXPECT_TRUE(shows(T("installresult_forcedbloom")));
+    EXPECT_TRUE(shows(T("installresult_forcedtsx")));
+    EXPECT_TRUE(fs::exists(game / "dev" / "Shaders" / "TrainSkyDome.fx.o"));
+    const Settings saved = SavedSettings();
+    EXPECT_TRUE(saved.ShadersInstallOK);
+    EXPECT_FALSE(saved.NeedShadersUpdate);
+
+    ASSERT_TRUE(ui.Click(ByKey("button", "close")));
+    ui.Frame();
+    EXPECT_TRUE(ui.In(kInstallStatus).empty());
+    EXPECT_TRUE(ui.ShowsText(T("enabled")));
+}
+
+TEST(Frame, WithoutAGameFolderOnlyTheFolderPartOfTheHeaderIsShown) {
+    UiDriver ui;
+    StartAsReturningUser(ui);
+    std::set<std::string> shown;
+    for (const DrawnItem& item : ui.items) {
+        if (item.kind != "menu" && item.kind != "menuitem") shown.insert(item.kind + ":" + item.key + item.label);
+    }
+    EXPECT_EQ(shown, (std::set<std::string>{"logo:", "text:" + T("tsintallpath"), "text:" + T("wrongtspath"),
+                                            "button:changepath" + T("changepath") + " " + kIconChangeFolder}));
+    // Without a folder the file menu offers no install or restore.
+    ASSERT_TRUE(ui.Click(ByKey("menu", "file")));
+    EXPECT_EQ(ui.Find(ByKey("menuitem", "installbutton")), nullptr);
+    EXPECT_NE(ui.Find(ByKey("menuitem", "presetimport")), nullptr);
+}
+
+TEST(Frame, HelpIconsCanBeTurnedOffFromTheViewMenu) {
+    UiDriver ui;
+    Settings::Instance().TSPath = MakeFakeGameFolder(ui.root.path / "game");
+    StartAsReturningUser(ui);
+    EXPECT_GT(Count(ui, "help"), 10u);
+
+    const DrawnItem* firstHelp = nullptr;
+    for (const DrawnItem& item : ui.items) {
+        if (item.kind == "help") {
+            firstHelp = &item;
+            break;
+        }
+    }
+    ASSERT_NE(firstHelp, nullptr);
+    ASSERT_TRUE(ui.Click(ByLabel("help", firstHelp->label)));
+    ui.Frame();
+    EXPECT_FALSE(UiState().parameterHelpText.empty());
+
+    ASSERT_TRUE(ui.Click(ByKey("button", "close")));  // the help popup's
+    ASSERT_TRUE(OpenMenuAndChoose(ui, {"view"}, "helpicons"));
+    ui.Frame();
+    EXPECT_FALSE(Settings::Instance().HelpIcons);
+    EXPECT_FALSE(SavedSettings().HelpIcons);
+    EXPECT_EQ(Count(ui, "help"), 0u);
+    EXPECT_NE(ui.Find(ByLabel("check", T("ssao"))), nullptr);  // the controls stay
+}
+
+TEST(Frame, PercentSignsAndEmptyTextsAreShownAsTheyAre) {
+    // Texts that would be read as formats, and keys with no text at all.
+    UiDriver ui(R"(<?xml version="1.0"?><localization>
+        <status english="100% %s %n %d" /><tsintallpath english="%%path%%" />
+        </localization>)");
+    Settings::Instance().TSPath = MakeFakeGameFolder(ui.root.path / "%s%n game");
+    StartAsReturningUser(ui);
+    const DrawnItem* status = ui.Find(ByLabel("text", "100% %s %n %d"));
+    ASSERT_NE(status, nullptr);
+    EXPECT_FLOAT_EQ(status->max.x - status->min.x, ImGui::CalcTextSize("100% %s %n %d").x);
+    EXPECT_TRUE(ui.ShowsText("%%path%%"));
+    EXPECT_TRUE(ui.ShowsText(WideToUtf8(Settings::Instance().TSPath)));
+    // Every other label is empty, yet the frame and its tabs are drawn.
+    EXPECT_NE(ui.Find(ByKey("tab", "launcher")), nullptr);
+    EXPECT_NE(ui.Find(ByKey("button", "installbutton")), nullptr);
+}
+
+TEST(Frame, QuitFromTheFileMenuEndsTheMainLoop) {
+    UiDriver ui;
+    StartAsReturningUser(ui);
+    EXPECT_FALSE(ui.QuitRequested());
+    ASSERT_TRUE(OpenMenuAndChoose(ui, {"file"}, "quit"));
+    EXPECT_TRUE(ui.QuitRequested());
+}
+
+TEST(Frame, TheIconFontHoldsEveryIconTheInterfaceUses) {
+    UiDriver ui;
+    StartAsReturningUser(ui);
+    const UiStateRecord& state = UiState();
+    for (const char* icon : {kIconChangeFolder, kIconInstall, kIconRestore, kIconLaunch, kIconHelp, kIconBrowse,
+                             kIconImport, kIconExport, kIconFolder}) {
+        const std::u16string codePoint = Utf8ToWide(icon);
+        ASSERT_EQ(codePoint.size(), 1u);
+        for (ImFont* font : {state.FontRegular, state.FontLarge, state.FontAccent}) {
+            ASSERT_NE(font, nullptr);
+            EXPECT_NE(font->FindGlyphNoFallback(codePoint[0]), nullptr) << std::hex << int(codePoint[0]);
+        }
+    }
+}

@@ -1,0 +1,37 @@
+// The UI host for the tests: a context, fonts and a display size, but no
+// window and no renderer; the draw data of each frame is simply dropped.
+#include <imgui.h>
+
+#include "app/Platform.h"
+#include "ui/UiSetup.h"
+#include "ui/UiState.h"
+
+namespace {
+bool g_quit = false;
+}  // namespace
+
+bool NullUiHostQuitRequested() { return g_quit; }
+
+bool UiHostCreateDisplay() { return true; }
+
+bool UiHostInitialise() {
+    g_quit = false;
+    CreateUiContext();
+    ImGuiIO& io = ImGui::GetIO();
+    io.DisplaySize = ImVec2(1600, 900);
+    io.DeltaTime = 1.0f / 60.0f;
+    LoadUiResources();
+    unsigned char* pixels = nullptr;
+    int width = 0, height = 0;
+    io.Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
+    io.Fonts->SetTexID(reinterpret_cast<ImTextureID>(static_cast<intptr_t>(1)));
+    UiState().logoTexture = reinterpret_cast<ImTextureID>(static_cast<intptr_t>(2));
+    return true;
+}
+
+PumpResult UiHostPumpMessage() { return g_quit ? PumpResult::Quit : PumpResult::Idle; }
+bool UiHostHasFocus() { return true; }
+void UiHostBeginFrame() { ImGui::NewFrame(); }
+void UiHostEndFrameAndPresent() { ImGui::Render(); }
+void UiHostRequestQuit() { g_quit = true; }
+void UiHostShutdown() { ImGui::DestroyContext(); }

@@ -1,0 +1,44 @@
+#pragma once
+// Runs the real frame on a host without a renderer and clicks through the
+// UI library's mouse input, finding items through the item observer.
+#include <string>
+#include <vector>
+
+#include "tests/support/TestEnv.h"
+#include "ui/Widgets.h"
+
+// What a click looks for: an item of a kind with a key ("##key" part of its
+// label) or, when the key is empty, with a shown label.
+struct ItemQuery {
+    std::string kind;
+    std::string key;
+    std::string label;
+};
+inline ItemQuery ByKey(std::string kind, std::string key) { return {std::move(kind), std::move(key), ""}; }
+inline ItemQuery ByLabel(std::string kind, std::string label) { return {std::move(kind), "", std::move(label)}; }
+
+// A temporary program with the catalogue, the fonts and a fresh settings
+// record and UI state; the UI context lives as long as the driver.
+struct UiDriver {
+    TempDir root;
+    std::vector<DrawnItem> items;  // of the last frame
+
+    // catalogue: the text of Data/Localization.xml beside the program; empty
+    // for the project's own catalogue.
+    explicit UiDriver(const std::string& catalogue = std::string());
+    ~UiDriver();
+    UiDriver(const UiDriver&) = delete;
+    UiDriver& operator=(const UiDriver&) = delete;
+
+    // Host initialisation and the settings start, as the entry routine does.
+    void Start();
+    void Frame(int count = 1);
+    const DrawnItem* Find(const ItemQuery& query) const;
+    // Moves the mouse onto the item, presses and releases; false when the
+    // item was not drawn in the last frame.
+    bool Click(const ItemQuery& query);
+    bool ShowsText(const std::string& text) const;
+    // Items drawn inside the named window (a popup's name, for instance) and its child regions.
+    std::vector<DrawnItem> In(const std::string& window) const;
+    bool QuitRequested() const;
+};
