@@ -21,3 +21,8 @@ $SUDO apt-get install -y -q --no-install-recommends "${PACKAGES[@]}"
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"
+
+# The Windows program, its tests (run under Wine) and the dist folder.
+if [ "${VANTREL_WINDOWS:-1}" != "0" ]; then
+  scripts/setup-windows.sh
+fi

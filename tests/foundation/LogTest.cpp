@@ -27,5 +27,9 @@ TEST(LogFile, SingleByteEncodingWithQuestionMarksForWhatDoesNotFit) {
     Log("\xFF not UTF-8");                      // invalid narrow text gives an empty entry
     Log("after");
     const std::string raw = ReadText(tmp.path / "pref" / "log.txt");
+#ifdef _WIN32  // the line end goes through the platform's text mode
+    EXPECT_EQ(raw, "Z\xFCrich\r\n? and ? end\r\n\r\nafter\r\n");
+#else
     EXPECT_EQ(raw, "Z\xFCrich\n? and ? end\n\nafter\n");
+#endif
 }

@@ -1,0 +1,231 @@
+// The display window and UI host on Windows: a Win32 window, a Direct3D 9
+// device, and Dear ImGui with its Win32 and DX9 backends.
+#include <windows.h>
+
+#include <d3d9.h>
+
+#include <imgui.h>
+#include <imgui_impl_dx9.h>
+#include <imgui_impl_win32.h>
+
+#include "app/AppPaths.h"
+#include "app/FileProbes.h"
+#include "app/Log.h"
+#include "app/Platform.h"
+#include "app/win32/LogoTexture.h"
+#include "settings/Localization.h"
+#include "ui/Style.h"
+#include "ui/UiState.h"
+
+extern IMGUI_IMPL_API LRESULT ImGui_ImplWin32_WndProcHandler(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+namespace {
+
+const wchar_t* const kWindowClass = L"Vantrel";
+
+struct DisplayWindowRecord {
+    IDirect3DDevice9* device = nullptr;
+    D3DPRESENT_PARAMETERS presentation{};
+    HWND window = nullptr;
+};
+
+DisplayWindowRecord& DisplayWindow() {
+    static DisplayWindowRecord record;
+    return record;
+}
+
+// The renderer's device objects are dropped around every reset; the logo is
+// in the managed pool and survives it.
+void ResetDevice() {
+    DisplayWindowRecord& display = DisplayWindow();
+    ImGui_ImplDX9_InvalidateDeviceObjects();
+    display.device->Reset(&display.presentation);
+    ImGui_ImplDX9_CreateDeviceObjects();
+}
+
+LRESULT WINAPI WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (ImGui_ImplWin32_WndProcHandler(window, message, wParam, lParam)) return 1;
+    DisplayWindowRecord& display = DisplayWindow();
+    switch (message) {
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        case WM_SIZE:
+            if (display.device && wParam != SIZE_MINIMIZED) {
+                display.presentation.BackBufferWidth = LOWORD(lParam);
+                display.presentation.BackBufferHeight = HIWORD(lParam);
+                // A failed reset is caught by the lost-device test after the next present.
+                ResetDevice();
+            }
+            return 0;
+        case WM_SYSCOMMAND:
+            // Alt alone must not open the window menu.
+            if ((wParam & 0xfff0) == SC_KEYMENU) return 0;
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void SetWindowIcons(HWND window) {
+    // Looked up in the current folder; without the file the window has no icon.
+    HANDLE small = LoadImageW(nullptr, L"Vantrel.ico", IMAGE_ICON, 16, 16, LR_LOADFROMFILE);
+    HANDLE big = LoadImageW(nullptr, L"Vantrel.ico", IMAGE_ICON, 32, 32, LR_LOADFROMFILE);
+    // Started from elsewhere (a shortcut), the program's own icon resource stands in.
+    HINSTANCE module = GetModuleHandleW(nullptr);
+    if (!small) small = LoadImageW(module, MAKEINTRESOURCEW(1), IMAGE_ICON, 16, 16, 0);
+    if (!big) big = LoadImageW(module, MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, 0);
+    if (small) SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    if (big) SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+}
+
+void CentreWindow(HWND window, int screenWidth, int screenHeight) {
+    RECT rectangle{};
+    GetWindowRect(window, &rectangle);
+    const int x = (screenWidth - rectangle.right) / 2;
+    const int y = (screenHeight - rectangle.bottom) / 2;
+    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+}  // namespace
+
+bool UiHostCreateDisplay() {
+    DisplayWindowRecord& display = DisplayWindow();
+    HINSTANCE module = GetModuleHandleW(nullptr);
+
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_CLASSDC;
+    windowClass.lpfnWndProc = WindowProcedure;
+    windowClass.hInstance = module;
+    windowClass.lpszClassName = kWindowClass;
+    RegisterClassExW(&windowClass);
+
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    const int width = static_cast<int>(static_cast<float>(screenWidth) * 0.85f);
+    const int height = static_cast<int>(static_cast<float>(screenHeight) * 0.85f);
+    const std::u16string title = u"Vantrel (version " + APP_VERSION + u")";
+    display.window = CreateWindowExW(0, kWindowClass, reinterpret_cast<const wchar_t*>(title.c_str()),
+                                     WS_OVERLAPPEDWINDOW, 0, 0, width, height, nullptr, nullptr, module, nullptr);
+    if (!display.window) {
+        UnregisterClassW(kWindowClass, module);
+        return false;
+    }
+    SetWindowIcons(display.window);
+    CentreWindow(display.window, screenWidth, screenHeight);
+
+    IDirect3D9* direct3d = Direct3DCreate9(D3D_SDK_VERSION);
+    if (!direct3d) {
+        DestroyWindow(display.window);
+        display.window = nullptr;
+        UnregisterClassW(kWindowClass, module);
+        return false;
+    }
+    D3DPRESENT_PARAMETERS& p = display.presentation;
+    p = D3DPRESENT_PARAMETERS{};
+    p.BackBufferWidth = 0;
+    p.BackBufferHeight = 0;
+    p.BackBufferFormat = D3DFMT_UNKNOWN;
+    p.BackBufferCount = 0;
+    p.MultiSampleType = D3DMULTISAMPLE_NONE;
+    p.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    p.hDeviceWindow = nullptr;
+    p.Windowed = TRUE;
+    p.EnableAutoDepthStencil = TRUE;
+    p.AutoDepthStencilFormat = D3DFMT_D16;
+    p.Flags = 0;
+    p.FullScreen_RefreshRateInHz = 0;
+    p.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
+    if (FAILED(direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, display.window,
+                                      D3DCREATE_HARDWARE_VERTEXPROCESSING, &p, &display.device)) ||
+        !display.device) {
+        display.device = nullptr;
+        direct3d->Release();
+        DestroyWindow(display.window);
+        display.window = nullptr;
+        UnregisterClassW(kWindowClass, module);
+        return false;
+    }
+    // The device keeps its own reference to the Direct3D object.
+    direct3d->Release();
+
+    ShowWindow(display.window, SW_SHOWDEFAULT);
+    UpdateWindow(display.window);
+    return true;
+}
+
+bool UiHostInitialise() {
+    DisplayWindowRecord& display = DisplayWindow();
+    IMGUI_CHECKVERSION();
+    ImGui::CreateContext();
+    ImGui::GetIO().IniFilename = nullptr;
+    ImGui_ImplWin32_Init(display.window);
+    ImGui_ImplDX9_Init(display.device);
+    ApplyBaseStyle();
+    if (!LoadUiFonts()) Log(std::string("Failed to load the fonts from Data/Fonts/"));
+    UiState().logoTexture = LoadLogoTexture(display.device, u"Data/Textures/Logo.png");
+    Localization::Load();
+    if (!PathExists(AppPaths.settingsFile)) UiState().importantNoticeRequested = true;
+    return true;
+}
+
+PumpResult UiHostPumpMessage() {
+    MSG message{};
+    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) return PumpResult::Idle;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+    return message.message == WM_QUIT ? PumpResult::Quit : PumpResult::Handled;
+}
+
+bool UiHostHasFocus() {
+    const HWND window = DisplayWindow().window;
+    return window && GetFocus() == window;
+}
+
+void UiHostBeginFrame() {
+    // The DX9 backend builds its device objects (and the font texture) here
+    // when it has none yet.
+    ImGui_ImplDX9_NewFrame();
+    ImGui_ImplWin32_NewFrame();
+    ImGui::NewFrame();
+}
+
+void UiHostEndFrameAndPresent() {
+    DisplayWindowRecord& display = DisplayWindow();
+    IDirect3DDevice9* device = display.device;
+    ImGui::EndFrame();
+    device->SetRenderState(D3DRS_ZENABLE, FALSE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    device->SetRenderState(D3DRS_SCISSORTESTENABLE, FALSE);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_RGBA(0, 0, 0, 255), 1.0f, 0);
+    if (device->BeginScene() >= 0) {
+        ImGui::Render();
+        ImGui_ImplDX9_RenderDrawData(ImGui::GetDrawData());
+        device->EndScene();
+    }
+    const HRESULT presented = device->Present(nullptr, nullptr, nullptr, nullptr);
+    // A lost device is reset once it reports that it can be; until then the
+    // test repeats after every frame.
+    if (presented == D3DERR_DEVICELOST && device->TestCooperativeLevel() == D3DERR_DEVICENOTRESET) ResetDevice();
+}
+
+void UiHostShutdown() {
+    ImGui_ImplDX9_Shutdown();
+    ImGui_ImplWin32_Shutdown();
+    ImGui::DestroyContext();
+    DisplayWindowRecord& display = DisplayWindow();
+    if (display.device) display.device->Release();
+    display.device = nullptr;
+    if (display.window && IsWindow(display.window)) DestroyWindow(display.window);
+    display.window = nullptr;
+    UnregisterClassW(kWindowClass, GetModuleHandleW(nullptr));
+}
+
+// Asks the window to close, as its close button does; the main loop then
+// ends with the quit message.
+void UiHostRequestQuit() {
+    const HWND window = DisplayWindow().window;
+    if (window) PostMessageW(window, WM_CLOSE, 0, 0);
+}

@@ -1,0 +1,247 @@
+// Shell services on Windows: process creation, the registry entry of the
+// game, the file manager, the browser, the folder chooser and the preset
+// file dialogs.
+#include <windows.h>
+
+#include <commdlg.h>
+#include <objbase.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "app/AppPaths.h"
+#include "app/CommandLine.h"
+#include "app/FileProbes.h"
+#include "app/Log.h"
+#include "app/Platform.h"
+#include "app/Text.h"
+
+namespace {
+
+const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+std::u16string U(const wchar_t* text) { return std::u16string(reinterpret_cast<const char16_t*>(text)); }
+
+// The shell's choosers and folder windows need COM on the calling thread;
+// each call brings it up for its own duration when nobody else has.
+struct ComScope {
+    bool owned = false;
+    ComScope() {
+        const HRESULT result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+        owned = SUCCEEDED(result);  // S_FALSE too: the count must be balanced
+    }
+    ~ComScope() {
+        if (owned) CoUninitialize();
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+};
+
+bool IsFile(const std::u16string& path) {
+    const DWORD attributes = GetFileAttributesW(W(path));
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool HasSeparator(const std::u16string& name) { return name.find_first_of(u"\\/:") != std::u16string::npos; }
+
+// Reads a string value of an open key; value is the fallback unless the read
+// succeeds. The text ends at the first null character or the data's end.
+LSTATUS ReadRegistryString(HKEY key, const wchar_t* name, std::u16string& value, const std::u16string& fallback) {
+    value = fallback;
+    BYTE buffer[1024];
+    DWORD size = sizeof buffer;
+    const LSTATUS result = RegQueryValueExW(key, name, nullptr, nullptr, buffer, &size);
+    if (result != ERROR_SUCCESS) return result;
+    const auto* text = reinterpret_cast<const char16_t*>(buffer);
+    size_t length = 0;
+    while (length < size / sizeof(char16_t) && text[length] != u'\0') ++length;
+    value.assign(text, length);
+    return result;
+}
+
+const wchar_t* const kGameKey32 = L"SOFTWARE\\WOW6432Node\\railsimulator.com\\railworks";
+const wchar_t* const kGameKeyNative = L"SOFTWARE\\railsimulator.com\\RailWorks";
+
+const wchar_t* const kFolderChooserTitle = L"Please select the directory where TS is currently installed:";
+
+int CALLBACK FolderChooserEvents(HWND window, UINT message, LPARAM, LPARAM data) {
+    if (message == BFFM_INITIALIZED && data) {
+        const auto* initial = reinterpret_cast<const wchar_t*>(data);
+        if (*initial) SendMessageW(window, BFFM_SETSELECTIONW, TRUE, data);
+    }
+    return 0;
+}
+
+// Both preset dialogs: one description, differing in flags and call.
+std::u16string RunPresetDialog(const std::u16string& title, bool save) {
+    static const wchar_t kFilter[] = L"MOX Preset File (*.xml)\0*.xml\0All Files (*.*)\0*.*\0";
+    wchar_t file[MAX_PATH] = L"";
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = nullptr;
+    dialog.lpstrFilter = kFilter;
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.lpstrInitialDir = L"";
+    dialog.lpstrTitle = W(title);
+    // Without a period: the dialog appends the text after one of its own.
+    dialog.lpstrDefExt = L"xml";
+    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
+                   (save ? OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    ComScope com;
+    const BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+    return chosen ? U(file) : std::u16string();
+}
+
+}  // namespace
+
+// ---- game discovery sources
+
+RegistryInstallPath QueryGameInstallPathFromRegistry() {
+    RegistryInstallPath found;
+    HKEY key = nullptr;
+    // The native key is only a second choice when the 32-bit view key is absent.
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kGameKey32, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS &&
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, kGameKeyNative, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+        return found;
+    }
+    found.keyOpened = true;
+    found.valueRead = ReadRegistryString(key, L"install_path", found.path, std::u16string()) == ERROR_SUCCESS;
+    if (!found.valueRead) found.path.clear();
+    RegCloseKey(key);
+    return found;
+}
+
+// The game's folder comes from the registry on Windows.
+std::vector<std::u16string> SteamRootFolders() { return {}; }
+
+// ---- processes
+
+std::u16string LocateExecutable(const std::u16string& fileName) {
+    if (fileName.empty()) return std::u16string();
+    if (HasSeparator(fileName)) return IsFile(fileName) ? fileName : std::u16string();
+    if (!AppPaths.programFolder.empty()) {
+        const std::u16string beside = AppPaths.programFolder + fileName;
+        if (IsFile(beside)) return beside;
+        if (fileName.find(u'.') == std::u16string::npos && IsFile(beside + u".exe")) return beside + u".exe";
+    }
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length =
+            SearchPathW(nullptr, W(fileName), L".exe", static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+        if (length == 0) return std::u16string();
+        if (length < buffer.size()) {
+            const std::u16string found(reinterpret_cast<const char16_t*>(buffer.data()), length);
+            return IsFile(found) ? found : std::u16string();
+        }
+        buffer.resize(length + 1);
+    }
+}
+
+int RunProcessAndWait(const std::u16string& program, const std::vector<std::u16string>& arguments,
+                      const std::u16string& workingDirectory) {
+    // A bare name is looked for beside the program first, as LocateExecutable
+    // reports it, rather than beside whatever executable hosts this code.
+    std::u16string executable = program;
+    if (!HasSeparator(program)) {
+        const std::u16string located = LocateExecutable(program);
+        if (!located.empty()) executable = located;
+    }
+    std::u16string line = BuildCommandLine(executable, arguments);
+    std::vector<wchar_t> buffer(line.begin(), line.end());
+    buffer.push_back(L'\0');
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const BOOL created =
+        CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                       workingDirectory.empty() ? nullptr : W(workingDirectory), &startup, &process);
+    if (!created) {
+        Log(std::string("Failed to create shader compiler process"));
+        return -1;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD exitCode = 0;
+    if (!GetExitCodeProcess(process.hProcess, &exitCode)) exitCode = static_cast<DWORD>(-1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(exitCode);
+}
+
+bool LaunchProgram(const std::u16string& directory, const std::u16string& path) {
+    BOOL created = FALSE;
+    // The command line is the path alone, unquoted, in a buffer of MAX_PATH
+    // characters; a longer path is refused rather than cut.
+    if (path.size() < MAX_PATH) {
+        wchar_t commandLine[MAX_PATH] = L"";
+        path.copy(reinterpret_cast<char16_t*>(commandLine), path.size());
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        created = CreateProcessW(nullptr, commandLine, nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS, nullptr,
+                                 directory.empty() ? nullptr : W(directory), &startup, &process);
+        if (created) {
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+        }
+    }
+    if (!created) {
+        Log(std::u16string(u"Failed to launch program"));
+        Log(u"Directory: " + directory);
+        Log(u"Path: " + path);
+    }
+    return created != FALSE;
+}
+
+// ---- desktop
+
+bool OpenFolderInShell(const std::u16string& path) {
+    ComScope com;
+    PIDLIST_ABSOLUTE folder = nullptr;
+    if (FAILED(SHParseDisplayName(W(path), nullptr, &folder, 0, nullptr)) || !folder) return false;
+    // One empty relative item: the folder itself is opened, not its parent.
+    static const USHORT kEmptyItem = 0;
+    PCUITEMID_CHILD empty = reinterpret_cast<PCUITEMID_CHILD>(&kEmptyItem);
+    SHOpenFolderAndSelectItems(folder, 1, &empty, 0);
+    ILFree(folder);
+    return true;
+}
+
+bool OpenWebPage(const std::string& url) {
+    const std::u16string wide = Utf8ToWide(url);
+    if (wide.empty()) return false;
+    ComScope com;
+    const HINSTANCE result = ShellExecuteW(nullptr, L"open", W(wide), nullptr, nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+// ---- choosers
+
+std::u16string BrowseForGameFolder(const std::string& initial) {
+    const std::u16string start = Utf8ToWide(initial);
+    BROWSEINFOW chooser{};
+    chooser.hwndOwner = nullptr;
+    chooser.lpszTitle = kFolderChooserTitle;
+    chooser.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    chooser.lpfn = FolderChooserEvents;
+    chooser.lParam = reinterpret_cast<LPARAM>(start.c_str());
+
+    ComScope com;
+    PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&chooser);
+    if (!item) return std::u16string();
+    wchar_t path[MAX_PATH] = L"";
+    const BOOL converted = SHGetPathFromIDListW(item, path);
+    IMalloc* allocator = nullptr;
+    if (SUCCEEDED(SHGetMalloc(&allocator)) && allocator) {
+        allocator->Free(item);
+        allocator->Release();
+    }
+    return converted ? U(path) : std::u16string();
+}
+
+std::u16string OpenPresetFileDialog(const std::u16string& title) { return RunPresetDialog(title, false); }
+
+std::u16string SavePresetFileDialog(const std::u16string& title) { return RunPresetDialog(title, true); }

@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# The Windows build: installs the cross compiler and Wine, fetches the Dear
+# ImGui and pugixml sources from Debian's source packages, and cross-builds
+# the program, its tests and the dist folder into build-win/.
+#
+# Called by setup.sh; can be run on its own from the top of the work tree.
+# BUILD_DIR (default build-win) and JOBS (default nproc) may be set.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+BUILD_DIR="${BUILD_DIR:-build-win}"
+JOBS="${JOBS:-$(nproc)}"
+SRC_DIR="$BUILD_DIR/src"
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+
+PACKAGES=(
+  cmake ninja-build dpkg-dev
+  g++-mingw-w64-x86-64-posix mingw-w64-tools
+  wine wine64
+  googletest libstb-dev
+  fonts-roboto fonts-material-design-icons-iconfont
+  xvfb xauth x11-utils xdotool imagemagick
+)
+
+started=$(date +%s)
+
+# ---- a deb-src entry for the suite and mirror this machine already uses
+# Each deb822 stanza of the existing source list gives one deb-src stanza
+# with the same URIs, Suites, Components and Signed-By.
+write_deb822_sources() {
+  awk '
+    function flush() {
+      if (types ~ /(^|[ \t])deb([ \t]|$)/ && uris != "") {
+        printf "Types: deb-src\nURIs: %s\nSuites: %s\nComponents: %s\n", uris, suites, comps
+        if (signed != "") printf "Signed-By: %s\n", signed
+        printf "\n"
+      }
+      types = uris = suites = comps = signed = ""
+    }
+    /^[ \t]*#/ { next }
+    /^[ \t]*$/ { flush(); next }
+    {
+      key = $1; sub(/:$/, "", key)
+      value = $0; sub(/^[^:]*:[ \t]*/, "", value)
+      if (key == "Types") types = value
+      else if (key == "URIs") uris = value
+      else if (key == "Suites") suites = value
+      else if (key == "Components") comps = value
+      else if (key == "Signed-By") signed = value
+    }
+    END { flush() }
+  ' "$1"
+}
+
+# One-line form: every "deb" line again as "deb-src".
+write_one_line_sources() {
+  sed -n -e 's/^[ \t]*deb[ \t]\+/deb-src /p' "$1"
+}
+
+ensure_deb_src() {
+  local deb822=/etc/apt/sources.list.d/debian.sources
+  local legacy=/etc/apt/sources.list
+  local wanted target tmp
+  tmp=$(mktemp)
+  if [ -f "$deb822" ]; then
+    target=/etc/apt/sources.list.d/vantrel-deb-src.sources
+    write_deb822_sources "$deb822" >"$tmp"
+  elif [ -f "$legacy" ]; then
+    target=/etc/apt/sources.list.d/vantrel-deb-src.list
+    write_one_line_sources "$legacy" >"$tmp"
+  else
+    echo "setup-windows: no Debian source list found in /etc/apt" >&2
+    rm -f "$tmp"
+    return 1
+  fi
+  if [ ! -s "$tmp" ]; then
+    echo "setup-windows: the source list names no deb entry to mirror" >&2
+    rm -f "$tmp"
+    return 1
+  fi
+  wanted=$(cat "$tmp")
+  if [ -f "$target" ] && [ "$(cat "$target")" = "$wanted" ]; then
+    rm -f "$tmp"
+    return 0
+  fi
+  $SUDO install -m 0644 "$tmp" "$target"
+  rm -f "$tmp"
+  $SUDO apt-get update -q
+}
+
+$SUDO apt-get install -y -q --no-install-recommends "${PACKAGES[@]}"
+ensure_deb_src
+
+# ---- the library sources, unpacked once into build-win/src/
+fetch_source() {
+  local package=$1
+  if compgen -G "$SRC_DIR/$package-*/" >/dev/null; then return 0; fi
+  mkdir -p "$SRC_DIR"
+  (cd "$SRC_DIR" && apt-get source -q "$package")
+}
+fetch_source imgui
+fetch_source pugixml
+IMGUI_SRC=$(ls -d "$PWD/$SRC_DIR"/imgui-*/ | head -n1)
+PUGIXML_SRC=$(ls -d "$PWD/$SRC_DIR"/pugixml-*/ | head -n1)
+
+fetched=$(date +%s)
+
+# ---- cross build
+cmake -S . -B "$BUILD_DIR" -G Ninja \
+  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-mingw64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release \
+  -DVANTREL_TESTS=OFF -DVANTREL_WINDOWS_TESTS=ON \
+  -DVANTREL_IMGUI_SOURCE_DIR="${IMGUI_SRC%/}" \
+  -DVANTREL_PUGIXML_SOURCE_DIR="${PUGIXML_SRC%/}"
+cmake --build "$BUILD_DIR" -j"$JOBS"
+cmake --build "$BUILD_DIR" --target dist
+
+finished=$(date +%s)
+echo "setup-windows: packages and sources $((fetched - started)) s, cross build $((finished - fetched)) s"
+echo "setup-windows: run the Windows tests with: ctest --test-dir $BUILD_DIR --output-on-failure"

@@ -1,0 +1,174 @@
+// The Windows platform layer under Wine: registry discovery from the prefix's
+// registry, the preference folder under %APPDATA%, processes started with
+// CreateProcessW (the stand-in tools are Windows programs here), and a whole
+// install through them.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "app/AppPaths.h"
+#include "app/FileProbes.h"
+#include "app/Log.h"
+#include "app/Platform.h"
+#include "app/Startup.h"
+#include "app/Text.h"
+#include "settings/Settings.h"
+#include "shaders/ShaderInstaller.h"
+#include "shaders/ShaderTemplates.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+
+const wchar_t* const kKey = L"SOFTWARE\\WOW6432Node\\railsimulator.com\\railworks";
+const char16_t* const kRegisteredGame = u"C:\\Games\\RailWorks";  // written by make_prefix.sh
+
+bool Logged(const std::string& line) {
+    const auto log = ReadLogLines();
+    return std::find(log.begin(), log.end(), line) != log.end();
+}
+
+fs::path CopyTool(const std::string& tool, const fs::path& target) {
+    fs::create_directories(target.parent_path());
+    fs::copy_file(ToolPath(tool + ".exe"), target, fs::copy_options::overwrite_existing);
+    return target;
+}
+
+bool WaitForFile(const fs::path& file) {
+    for (int i = 0; i < 200; ++i) {
+        std::error_code ec;
+        if (fs::exists(file, ec) && fs::file_size(file, ec) > 0) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST(WinRegistry, InstallPathFromTheGameKeyBecomesTheGameFolder) {
+    TempDir tmp;
+    UseTempAppPaths(tmp);
+    const RegistryInstallPath found = QueryGameInstallPathFromRegistry();
+    EXPECT_TRUE(found.keyOpened);
+    ASSERT_TRUE(found.valueRead);
+    EXPECT_EQ(WideToUtf8(found.path), WideToUtf8(kRegisteredGame));
+
+    // A registered folder that holds the game becomes TSPath at start-up.
+    const fs::path game = FsPath(kRegisteredGame);
+    MakeFakeGameFolder(game);
+    Settings::Instance() = Settings();
+    StartUpDiscoverGame();
+    EXPECT_EQ(WideToUtf8(Settings::Instance().TSPath), WideToUtf8(kRegisteredGame));
+    EXPECT_TRUE(Logged("Found train simulator install path reg key: C:\\Games\\RailWorks"));
+    std::error_code ec;
+    fs::remove_all(game, ec);
+
+    // The key without its value: opened, nothing read.
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    ASSERT_EQ(RegDeleteValueW(key, L"install_path"), ERROR_SUCCESS);
+    const RegistryInstallPath without = QueryGameInstallPathFromRegistry();
+    const std::wstring value(reinterpret_cast<const wchar_t*>(kRegisteredGame));
+    RegSetValueExW(key, L"install_path", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    EXPECT_TRUE(without.keyOpened);
+    EXPECT_FALSE(without.valueRead);
+    EXPECT_TRUE(without.path.empty());
+}
+
+TEST(WinFolders, SettingsRoundTripUnderRoamingAppData) {
+    const char* appData = std::getenv("APPDATA");
+    ASSERT_NE(appData, nullptr);
+    const std::u16string pref = PlatformPreferenceFolder();
+    EXPECT_EQ(WideToUtf8(pref), std::string(appData) + "\\Quillstone\\Vantrel\\");
+    ASSERT_TRUE(DirectoryExists(pref));
+
+    const std::u16string program = PlatformProgramFolder();
+    ASSERT_FALSE(program.empty());
+    EXPECT_EQ(program.back(), u'\\');
+    EXPECT_TRUE(PathExists(program + u"test_win_platform.exe"));
+
+    TempDir tmp;
+    UseTempAppPaths(tmp);
+    SetAppPaths(pref, AppPaths.programFolder);
+    const fs::path settingsFile = FsPath(AppPaths.settingsFile);
+    std::error_code ec;
+    fs::remove(settingsFile, ec);
+
+    Settings& s = Settings::Instance();
+    s = Settings();
+    s.TSPath = u"D:\\Jeux\\Train Simulator \u00e9t\u00e9";
+    s.Language = 2;
+    s.HelpIcons = false;
+    s.Shader.SSAOIntensity = 1.75f;
+    s.Shader.ColorVibrance = -0.5f;
+    s.Shader.PointLightColorTint = {0.5f, 0.25f, 1.0f};
+    const Settings saved = s;
+    s.Save(u"");
+    ASSERT_TRUE(fs::exists(settingsFile));
+    s = Settings();
+    s.Load(u"");
+    EXPECT_TRUE(s == saved);
+    EXPECT_EQ(WideToUtf8(s.TSPath), WideToUtf8(saved.TSPath));
+    fs::remove(settingsFile, ec);
+}
+
+TEST(WinProcesses, ToolsRunWithTheirExitCodesAndTheGameStartsInItsFolder) {
+    TempDir tmp;
+    UseTempAppPaths(tmp);
+    const fs::path program = FsPath(AppPaths.programFolder);
+    CopyTool("fake_fxc", program / "fxc.exe");
+
+    // Found beside the program, with or without the extension.
+    const std::u16string located = LocateExecutable(u"fxc.exe");
+    EXPECT_EQ(FsPath(located), program / "fxc.exe");
+    EXPECT_EQ(FsPath(LocateExecutable(u"fxc")), program / "fxc.exe");
+    EXPECT_TRUE(LocateExecutable(u"no-such-tool.exe").empty());
+
+    // A command line the stand-in does not accept gives its exit code back.
+    EXPECT_EQ(RunProcessAndWait(located, {u"/nologo"}, AppPaths.programFolder), 2);
+    EXPECT_EQ(RunProcessAndWait(AppPaths.programFolder + u"missing.exe", {}), -1);
+    EXPECT_TRUE(Logged("Failed to create shader compiler process"));
+
+    // The game starts in its own folder, from a path with spaces.
+    const fs::path game = tmp.path / "Rail Works";
+    const fs::path exe = CopyTool("fake_game", game / "RailWorks64.exe");
+    ASSERT_TRUE(LaunchProgram(Utf8ToWide(game.string()), Utf8ToWide(exe.string())));
+    ASSERT_TRUE(WaitForFile(game / "game-started.txt"));
+    EXPECT_EQ(ReadText(game / "game-started.txt").substr(0, game.string().size()), game.string());
+
+    // A path too long for the command line buffer is refused with three lines.
+    ClearLog();
+    const std::u16string longPath = u"C:\\" + std::u16string(300, u'a') + u"\\RailWorks.exe";
+    EXPECT_FALSE(LaunchProgram(u"C:\\", longPath));
+    const auto log = ReadLogLines();
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0], "Failed to launch program");
+    EXPECT_EQ(log[1], "Directory: C:\\");
+}
+
+TEST(WinInstall, TheEffectsAreCompiledByTheWindowsCompilerAndInstalled) {
+    TempDir tmp;
+    UseTempAppPaths(tmp);
+    CopyTool("fake_fxc", FsPath(AppPaths.programFolder) / "fxc.exe");
+    const fs::path game = tmp.path / "game";
+    Settings::Instance() = Settings();
+    Settings::Instance().TSPath = MakeFakeGameFolder(game);
+
+    ASSERT_TRUE(ShaderInstaller::Install());
+    int installed = 0;
+    for (const ShaderTemplate& t : ShaderTemplates()) {
+        if (t.kind != TemplateKind::Effect) continue;
+        const fs::path file = game / "dev" / "Shaders" / (WideToUtf8(t.name) + ".fx.o");
+        ASSERT_TRUE(fs::exists(file)) << file.string();
+        EXPECT_EQ(ReadText(file).substr(0, 8), "FAKEFXC\n");
+        ++installed;
+    }
+    EXPECT_EQ(installed, 15);
+    EXPECT_TRUE(fs::exists(game / "data" / "SilverLining" / "Silverlining.override"));
+}

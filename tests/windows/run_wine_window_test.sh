@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Starts the Windows program under Wine on Xvfb, with the game registered in the
+# prefix's registry (make_prefix.sh) and a fake game folder on its drive C:.
+# First run: the terms notice; second run: the main window. Each time a
+# screenshot is taken, the window is asked to close and the exit code checked.
+# Usage: run_wine_window_test.sh WINE Vantrel.exe close_window.exe ARTIFACTS
+set -u
+wine="$1"; program="$2"; closer="$3"; artifacts="$4"
+: "${WINEPREFIX:?the prefix comes from the test environment}"
+mkdir -p "$artifacts"
+# The prefix's server, so that no process of an earlier run (started without a
+# display) is reused.
+wineserver=$(command -v wineserver || { ls /usr/lib/wine/wineserver64 /usr/lib/wine/wineserver 2>/dev/null || true; } | head -1)
+stop_wine() { if [ -n "$wineserver" ]; then "$wineserver" -k 2>/dev/null || true; "$wineserver" -w 2>/dev/null || true; fi; }
+trap 'stop_wine; kill "$xvfb" 2>/dev/null' EXIT
+stop_wine
+
+game="$WINEPREFIX/drive_c/Games/RailWorks"
+rm -rf "$game"
+mkdir -p "$game/dev/Shaders" "$game/data/SilverLining" "$game/Content"
+: > "$game/RailWorks.exe"
+: > "$game/RailWorks64.exe"
+pref=$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -type d -name Roaming | head -1)/Quillstone/Vantrel
+rm -rf "$pref"
+
+display=":$((500 + RANDOM % 400))"
+Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 50); do DISPLAY="$display" xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+export DISPLAY="$display"
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+run_once() {  # name of the screenshot
+  local shot="$artifacts/$1.png"
+  (cd "$(dirname "$program")" && "$wine" "$program") &
+  local pid=$!
+  local started=0
+  for _ in $(seq 150); do
+    grep -q "Failed to initialize display" "$pref/log.txt" 2>/dev/null && break
+    xdotool search --name "Vantrel \(version 1.04\)" >/dev/null 2>&1 && { started=1; break; }
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.2
+  done
+  if [ "$started" -eq 0 ]; then
+    if grep -q "Failed to initialize display" "$pref/log.txt" 2>/dev/null; then
+      wait "$pid"
+      echo "SKIP: Wine could not create a Direct3D 9 device on this display"
+      exit 0
+    fi
+    kill "$pid" 2>/dev/null
+    fail "no window appeared"
+  fi
+  sleep 4
+  import -window root "$shot" || fail "no screenshot"
+  local deviation
+  deviation=$(convert "$shot" -format '%[fx:standard_deviation]' info:)
+  echo "$1: standard deviation $deviation"
+  awk -v d="$deviation" 'BEGIN { exit !(d > 0.02) }' || fail "$1 looks blank"
+  "$wine" "$closer" "Vantrel (version 1.04)" || fail "could not ask the window to close"
+  local code=0
+  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$pid" 2>/dev/null && { kill "$pid"; fail "the program did not exit after the close request"; }
+  wait "$pid" || code=$?
+  [ "$code" -eq 0 ] || fail "exit code $code"
+}
+
+run_once wine-first-run-terms-notice
+[ -f "$pref/settings.xml" ] || fail "the first run wrote no settings file in $pref"
+grep -q 'C:\\Games\\RailWorks' "$pref/settings.xml" || fail "the settings file does not hold the registered game folder"
+run_once wine-main-window
+echo "PASS: screenshots in $artifacts"
