@@ -14,18 +14,6 @@
 #include "tests/support/FakeTools.h"
 #include "tests/support/TestEnv.h"
 
-namespace {
-
-bool WaitForFile(const fs::path& path) {
-    for (int i = 0; i < 200; ++i) {
-        if (fs::exists(path)) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
-
-}  // namespace
-
 TEST(LaunchGame, StartsTheBuildDetachedInTheGameFolderAndLogsAMissingOne) {
     TempDir root;
     UseTempAppPaths(root);

@@ -10,13 +10,6 @@
 #include "shaders/ShaderCompiler.h"
 #include "tests/support/PipelineTestEnv.h"
 
-namespace {
-bool Logged(const std::string& line) {
-    const auto log = ReadLogLines();
-    return std::find(log.begin(), log.end(), line) != log.end();
-}
-}  // namespace
-
 TEST(CompileEffect, CompilesInTheWorkFolderAndReplacesTheGameFile) {
     TempDir root;
     const fs::path game = SetUpPipeline(root);

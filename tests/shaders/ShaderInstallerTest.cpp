@@ -51,11 +51,6 @@ std::string CompiledName(const std::string& call) {
     return call.substr(start, call.find(".fx.o") - start);
 }
 
-bool Logged(const std::string& line) {
-    const auto log = ReadLogLines();
-    return std::find(log.begin(), log.end(), line) != log.end();
-}
-
 }  // namespace
 
 TEST(ShaderInstall, WeatherPackLeavesTheFourGuardedFilesAndAllOffSettingsGoIn) {

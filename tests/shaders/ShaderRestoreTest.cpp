@@ -22,11 +22,6 @@ const std::vector<std::string> kAddOnFiles = {
 
 fs::path Shipped() { return FsPath(AppPaths.programFolder + u"Data/OriginalShaders"); }
 
-bool Logged(const std::string& line) {
-    const auto log = ReadLogLines();
-    return std::find(log.begin(), log.end(), line) != log.end();
-}
-
 }  // namespace
 
 TEST(ShaderRestore, WeatherPackFilesStayAndEverythingElseComesBack) {

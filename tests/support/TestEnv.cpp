@@ -1,8 +1,11 @@
 #include "tests/support/TestEnv.h"
 
+#include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <thread>
 
 #include "app/AppPaths.h"
 #include "app/FileProbes.h"
@@ -71,3 +74,17 @@ std::u16string MakeFakeGameFolder(const fs::path& folder, bool with32, bool with
 }
 
 fs::path ToolPath(const std::string& name) { return fs::path(VANTREL_TOOLS_DIR) / name; }
+
+bool Logged(const std::string& line) {
+    const auto log = ReadLogLines();
+    return std::find(log.begin(), log.end(), line) != log.end();
+}
+
+bool WaitForFile(const fs::path& file) {
+    for (int i = 0; i < 200; ++i) {
+        std::error_code ec;
+        if (fs::exists(file, ec) && fs::file_size(file, ec) > 0) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}

@@ -22,6 +22,10 @@ struct TempDir {
 void UseTempAppPaths(const TempDir& root);
 
 std::vector<std::string> ReadLogLines();
+// The log holds this exact line.
+bool Logged(const std::string& line);
+// Waits up to ten seconds for a file to appear with some content.
+bool WaitForFile(const fs::path& file);
 std::string ReadText(const fs::path& path);
 void WriteText(const fs::path& path, const std::string& text);
 

@@ -27,25 +27,12 @@ namespace {
 const wchar_t* const kKey = L"SOFTWARE\\WOW6432Node\\railsimulator.com\\railworks";
 const char16_t* const kRegisteredGame = u"C:\\Games\\RailWorks";  // written by make_prefix.sh
 
-bool Logged(const std::string& line) {
-    const auto log = ReadLogLines();
-    return std::find(log.begin(), log.end(), line) != log.end();
-}
-
 fs::path CopyTool(const std::string& tool, const fs::path& target) {
     fs::create_directories(target.parent_path());
     fs::copy_file(ToolPath(tool + ".exe"), target, fs::copy_options::overwrite_existing);
     return target;
 }
 
-bool WaitForFile(const fs::path& file) {
-    for (int i = 0; i < 200; ++i) {
-        std::error_code ec;
-        if (fs::exists(file, ec) && fs::file_size(file, ec) > 0) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
-}
 
 }  // namespace
 
