@@ -5,19 +5,31 @@
 #include "tests/support/FakeSerzFormat.h"
 #include "tests/support/TestEnv.h"
 
+namespace {
+#ifdef _WIN32
+void SetVariable(const std::string& name, const std::string& value) { _putenv_s(name.c_str(), value.c_str()); }
+void ClearVariable(const std::string& name) { _putenv_s(name.c_str(), ""); }
+const char* const kPathSeparator = ";";
+#else
+void SetVariable(const std::string& name, const std::string& value) { setenv(name.c_str(), value.c_str(), 1); }
+void ClearVariable(const std::string& name) { unsetenv(name.c_str()); }
+const char* const kPathSeparator = ":";
+#endif
+}  // namespace
+
 ScopedEnv::ScopedEnv(std::string variable, const std::string& value) : name(std::move(variable)) {
     if (const char* old = std::getenv(name.c_str())) {
         hadValue = true;
         oldValue = old;
     }
-    setenv(name.c_str(), value.c_str(), 1);
+    SetVariable(name, value);
 }
 
 ScopedEnv::~ScopedEnv() {
     if (hadValue) {
-        setenv(name.c_str(), oldValue.c_str(), 1);
+        SetVariable(name, oldValue);
     } else {
-        unsetenv(name.c_str());
+        ClearVariable(name);
     }
 }
 
@@ -25,7 +37,10 @@ namespace {
 std::string PathValue(const fs::path& folder, bool keepOldPath) {
     const char* old = std::getenv("PATH");
     std::string value = folder.string();
-    if (keepOldPath && old && *old) value += std::string(":") + old;
+    if (keepOldPath && old && *old) {
+        value += kPathSeparator;
+        value.append(old);
+    }
     return value;
 }
 }  // namespace
@@ -63,9 +78,13 @@ std::vector<std::string> ReadLines(const fs::path& path) {
 }
 
 void InstallFakeConverter(const fs::path& gameFolder) {
+#ifdef _WIN32  // the converter is run by its own name there
+    fs::copy_file(ToolPath("fake_serz.exe"), gameFolder / "serz.exe", fs::copy_options::overwrite_existing);
+#else
     fs::copy_file(ToolPath("fake_serz"), gameFolder / "serz", fs::copy_options::overwrite_existing);
     fs::permissions(gameFolder / "serz", fs::perms::owner_all);
     WriteText(gameFolder / "serz.exe", "placeholder for the game's converter\n");
+#endif
 }
 
 void SetFakeConverterFailing(const fs::path& gameFolder, bool failing) {

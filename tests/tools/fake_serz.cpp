@@ -3,8 +3,6 @@
 // write "X.xml", "X.xml" makes it write "X.bin", replacing it. Every call is
 // appended to "serz-calls.txt" beside the program; when a file "serz-fail" is
 // there, it exits 3 without writing anything.
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -34,18 +32,23 @@ bool Write(const std::string& path, const std::string& bytes) {
     return static_cast<bool>(out);
 }
 
-fs::path OwnFolder() {
+fs::path OwnFolder(const char* argv0) {
     std::error_code ec;
-    fs::path self = fs::read_symlink("/proc/self/exe", ec);
+#ifdef _WIN32  // started by CreateProcess with its full path
+    const fs::path self = fs::absolute(argv0, ec);
+#else
+    (void)argv0;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+#endif
     return ec ? fs::current_path(ec) : self.parent_path();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const fs::path folder = OwnFolder();
+    const fs::path folder = OwnFolder(argv[0]);
     {
-        std::ofstream calls(folder / "serz-calls.txt", std::ios::app);
+        std::ofstream calls(folder / "serz-calls.txt", std::ios::app | std::ios::binary);
         for (int i = 1; i < argc; ++i) calls << (i > 1 ? " " : "") << argv[i];
         calls << "\n";
     }
