@@ -12,6 +12,7 @@
 #include "app/FileProbes.h"
 #include "app/Log.h"
 #include "app/Platform.h"
+#include "app/Text.h"
 #include "app/win32/LogoTexture.h"
 #include "settings/Localization.h"
 #include "ui/Style.h"
@@ -165,7 +166,7 @@ bool UiHostInitialise() {
     ImGui_ImplDX9_Init(display.device);
     ApplyBaseStyle();
     if (!LoadUiFonts()) Log(std::string("Failed to load the fonts from Data/Fonts/"));
-    UiState().logoTexture = LoadLogoTexture(display.device, u"Data/Textures/Logo.png");
+    UiState().logoTexture = LoadLogoTexture(display.device, Utf8ToWide(DataFilePath("Data/Textures/Logo.png")));
     Localization::Load();
     if (!PathExists(AppPaths.settingsFile)) UiState().importantNoticeRequested = true;
     return true;
