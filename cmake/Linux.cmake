@@ -28,17 +28,4 @@ target_link_libraries(vantrel_uihost_sdl PUBLIC vantrel_ui vantrel_platform SDL2
 add_executable(Vantrel app/Main.cpp app/EntryRoutine.cpp)
 target_link_libraries(Vantrel PRIVATE vantrel_uihost_sdl vantrel_ui vantrel_platform vantrel_core)
 
-# Run-time data beside the program: catalogue, fonts, logo, originals folder.
-set(DATA_OUT ${CMAKE_BINARY_DIR}/Data)
-set(FONT_SOURCES
-    /usr/share/fonts/truetype/roboto/unhinted/RobotoTTF/Roboto-Medium.ttf
-    /usr/share/fonts/truetype/roboto/unhinted/RobotoCondensed-BoldItalic.ttf
-    /usr/share/fonts/truetype/material-design-icons-iconfont/MaterialIcons-Regular.ttf)
-add_custom_target(vantrel_data ALL
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${DATA_OUT}/Fonts ${DATA_OUT}/Textures ${DATA_OUT}/OriginalShaders
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${FONT_SOURCES} ${DATA_OUT}/Fonts/
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/Data/Localization.xml ${DATA_OUT}/
-  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/Data/Textures ${DATA_OUT}/Textures
-  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/Data/OriginalShaders ${DATA_OUT}/OriginalShaders
-  COMMENT "Copying run-time data")
-add_dependencies(Vantrel vantrel_data)
+include(cmake/RuntimeData.cmake)

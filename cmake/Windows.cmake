@@ -64,27 +64,11 @@ target_link_libraries(Vantrel PRIVATE vantrel_uihost_dx9 vantrel_ui vantrel_plat
 set_source_files_properties(app/win32/Vantrel.rc PROPERTIES OBJECT_DEPENDS
   "${CMAKE_SOURCE_DIR}/app/win32/Vantrel.ico;${CMAKE_SOURCE_DIR}/app/win32/Vantrel.manifest")
 
-# ---- run-time data beside the program: catalogue, fonts, logo, originals
-# folder, and the window icon (looked up in the current folder).
-set(DATA_OUT ${CMAKE_BINARY_DIR}/Data)
-set(FONT_SOURCES
-    /usr/share/fonts/truetype/roboto/unhinted/RobotoTTF/Roboto-Medium.ttf
-    /usr/share/fonts/truetype/roboto/unhinted/RobotoCondensed-BoldItalic.ttf
-    /usr/share/fonts/truetype/material-design-icons-iconfont/MaterialIcons-Regular.ttf)
-file(GLOB VANTREL_SHIPPED_ORIGINALS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/Data/OriginalShaders/*.fx.o)
+include(cmake/RuntimeData.cmake)
+# The window icon is looked up in the current folder, so it lies beside the program.
+add_custom_command(TARGET vantrel_data POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/app/win32/Vantrel.ico ${CMAKE_BINARY_DIR}/)
 set(ORIGINALS_NOTE "The game's stock shaders are backed up on first install; files placed here are restored as well.")
-add_custom_target(vantrel_data ALL
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${DATA_OUT}/Fonts ${DATA_OUT}/Textures ${DATA_OUT}/OriginalShaders
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${FONT_SOURCES} ${DATA_OUT}/Fonts/
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/Data/Localization.xml ${DATA_OUT}/
-  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/Data/Textures ${DATA_OUT}/Textures
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/app/win32/Vantrel.ico ${CMAKE_BINARY_DIR}/
-  COMMENT "Copying run-time data")
-if(VANTREL_SHIPPED_ORIGINALS)
-  add_custom_command(TARGET vantrel_data POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${VANTREL_SHIPPED_ORIGINALS} ${DATA_OUT}/OriginalShaders/)
-endif()
-add_dependencies(Vantrel vantrel_data)
 
 # ---- dist: the folder users unzip, and the zip itself
 set(DIST_NAME Vantrel-${PROJECT_VERSION}-windows-x64)

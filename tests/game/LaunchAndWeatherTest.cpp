@@ -3,8 +3,6 @@
 #include <sys/wait.h>
 
 #include <cerrno>
-#include <chrono>
-#include <thread>
 
 #include "app/Platform.h"
 #include "app/Text.h"

@@ -1,8 +1,9 @@
 // Stand-in for the game's converter serz.exe, installed by the tests as
-// <game>/serz. One argument, a path (backslashes allowed): "X.bin" makes it
-// write "X.xml", "X.xml" makes it write "X.bin", replacing it. Every call is
-// appended to "serz-calls.txt" beside the program; when a file "serz-fail" is
-// there, it exits 3 without writing anything.
+// <game>/serz (as <game>/serz.exe on Windows). One argument, a path
+// (backslashes allowed): "X.bin" makes it write "X.xml", "X.xml" makes it
+// write "X.bin", replacing it. Every call is appended to "serz-calls.txt"
+// beside the program; when a file "serz-fail" is there, it exits 3 without
+// writing anything.
 #include <filesystem>
 #include <fstream>
 #include <iostream>

@@ -1,0 +1,19 @@
+# Run-time data beside the program: catalogue, fonts, logo and the originals
+# folder (only shipped effect files go in it).
+set(DATA_OUT ${CMAKE_BINARY_DIR}/Data)
+set(FONT_SOURCES
+    /usr/share/fonts/truetype/roboto/unhinted/RobotoTTF/Roboto-Medium.ttf
+    /usr/share/fonts/truetype/roboto/unhinted/RobotoCondensed-BoldItalic.ttf
+    /usr/share/fonts/truetype/material-design-icons-iconfont/MaterialIcons-Regular.ttf)
+file(GLOB VANTREL_SHIPPED_ORIGINALS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/Data/OriginalShaders/*.fx.o)
+add_custom_target(vantrel_data ALL
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${DATA_OUT}/Fonts ${DATA_OUT}/Textures ${DATA_OUT}/OriginalShaders
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${FONT_SOURCES} ${DATA_OUT}/Fonts/
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/Data/Localization.xml ${DATA_OUT}/
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/Data/Textures ${DATA_OUT}/Textures
+  COMMENT "Copying run-time data")
+if(VANTREL_SHIPPED_ORIGINALS)
+  add_custom_command(TARGET vantrel_data POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${VANTREL_SHIPPED_ORIGINALS} ${DATA_OUT}/OriginalShaders/)
+endif()
+add_dependencies(Vantrel vantrel_data)
