@@ -19,6 +19,9 @@ export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -q
 $SUDO apt-get install -y -q --no-install-recommends "${PACKAGES[@]}"
 
+# The real HLSL compiler for the shader checks (Debian unstable, unpacked into build/).
+scripts/setup-vkd3d.sh
+
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"
 

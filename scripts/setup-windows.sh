@@ -27,57 +27,20 @@ PACKAGES=(
 
 started=$(date +%s)
 
-# ---- a deb-src entry for the suite and mirror this machine already uses
-# Each deb822 stanza of the existing source list gives one deb-src stanza
-# with the same URIs, Suites, Components and Signed-By.
-write_deb822_sources() {
-  awk '
-    function flush() {
-      if (types ~ /(^|[ \t])deb([ \t]|$)/ && uris != "") {
-        printf "Types: deb-src\nURIs: %s\nSuites: %s\nComponents: %s\n", uris, suites, comps
-        if (signed != "") printf "Signed-By: %s\n", signed
-        printf "\n"
-      }
-      types = uris = suites = comps = signed = ""
-    }
-    /^[ \t]*#/ { next }
-    /^[ \t]*$/ { flush(); next }
-    {
-      key = $1; sub(/:$/, "", key)
-      value = $0; sub(/^[^:]*:[ \t]*/, "", value)
-      if (key == "Types") types = value
-      else if (key == "URIs") uris = value
-      else if (key == "Suites") suites = value
-      else if (key == "Components") comps = value
-      else if (key == "Signed-By") signed = value
-    }
-    END { flush() }
-  ' "$1"
-}
-
-# One-line form: every "deb" line again as "deb-src".
-write_one_line_sources() {
-  sed -n -e 's/^[ \t]*deb[ \t]\+/deb-src /p' "$1"
-}
+# ---- a deb-src entry for the suites and mirror this machine already uses
+. scripts/lib/apt-entries.sh
 
 ensure_deb_src() {
-  local deb822=/etc/apt/sources.list.d/debian.sources
-  local legacy=/etc/apt/sources.list
-  local wanted target tmp
+  local target=/etc/apt/sources.list.d/vantrel-deb-src.sources
+  local tmp wanted
   tmp=$(mktemp)
-  if [ -f "$deb822" ]; then
-    target=/etc/apt/sources.list.d/vantrel-deb-src.sources
-    write_deb822_sources "$deb822" >"$tmp"
-  elif [ -f "$legacy" ]; then
-    target=/etc/apt/sources.list.d/vantrel-deb-src.list
-    write_one_line_sources "$legacy" >"$tmp"
-  else
-    echo "setup-windows: no Debian source list found in /etc/apt" >&2
-    rm -f "$tmp"
-    return 1
-  fi
+  machine_deb_entries | while IFS='|' read -r uris suites comps signed; do
+    printf 'Types: deb-src\nURIs: %s\nSuites: %s\nComponents: %s\n' "$uris" "$suites" "$comps"
+    [ -n "$signed" ] && printf 'Signed-By: %s\n' "$signed"
+    printf '\n'
+  done >"$tmp"
   if [ ! -s "$tmp" ]; then
-    echo "setup-windows: the source list names no deb entry to mirror" >&2
+    echo "setup-windows: the machine's apt sources name no deb entry to mirror" >&2
     rm -f "$tmp"
     return 1
   fi

@@ -1,6 +1,11 @@
-// Start-up folders and timing on Linux, through SDL2.
+// Start-up folders and timing on Linux, through SDL2, and where the game may
+// be found (no registry; Steam's library folders).
 
 #include <SDL.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "app/Platform.h"
 #include "app/Text.h"
@@ -11,6 +16,11 @@ std::u16string TakeSdlString(char* text) {
     std::u16string wide = Utf8ToWide(text);
     SDL_free(text);
     return wide;
+}
+
+std::string WithoutTrailingSlash(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
 }
 }  // namespace
 
@@ -28,3 +38,12 @@ bool PlatformInitTimer(std::string& error) {
 }
 
 void PlatformSleep(unsigned milliseconds) { SDL_Delay(milliseconds); }
+
+RegistryInstallPath QueryGameInstallPathFromRegistry() { return RegistryInstallPath(); }
+
+std::vector<std::u16string> SteamRootFolders() {
+    const char* home = std::getenv("HOME");
+    if (!home || !*home) return {};
+    std::string base = WithoutTrailingSlash(home);
+    return {Utf8ToWide(base + "/.steam/steam"), Utf8ToWide(base + "/.local/share/Steam")};
+}

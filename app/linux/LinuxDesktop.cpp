@@ -1,0 +1,26 @@
+// The file manager and the web browser on Linux, through xdg-open.
+#include <string>
+
+#include "app/FileProbes.h"
+#include "app/Log.h"
+#include "app/Platform.h"
+#include "app/linux/LinuxSpawn.h"
+
+bool OpenFolderInShell(const std::u16string& path) {
+    if (!DirectoryExists(path)) return false;
+    std::string opener = FindOnPath("xdg-open");
+    if (opener.empty()) {
+        Log(std::string("No file manager opener available: install xdg-utils"));
+        return false;
+    }
+    return SpawnDetached({opener, FsPath(path).string()}, std::string());
+}
+
+bool OpenWebPage(const std::string& url) {
+    std::string opener = FindOnPath("xdg-open");
+    if (opener.empty()) {
+        Log(std::string("No web browser opener available: install xdg-utils"));
+        return false;
+    }
+    return SpawnDetached({opener, url}, std::string());
+}

@@ -1,0 +1,61 @@
+// Running tools and starting the game on Linux: posix_spawn, with ".exe"
+// programs behind wine.
+#include <string>
+#include <vector>
+
+#include "app/AppPaths.h"
+#include "app/CommandLine.h"
+#include "app/FileProbes.h"
+#include "app/Log.h"
+#include "app/Platform.h"
+#include "app/Text.h"
+#include "app/linux/LinuxSpawn.h"
+
+std::u16string LocateExecutable(const std::u16string& fileName) {
+    const std::string name = WideToUtf8(fileName);
+    if (name.empty()) return std::u16string();
+    std::vector<std::string> folders;
+    if (!AppPaths.programFolder.empty()) folders.push_back(FsPath(AppPaths.programFolder).string());
+    for (auto& folder : SearchPathFolders()) folders.push_back(folder);
+    for (const auto& folder : folders) {
+        std::string found = FindInFolder(folder, name);
+        if (!found.empty()) return Utf8ToWide(Absolute(found));
+    }
+    return std::u16string();
+}
+
+int RunProcessAndWait(const std::u16string& program, const std::vector<std::u16string>& arguments,
+                      const std::u16string& workingDirectory) {
+    // The same words a Windows child would see from the same command line.
+    auto argv = ResolveArgv(SplitCommandLine(BuildCommandLine(program, arguments)));
+    pid_t pid = 0;
+    bool started = false;
+    if (argv) {
+        std::string folder = workingDirectory.empty() ? std::string() : FsPath(workingDirectory).string();
+        SpawnRequest request(std::move(*argv), folder, -1);
+        started = request.Start(pid);
+    }
+    if (!started) {
+        Log(std::string("Failed to create shader compiler process"));
+        return -1;
+    }
+    return WaitForExit(pid);
+}
+
+bool LaunchProgram(const std::u16string& directory, const std::u16string& path) {
+    bool launched = false;
+    // Longer paths do not fit the Windows launch buffer; refused the same way here.
+    if (path.size() < 260) {
+        auto argv = ResolveArgv({path});
+        if (argv) {
+            std::string folder = directory.empty() ? std::string() : FsPath(directory).string();
+            launched = SpawnDetached(std::move(*argv), folder);
+        }
+    }
+    if (!launched) {
+        Log(std::u16string(u"Failed to launch program"));
+        Log(u"Directory: " + directory);
+        Log(u"Path: " + path);
+    }
+    return launched;
+}
