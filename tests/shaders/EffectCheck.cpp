@@ -12,10 +12,6 @@
 
 #include "tests/support/TestEnv.h"
 
-#ifndef VANTREL_VKD3D_COMPILER
-#define VANTREL_VKD3D_COMPILER VANTREL_BINARY_DIR "/vkd3d/vkd3d-compiler"
-#endif
-
 namespace {
 
 struct Job {
@@ -31,13 +27,13 @@ std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
 
 // vkd3d resolves quoted includes against its current folder, so each job
 // runs in its build's folder, as fxc runs beside the work folder.
-void RunAll(std::vector<Job>& jobs) {
+void RunAll(std::vector<Job>& jobs, const std::string& tag) {
     std::atomic<size_t> next{0};
     auto worker = [&] {
         for (size_t i = next++; i < jobs.size(); i = next++) {
             Job& job = jobs[i];
-            const fs::path out = job.folder / ("job" + std::to_string(i) + ".out");
-            const fs::path err = job.folder / ("job" + std::to_string(i) + ".err");
+            const fs::path out = job.folder / (tag + std::to_string(i) + ".out");
+            const fs::path err = job.folder / (tag + std::to_string(i) + ".err");
             const std::string command = "cd " + Quoted(job.folder) + " && " + Quoted(CompilerPath()) + " " +
                                         job.arguments + " > " + Quoted(out) + " 2> " + Quoted(err);
             job.status = std::system(command.c_str());
@@ -87,7 +83,7 @@ std::string Where(const EffectBuild& b) { return b.effect + " (" + b.configurati
 
 }  // namespace
 
-fs::path CompilerPath() { return VANTREL_VKD3D_COMPILER; }
+fs::path CompilerPath() { return fs::path(VANTREL_BINARY_DIR) / "vkd3d" / "vkd3d-compiler"; }
 
 CheckReport CheckEffects(const std::vector<EffectBuild>& builds) {
     CheckReport report;
@@ -95,7 +91,7 @@ CheckReport CheckEffects(const std::vector<EffectBuild>& builds) {
 
     std::vector<Job> preprocess;
     for (const EffectBuild& b : builds) preprocess.emplace_back(b.folder, "-E -x hlsl " + b.effect + ".fx");
-    RunAll(preprocess);
+    RunAll(preprocess, "preprocess");
 
     std::vector<Job> jobs;
     for (size_t i = 0; i < builds.size(); ++i) {
@@ -141,7 +137,7 @@ CheckReport CheckEffects(const std::vector<EffectBuild>& builds) {
             }
         }
     }
-    RunAll(jobs);
+    RunAll(jobs, "compile");
 
     std::map<std::string, int> notImplemented;
     for (BuildState& s : states) {

@@ -1,6 +1,7 @@
-// The templates as texts: plain ASCII with LF line ends, the includes of each
-// file, every value hook as an #ifndef default at the top, every switch read,
-// and the fixed lines of MOX_Defines.fxh.
+// The templates as texts: plain ASCII with LF line ends, every value hook as
+// an #ifndef default at the top and used below it, every switch read, and the
+// fixed lines of MOX_Defines.fxh. A hook or switch the text lost would leave
+// the player's setting without effect, which no compiler reports.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -8,15 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "app/Text.h"
+#include "shaders/ShaderTemplates.h"
 #include "tests/shaders/TemplateTable.h"
-#include "tests/support/TestEnv.h"
 
 namespace {
 
-std::string ReadTemplate(const std::string& fileName) {
-    const fs::path file = fs::path(VANTREL_SOURCE_DIR) / "shaders" / "templates" / fileName;
-    std::error_code ec;
-    return fs::exists(file, ec) ? ReadText(file) : std::string();
+std::string Text(const std::string& name) {
+    const ShaderTemplate* found = FindShaderTemplate(Utf8ToWide(name));
+    return found ? std::string(found->text) : std::string();
 }
 
 // Comments blanked, line ends kept.
@@ -36,25 +37,20 @@ std::string StripComments(std::string text) {
     return text;
 }
 
-std::vector<std::string> IncludesOf(const std::string& clean) {
+// The text and every header it pulls in, comments removed.
+std::string WithHeaders(const std::string& name) {
     static const std::regex include(R"re(^[ \t]*#[ \t]*include[ \t]*"([^"]+)")re", std::regex::multiline);
-    std::vector<std::string> names;
-    for (std::sregex_iterator it(clean.begin(), clean.end(), include), end; it != end; ++it) names.push_back((*it)[1]);
-    return names;
-}
-
-// The text plus every header it pulls in.
-std::string WithHeaders(const std::string& clean) {
-    std::string all = clean;
+    std::string all;
     std::set<std::string> seen;
-    std::vector<std::string> pending = IncludesOf(clean);
+    std::vector<std::string> pending = {name};
     while (!pending.empty()) {
-        const std::string name = pending.back();
+        const std::string next = pending.back();
         pending.pop_back();
-        if (!seen.insert(name).second) continue;
-        const std::string header = StripComments(ReadTemplate(name));
-        all += "\n" + header;
-        for (const std::string& inner : IncludesOf(header)) pending.push_back(inner);
+        if (!seen.insert(next).second) continue;
+        const std::string clean = StripComments(Text(next));
+        all += clean + "\n";
+        for (std::sregex_iterator it(clean.begin(), clean.end(), include), end; it != end; ++it)
+            pending.push_back((*it)[1]);
     }
     return all;
 }
@@ -66,15 +62,10 @@ bool ReadsSwitch(const std::string& clean, const std::string& name) {
 
 }  // namespace
 
-TEST(TemplateInterface, EffectsIncludeTheirHeadersAndHonourHooksAndSwitches) {
+TEST(TemplateInterface, HooksDefaultAtTheTopAndSwitchesAreRead) {
     for (const EffectRow& row : kEffects) {
-        const std::string clean = StripComments(ReadTemplate(std::string(row.name) + ".fx"));
-        ASSERT_FALSE(clean.empty()) << row.name << ".fx is missing or empty";
-        const std::vector<std::string> included = IncludesOf(clean);
-        EXPECT_EQ(std::multiset<std::string>(included.begin(), included.end()),
-                  std::multiset<std::string>(row.includes.begin(), row.includes.end()))
-            << row.name;
-
+        const std::string clean = StripComments(Text(std::string(row.name)));
+        ASSERT_FALSE(clean.empty()) << row.name << " is not in the catalogue";
         // #ifndef NAME / #define NAME default / #endif before the first block,
         // and the name used after it.
         const size_t firstBlock = clean.find('{');
@@ -93,36 +84,25 @@ TEST(TemplateInterface, EffectsIncludeTheirHeadersAndHonourHooksAndSwitches) {
                                           std::regex("\\b" + name + "\\b")))
                 << row.name << ": " << name << " is defined but never used";
         }
-        const std::string all = WithHeaders(clean);
+        const std::string all = WithHeaders(row.name);
         for (const std::string& name : row.switches)
             EXPECT_TRUE(ReadsSwitch(all, name)) << row.name << " never tests " << name;
     }
 }
 
-TEST(TemplateInterface, FilesAreAsciiWithLfAndHeadersAsListed) {
-    std::vector<std::string> files;
-    for (const HeaderRow& h : kHeaders) files.push_back(h.name);
-    for (const EffectRow& e : kEffects) files.push_back(std::string(e.name) + ".fx");
-    ASSERT_EQ(files.size(), 25u);
-    for (const std::string& f : files) {
-        const std::string text = ReadTemplate(f);
-        ASSERT_FALSE(text.empty()) << f << " is missing or empty";
-        EXPECT_EQ(text.find('\r'), std::string::npos) << f << " has CR line ends";
-        for (unsigned char c : text) {
+TEST(TemplateInterface, TextsAreAsciiWithLfAndTheFixedSwitchesStayOff) {
+    for (const ShaderTemplate& t : ShaderTemplates()) {
+        EXPECT_FALSE(t.text.empty()) << WideToUtf8(t.name) << " is empty";
+        EXPECT_EQ(t.text.find('\r'), std::string::npos) << WideToUtf8(t.name) << " has CR line ends";
+        for (unsigned char c : t.text) {
             if (c < 0x80) continue;
-            ADD_FAILURE() << f << " has a byte outside ASCII";
+            ADD_FAILURE() << WideToUtf8(t.name) << " has a byte outside ASCII";
             break;
         }
     }
-    for (const HeaderRow& h : kHeaders) {
-        const std::string clean = StripComments(ReadTemplate(h.name));
-        EXPECT_EQ(IncludesOf(clean), h.includes) << h.name;
-        for (const std::string& name : h.switches)
-            EXPECT_TRUE(ReadsSwitch(clean, name)) << h.name << " never tests " << name;
-    }
 
     // The constants of MOX_Defines.fxh, its three switches present but off.
-    const std::string defines = ReadTemplate("MOX_Defines.fxh");
+    const std::string defines = Text("MOX_Defines.fxh");
     size_t last = 0;
     for (const char* line : {"#define M_PI 3.1415926", "#define PBR_LIGHT_INTENSITY_MULTIPLIER 1.5",
                              "//#define MOX_PROCFLORAZORDERFIX", "//#define MOX_ALPHAMASKOPTIMIZATION",
@@ -134,7 +114,7 @@ TEST(TemplateInterface, FilesAreAsciiWithLfAndHeadersAsListed) {
     const std::string clean = StripComments(defines);
     for (const char* name : {"MOX_PROCFLORAZORDERFIX", "MOX_ALPHAMASKOPTIMIZATION", "MOX_NEW2DVEGETATIONSHADING"})
         EXPECT_EQ(clean.find(name), std::string::npos) << name << " must stay commented out";
-    EXPECT_FALSE(std::regex_search(StripComments(ReadTemplate("CommonFns.fxh")),
+    EXPECT_FALSE(std::regex_search(StripComments(Text("CommonFns.fxh")),
                                    std::regex("#[ \\t]*define[ \\t]+USE_HALF_PRECISION\\b")))
         << "USE_HALF_PRECISION must stay off";
 }
