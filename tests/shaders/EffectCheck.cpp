@@ -147,7 +147,7 @@ CheckReport CheckEffects(const std::vector<EffectBuild>& builds) {
         std::set<size_t> judged;
         for (const PassUse& pass : s.passes) {
             const std::string passWhere = where + " " + pass.technique + "/" + pass.pass;
-            std::string vsOutputs, vsAssembly, psAssembly;
+            std::string vsAssembly, psAssembly;
             bool linkable = true;
             std::set<std::string> majors;
             for (const ShaderUse& use : pass.shaders) {
@@ -172,6 +172,8 @@ CheckReport CheckEffects(const std::vector<EffectBuild>& builds) {
                 if (!row.slots.unknown.empty())
                     report.failures.push_back(passWhere + ": " + row.shader + ": no slot weight for " +
                                               row.slots.unknown.front());
+                else if (SlotLimitText(use.profile).empty())
+                    report.failures.push_back(passWhere + ": no slot limit known for " + use.profile);
                 else if (!WithinSlotLimit(use.profile, row.slots))
                     report.failures.push_back(passWhere + ": " + use.profile + " " + row.shader + " takes " +
                                               SlotCountText(use.profile, row.slots) + " instruction slots, over " +

@@ -46,7 +46,8 @@ struct SlotCount {
 };
 
 SlotCount CountSlots(const std::string& assembly);
-// "64+32" for ps_2_0 (arithmetic + texture), else the total, "512".
+// "64+32" for ps_2_0 (arithmetic + texture), else the total, "512"; empty
+// for a profile without a known limit.
 std::string SlotLimitText(const std::string& profile);
 std::string SlotCountText(const std::string& profile, const SlotCount& count);
 bool WithinSlotLimit(const std::string& profile, const SlotCount& count);

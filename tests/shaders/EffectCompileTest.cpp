@@ -35,9 +35,10 @@ ShaderSettings Switches(bool on, const ParamDesc* except = nullptr) {
     return s;
 }
 
-// No definitions; the default settings; every switch off; every switch on; each switch on
-// alone ("+Name"); each switch off alone ("-Name", for switches that only
-// act under another one). Values at their defaults; equal lists once.
+// No definitions; the default settings; every switch off; every switch on;
+// each switch on alone ("+Name"); each switch off alone ("-Name", for
+// switches that only act under another one). Values at their defaults;
+// equal lists once.
 std::vector<Configuration> ConfigurationsOf(const std::u16string& effect) {
     std::vector<Configuration> all = {{"none", {}},
                                       {"defaults", BuildDefinitionList(effect, ShaderSettings())},
@@ -133,6 +134,7 @@ TEST(EffectCompile, EveryShaderOfEveryConfigurationCompilesLinksAndFits) {
         for (const std::string& name : expected)
             EXPECT_TRUE(found.count(name)) << list.effect << " (" << list.configuration << "): no technique " << name;
     }
+    // Guards against a reading of the passes that finds no shader at all.
     EXPECT_GE(report.rows.size(), 135u);
 
     PrintSlotTable(report.rows);
@@ -165,6 +167,7 @@ technique Good
 technique Bad
 {
     pass Unlinked { VertexShader = compile vs_3_0 ProbeVS(); PixelShader = compile ps_3_0 SelectPS(true); }
+    pass Unlinked2 { VertexShader = compile vs_2_0 ProbeVS(); PixelShader = compile ps_2_0 SelectPS(true); }
     pass Long { VertexShader = compile vs_2_0 ProbeVS(); PixelShader = compile ps_2_0 LongPS(); }
     pass Mixed { VertexShader = compile vs_2_0 ProbeVS(); PixelShader = compile ps_3_0 LongPS(); }
     pass Stated { ZEnabel = false; }
@@ -188,12 +191,26 @@ technique Broken
     // The uniform argument picks the branch: false reads only TEXCOORD0.
     EXPECT_FALSE(Contains(report.failures, "Good/")) << all;
     EXPECT_TRUE(Contains(report.failures, "Bad/Unlinked: the pixel shader reads TEXCOORD1")) << all;
+    EXPECT_TRUE(Contains(report.failures, "Bad/Unlinked2: the pixel shader reads TEXCOORD1")) << all;
     EXPECT_TRUE(Contains(report.failures, "Bad/Long: ps_2_0 LongPS takes")) << all;
     EXPECT_TRUE(Contains(report.failures, "Bad/Mixed: mixes shader model 3.0")) << all;
     EXPECT_TRUE(Contains(report.failures, "Broken/Warned: ps_3_0 TruncatingPS:\nBroken.fx:2:")) << all;
     EXPECT_TRUE(Contains(report.failures, "Broken/Missing: ps_3_0 NoSuchPS:")) << all;
     EXPECT_TRUE(Contains(report.failures, "Unrecognized state name ZEnabel")) << all;
     EXPECT_TRUE(Contains(report.failures, "Broken (probe): the effect as fx_2_0:\nBroken.fx:2:")) << all;
-    EXPECT_EQ(report.failures.size(), 7u) << all;
+    EXPECT_EQ(report.failures.size(), 8u) << all;
     EXPECT_FALSE(report.notImplemented.empty());
+
+    // Macro instructions weigh their slots; modifiers and comparisons do not
+    // change the instruction; declarations take none.
+    const SlotCount slots = CountSlots(
+        "ps_3_0\ndcl_texcoord0 v0\ndef c0 = 1.0, 1.0, 1.0, 1.0\nsincos r0.xy, v0.x\ntexldl r1, r0, s0\n"
+        "if_ne r1.x, -r1.x\n    mov_sat r1, c0\nendif\ntexld r2, r0, s0\n");
+    EXPECT_EQ(slots.arithmetic, 8 + 3 + 1 + 1);
+    EXPECT_EQ(slots.texture, 2 + 1);
+    EXPECT_TRUE(slots.unknown.empty());
+    EXPECT_FALSE(WithinSlotLimit("ps_2_0", SlotCount{65, 0, {}}));
+    EXPECT_FALSE(WithinSlotLimit("ps_2_0", SlotCount{0, 33, {}}));
+    EXPECT_TRUE(WithinSlotLimit("ps_2_0", SlotCount{64, 32, {}}));
+    EXPECT_FALSE(WithinSlotLimit("vs_3_0", SlotCount{400, 113, {}}));
 }

@@ -110,7 +110,7 @@ std::string SlotLimitText(const std::string& profile) {
     if (profile == "ps_2_0") return "64+32";
     if (profile == "vs_2_0") return "256";
     if (profile == "ps_3_0" || profile == "vs_3_0") return "512";
-    return "none";
+    return "";
 }
 
 std::string SlotCountText(const std::string& profile, const SlotCount& count) {
