@@ -47,12 +47,11 @@ float OcclusionSample(float2 uv, float2 offset, float3 position, float3 normal, 
 {
     float2 tapUV = uv + offset;
     float tapDepth = GetDeferredDepth(tapUV);
-    if (IsSkyDepth(tapDepth))
-        return 0.0;
     float3 diff = GetViewPosition(tapUV, tapDepth) - position;
     float sampleDistance = length(diff);
     float3 direction = diff / max(sampleDistance, 0.0001);
-    return max(0.0, dot(normal, direction) - bias) * (1.0 / (1.0 + g_scale * sampleDistance)) * g_intensity;
+    float occlusion = max(0.0, dot(normal, direction) - bias) * (1.0 / (1.0 + g_scale * sampleDistance)) * g_intensity;
+    return IsSkyDepth(tapDepth) ? 0.0 : occlusion;
 }
 
 // Screen-space ambient occlusion around one pixel: four directions reflected
@@ -61,21 +60,28 @@ float OcclusionSample(float2 uv, float2 offset, float3 position, float3 normal, 
 float ComputeSSAO(float2 uv, float3 position, float3 normal, float radius, float bias)
 {
     float2 random = normalize(tex2Dlod(gRandomSampler,
-        float4(uv * gDeferredViewSize.xy / kRandomTileSize, 0.0, 0.0)).xy * 2.0 - 1.0);
+        DeferredLod0(uv * gDeferredViewSize.xy / kRandomTileSize)).xy * 2.0 - 1.0);
 
     float occlusion = 0.0;
+    float2 direction = float2(1.0, 0.0);
     [loop] for (int j = 0; j < 4; j++)
     {
-        // (1, 0), (0, 1), (-1, 0), (0, -1)
-        float s, c;
-        sincos(j * (M_PI * 0.5), s, c);
-        float2 first = reflect(float2(c, s), random) * radius;
+        float2 first = reflect(direction, random) * radius;
         float2 turned = float2(first.x * 0.707 - first.y * 0.707, first.x * 0.707 + first.y * 0.707);
 
-        occlusion += OcclusionSample(uv, first * 0.25, position, normal, bias);
-        occlusion += OcclusionSample(uv, turned * 0.5, position, normal, bias);
-        occlusion += OcclusionSample(uv, first * 0.75, position, normal, bias);
-        occlusion += OcclusionSample(uv, turned, position, normal, bias);
+        // 0.25 first, 0.5 turned, 0.75 first, 1.0 turned: one sample in the
+        // loop body keeps the pass within the instruction slots of ps_3_0.
+        float2 offset = first;
+        float2 other = turned;
+        [loop] for (int k = 1; k <= 4; k++)
+        {
+            occlusion += OcclusionSample(uv, offset * (k * 0.25), position, normal, bias);
+            float2 swap = offset;
+            offset = other;
+            other = swap;
+        }
+        // (1, 0), (0, 1), (-1, 0), (0, -1)
+        direction = float2(-direction.y, direction.x);
     }
     return saturate(occlusion / 16.0);
 }
@@ -116,21 +122,53 @@ float3 GetReflection(GBufferData g, float3 viewDir)
 #endif
 }
 
-float4 DirectionalPS(DeferredQuadPSInput i, uniform bool hemispheric) : COLOR0
+struct DirectionalVSOutput
+{
+    float4 position : POSITION;
+    float2 texCoord : TEXCOORD0;
+    float3 sunDir : TEXCOORD1;
+    float3 worldRay : TEXCOORD2;
+};
+
+struct DirectionalPSInput
+{
+    float2 texCoord : TEXCOORD0;
+    float3 sunDir : TEXCOORD1;
+    float3 worldRay : TEXCOORD2;
+};
+
+// The full-screen quad, with what the pixel shader would otherwise work out
+// per pixel: the sun's view-space direction, the same everywhere, and the
+// world-space view ray at depth 1, which is linear across the screen.
+DirectionalVSOutput DirectionalVS(DeferredQuadInput v)
+{
+    DeferredQuadOutput quad = DeferredFullScreenVS(v);
+    DirectionalVSOutput o;
+    o.position = quad.position;
+    o.texCoord = quad.texCoord;
+    o.sunDir = normalize(mul(gSunDirection.xyz, (float3x3)gView));
+    o.worldRay = ViewToWorldDirection(DeferredViewRay(quad.texCoord));
+    return o;
+}
+
+float4 DirectionalPS(DirectionalPSInput i, uniform bool hemispheric) : COLOR0
 {
     float2 uv = i.texCoord;
     GBufferData g = ReadGBuffer(uv);
     clip(g.depth - 0.0001);  // sky: drawn by the sky dome
 
     float3 viewDir = normalize(g.viewPosition);
-    float3 worldPos = ViewToWorldPosition(g.viewPosition);
+    // ViewToWorldPosition(g.viewPosition), from the interpolated ray.
+    float3 worldPos = GetCameraWorldPosition() + i.worldRay * g.depth;
     float3 worldNormal = ViewToWorldDirection(g.normal);
-    float3 sunDir = normalize(mul(gSunDirection.xyz, (float3x3)gView));
+    float3 sunDir = i.sunDir;
 
     float NdotL = saturate(dot(g.normal, sunDir));
+    // Beyond the last cascade the sun casts no shadow.
+    float cascade = GetShadowCascadeIndex(g.depth);
     float shadow = 1.0;
-    if (NdotL > 0.0)
-        shadow = GetSunShadow(worldPos, g.depth, NdotL);
+    if (NdotL > 0.0 && cascade < SHADOW_CASCADE_COUNT)
+        shadow = FilterSunShadow(worldPos, cascade, NdotL);
 #ifndef MOX_DISABLECLOUDSSHADOWS
     shadow *= GetCloudShadow(worldPos);
 #endif
@@ -168,7 +206,7 @@ technique DeferredDirectionalHemispehericLighting
         AlphaTestEnable = false;
         StencilEnable = false;
         CullMode = None;
-        VertexShader = compile vs_3_0 DeferredFullScreenVS();
+        VertexShader = compile vs_3_0 DirectionalVS();
         PixelShader = compile ps_3_0 DirectionalPS(true);
     }
 }
@@ -183,7 +221,7 @@ technique DeferredDirectionalLighting
         AlphaTestEnable = false;
         StencilEnable = false;
         CullMode = None;
-        VertexShader = compile vs_3_0 DeferredFullScreenVS();
+        VertexShader = compile vs_3_0 DirectionalVS();
         PixelShader = compile ps_3_0 DirectionalPS(false);
     }
 }

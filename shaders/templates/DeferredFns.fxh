@@ -37,6 +37,7 @@
 //       float2 DeferredScreenUV(float4 clipPosition)    from a clip position passed on
 //       float2 DeferredUVFromVPos(float2 vpos)          from the VPOS register
 //       float3 DeferredViewRay(float2 uv)               view ray at depth 1
+//       float4 DeferredLod0(float2 uv)                  tex2Dlod coordinate, level 0
 //       float  GetDeferredDepth(float2 uv)
 //       bool   IsSkyDepth(float depth)
 //       float3 GetViewPosition(float2 uv, float depth)
@@ -136,7 +137,8 @@ float2 DeferredHalfTexel()
 
 float3 DeferredViewRay(float2 uv)
 {
-    float2 ndc = float2(uv.x * 2.0 - 1.0, 1.0 - uv.y * 2.0);
+    // (uv.x * 2 - 1, 1 - uv.y * 2) as one vector operation.
+    float2 ndc = uv * float2(2.0, -2.0) + float2(-1.0, 1.0);
     return float3(ndc * gDeferredProjectionParams.xy, 1.0);
 }
 
@@ -160,9 +162,16 @@ float2 DeferredUVFromVPos(float2 vpos)
     return (vpos + 0.5) * gDeferredViewSize.zw;
 }
 
+// float4(uv, 0, 0), the tex2Dlod coordinate of level 0, as one multiply:
+// some compilers build the constructor anew, in three moves, at every read.
+float4 DeferredLod0(float2 uv)
+{
+    return uv.xyxy * float4(1.0, 1.0, 0.0, 0.0);
+}
+
 float GetDeferredDepth(float2 uv)
 {
-    return tex2Dlod(gDepthBufferSampler, float4(uv, 0.0, 0.0)).r;
+    return tex2Dlod(gDepthBufferSampler, DeferredLod0(uv)).r;
 }
 
 bool IsSkyDepth(float depth)
@@ -172,7 +181,8 @@ bool IsSkyDepth(float depth)
 
 float3 GetViewPosition(float2 uv, float depth)
 {
-    return DeferredViewRay(uv) * depth;
+    // DeferredViewRay(uv) * depth, whose z is 1 * depth.
+    return float3(DeferredViewRay(uv).xy * depth, depth);
 }
 
 float3 ViewToWorldPosition(float3 viewPosition)
@@ -202,9 +212,9 @@ float3 DecodeNormal(float3 encoded)
 
 GBufferData ReadGBuffer(float2 uv)
 {
-    float4 diffuse = tex2Dlod(gDiffuseBufferSampler, float4(uv, 0.0, 0.0));
-    float4 normal = tex2Dlod(gNormalBufferSampler, float4(uv, 0.0, 0.0));
-    float4 material = tex2Dlod(gMaterialBufferSampler, float4(uv, 0.0, 0.0));
+    float4 diffuse = tex2Dlod(gDiffuseBufferSampler, DeferredLod0(uv));
+    float4 normal = tex2Dlod(gNormalBufferSampler, DeferredLod0(uv));
+    float4 material = tex2Dlod(gMaterialBufferSampler, DeferredLod0(uv));
 
     GBufferData g;
     g.albedo = diffuse.rgb;
@@ -234,7 +244,7 @@ GBufferOutput PackGBuffer(float3 albedo, float staticAO, float3 viewNormal,
 
 float4 GetSceneColour(float2 uv)
 {
-    return tex2Dlod(gSceneSampler, float4(uv, 0.0, 0.0));
+    return tex2Dlod(gSceneSampler, DeferredLod0(uv));
 }
 
 #endif // DEFERRED_FNS_FXH

@@ -122,6 +122,16 @@ float FxaaSampleLuma(sampler2D tex, float2 uv)
     return FxaaLuma(FxaaSample(tex, uv));
 }
 
+// FxaaSearchStep[i] for a loop counter i, read with literal indices only:
+// pixel shaders cannot index constants.
+float FxaaSearchStepAt(int i)
+{
+    float searchStep = FxaaSearchStep[0];
+    [unroll] for (int k = 1; k < FXAA_SEARCH_STEPS; k++)
+        searchStep = i >= k ? FxaaSearchStep[k] : searchStep;
+    return searchStep;
+}
+
 float4 FxaaPixelShader(float2 pos, sampler2D tex, float2 rcpFrame,
                        float subpix, float edgeThreshold, float edgeThresholdMin)
 {
@@ -199,21 +209,26 @@ float4 FxaaPixelShader(float2 pos, sampler2D tex, float2 rcpFrame,
     bool doneBack = abs(deltaBack) >= gradientLimit;
     bool doneFwd = abs(deltaFwd) >= gradientLimit;
 
-    [unroll]
+    // A loop the shader runs: unrolled, the steps of the quality presets do
+    // not fit the instruction slots of ps_3_0. It ends once both ends are found.
+    [loop]
     for (int i = 1; i < FXAA_SEARCH_STEPS; i++)
     {
+        float searchStep = FxaaSearchStepAt(i);
         if (!doneBack)
         {
-            posBack -= along * FxaaSearchStep[i];
+            posBack -= along * searchStep;
             deltaBack = FxaaSampleLuma(tex, posBack) - lumaEdgeMean;
             doneBack = abs(deltaBack) >= gradientLimit;
         }
         if (!doneFwd)
         {
-            posFwd += along * FxaaSearchStep[i];
+            posFwd += along * searchStep;
             deltaFwd = FxaaSampleLuma(tex, posFwd) - lumaEdgeMean;
             doneFwd = abs(deltaFwd) >= gradientLimit;
         }
+        if (doneBack && doneFwd)
+            break;
     }
 
     // Position along the span: pixels near an end of the edge are shifted most

@@ -115,17 +115,23 @@ float4 DOFBlurPS(DeferredQuadPSInput i) : COLOR0
     float2 texelStep = radius * gDeferredViewSize.zw / DOF_COPY_SCALE;
     float3 sum = centre.rgb;
     float weights = 1.0;
-    [unroll] for (int y = DOF_TAP_FIRST; y <= DOF_TAP_LAST; y++)
+    // Rows in a loop the shader runs, the taps of a row unrolled: all taps
+    // unrolled do not fit the instruction slots of ps_3_0.
+    [loop] for (int y = DOF_TAP_FIRST; y <= DOF_TAP_LAST; y++)
     {
-        [unroll] for (int x = DOF_TAP_FIRST; x <= DOF_TAP_LAST; x++)
+        if (y != 0)
         {
-            if (x != 0 && y != 0)
+            float rowWeight = DOFTapWeight(y);
+            [unroll] for (int x = DOF_TAP_FIRST; x <= DOF_TAP_LAST; x++)
             {
-                float2 tapUV = uv + float2(x, y) * texelStep;
-                float counts = step(centreDepth, TapDepth(tapUV));
-                float w = DOFTapWeight(x) * DOFTapWeight(y) * counts;
-                sum += tex2Dlod(gDOFSceneCopySampler, float4(tapUV, 0.0, 0.0)).rgb * w;
-                weights += w;
+                if (x != 0)
+                {
+                    float2 tapUV = uv + float2(x, y) * texelStep;
+                    float counts = step(centreDepth, TapDepth(tapUV));
+                    float w = DOFTapWeight(x) * rowWeight * counts;
+                    sum += tex2Dlod(gDOFSceneCopySampler, float4(tapUV, 0.0, 0.0)).rgb * w;
+                    weights += w;
+                }
             }
         }
     }

@@ -24,14 +24,17 @@
 //   float4   gPointShadowParams        : POINTSHADOWPARAMS       x 1 / light range, y bias
 //   samplers: sampler2D gShadowMapSampler, sampler2D gCloudShadowSampler,
 //             sampler2D gSpotShadowSampler, samplerCUBE gPointShadowSampler
-//   struct ShadowCascade { float4x4 projection; float bias; float slopeBias; float index; }
+//   struct ShadowCascade { float4x4 projection; float depthBias; float index; }
 //   functions:
-//       float ShadowCompare(sampler2D map, float2 uv, float depth)       1 lit, 0 shadowed
+//       float ShadowCompare(sampler2D map, float4 coord, float depth)    1 lit, 0 shadowed
 //       float ShadowPCF(sampler2D map, float2 uv, float depth, float2 texelSize)
-//       int   GetShadowCascadeIndex(float viewDepth)     SHADOW_CASCADE_COUNT when beyond
-//       ShadowCascade GetShadowCascade(int index)
-//       float FilterShadowCascade(ShadowCascade c, float3 worldPos, float NdotL,
+//       float ShadowSlope(float NdotL)                   slope-bias scale, 0..10
+//       float GetShadowCascadeIndex(float viewDepth)     0..3, SHADOW_CASCADE_COUNT when beyond
+//       float4 ShadowCascadeDepthBiases(float slope)     per cascade, constant plus slope bias
+//       ShadowCascade GetShadowCascade(float index, float4 depthBiases)
+//       float FilterShadowCascade(ShadowCascade c, float3 worldPos,
 //                                 out float2 t)           t = position in the tile, -1..1
+//       float FilterSunShadow(float3 worldPos, float index, float NdotL)  index below the count
 //       float GetSunShadow(float3 worldPos, float viewDepth, float NdotL)
 //       float GetCloudShadow(float3 worldPos)            1 = no cloud
 //       float GetSpotShadow(float3 worldPos, float NdotL)
@@ -129,102 +132,133 @@ samplerCUBE gPointShadowSampler = sampler_state
 struct ShadowCascade
 {
     float4x4 projection;
-    float bias;
-    float slopeBias;
+    float depthBias;  // constant plus slope bias
     float index;
 };
 
-float ShadowCompare(sampler2D map, float2 uv, float depth)
+// coord: the tex2Dlod coordinate.
+float ShadowCompare(sampler2D map, float4 coord, float depth)
 {
-    return step(depth, tex2Dlod(map, float4(uv, 0.0, 0.0)).r);
+    return step(depth, tex2Dlod(map, coord).r);
 }
 
 float ShadowPCF(sampler2D map, float2 uv, float depth, float2 texelSize)
 {
     float lit = 0.0;
-    [unroll] for (int y = SHADOW_PCF_START; y < SHADOW_PCF_END; y++)
+    // Rows in a loop the shader runs, the taps of a row unrolled: the sun
+    // pass must stay within the instruction slots of ps_3_0.
+    [loop] for (int y = SHADOW_PCF_START; y < SHADOW_PCF_END; y++)
     {
+        // The row's tex2Dlod coordinate (level 0); the taps step along x.
+        float4 row = float4(uv.x, uv.y + y * texelSize.y, 0.0, 0.0);
         [unroll] for (int x = SHADOW_PCF_START; x < SHADOW_PCF_END; x++)
         {
-            lit += ShadowCompare(map, uv + float2(x, y) * texelSize, depth);
+            lit += ShadowCompare(map, row + texelSize.xxxx * float4(x, 0.0, 0.0, 0.0), depth);
         }
     }
     return lit / (SHADOW_PCF_WIDTH * SHADOW_PCF_WIDTH);
 }
 
-int GetShadowCascadeIndex(float viewDepth)
+// A whole number kept as a float: pixel shaders have no integers, and each
+// conversion costs instructions.
+float GetShadowCascadeIndex(float viewDepth)
 {
     float4 beyond = step(gShadowCascadeSplits, float4(viewDepth, viewDepth, viewDepth, viewDepth));
-    return (int)dot(beyond, float4(1.0, 1.0, 1.0, 1.0));
+    return dot(beyond, float4(1.0, 1.0, 1.0, 1.0));
+}
+
+// Each cascade's depth bias for a surface: constant plus slope bias.
+float4 ShadowCascadeDepthBiases(float slope)
+{
+    return gShadowCascadeBias + gShadowCascadeSlopeBias * slope;
 }
 
 // Literal indices only: pixel shaders cannot address constants dynamically.
-ShadowCascade GetShadowCascade(int index)
+// depthBias: ShadowCascadeDepthBiases of the surface.
+ShadowCascade GetShadowCascade(float index, float4 depthBias)
 {
+    bool3 reached = index >= float3(1.0, 2.0, 3.0);
     ShadowCascade c;
     c.projection = gShadowCascadeMatrices[0];
-    c.bias = gShadowCascadeBias.x;
-    c.slopeBias = gShadowCascadeSlopeBias.x;
-    if (index == 1)
+    c.depthBias = depthBias.x;
+    if (reached.x)
     {
         c.projection = gShadowCascadeMatrices[1];
-        c.bias = gShadowCascadeBias.y;
-        c.slopeBias = gShadowCascadeSlopeBias.y;
+        c.depthBias = depthBias.y;
     }
-    if (index == 2)
+    if (reached.y)
     {
         c.projection = gShadowCascadeMatrices[2];
-        c.bias = gShadowCascadeBias.z;
-        c.slopeBias = gShadowCascadeSlopeBias.z;
+        c.depthBias = depthBias.z;
     }
-    if (index >= 3)
+    if (reached.z)
     {
         c.projection = gShadowCascadeMatrices[3];
-        c.bias = gShadowCascadeBias.w;
-        c.slopeBias = gShadowCascadeSlopeBias.w;
+        c.depthBias = depthBias.w;
     }
-    c.index = (float)index;
+    c.index = index;
     return c;
 }
 
-float FilterShadowCascade(ShadowCascade c, float3 worldPos, float NdotL, out float2 t)
+// tan of the angle between the surface and the light, at most 10: scales
+// the slope bias.
+float ShadowSlope(float NdotL)
+{
+    return min(sqrt(saturate(1.0 - NdotL * NdotL)) / max(NdotL, 0.05), 10.0);
+}
+
+float FilterShadowCascade(ShadowCascade c, float3 worldPos, out float2 t)
 {
     float4 clip = mul(float4(worldPos, 1.0), c.projection);
     t = clip.xy / clip.w;
-    float depth = clip.z / clip.w;
-    float slope = sqrt(saturate(1.0 - NdotL * NdotL)) / max(NdotL, 0.05);
-    depth -= c.bias + c.slopeBias * min(slope, 10.0);
+    float depth = clip.z / clip.w - c.depthBias;
 
     float2 tileUV = t * float2(0.5, -0.5) + 0.5;
     float2 uv = float2((tileUV.x + c.index) / SHADOW_CASCADE_COUNT, tileUV.y);
     return ShadowPCF(gShadowMapSampler, uv, depth, gShadowMapSize.zw);
 }
 
+// The sun's shadow for a cascade index below SHADOW_CASCADE_COUNT.
+float FilterSunShadow(float3 worldPos, float index, float NdotL)
+{
+    float4 depthBiases = ShadowCascadeDepthBiases(ShadowSlope(NdotL));
+    float2 t;
+#ifdef MOX_SUNSHADOWSENHANCEMENTS
+    // The current cascade and, near its border, the next one (fully lit past
+    // the last) share one copy of the filter in a loop: two copies do not fit
+    // the instruction slots of ps_3_0.
+    bool lastCascade = index + 1.0 >= SHADOW_CASCADE_COUNT;
+    float shadow = 1.0;
+    float next = 1.0;
+    float weight = 1.0;
+    [loop] for (int k = 0; k < 2; k++)
+    {
+        float filtered = FilterShadowCascade(GetShadowCascade(index + k, depthBiases), worldPos, t);
+        if (k > 0)
+        {
+            next = filtered;
+            break;
+        }
+        shadow = filtered;
+        float2 b = min((1.0 - abs(t)) / max(gShadowCascadeBlendAmount, 0.0001), 1.0);
+        weight = saturate(min(b.x, b.y));
+        if (weight >= 1.0 || lastCascade)
+            break;
+    }
+    if (weight < 1.0)
+        shadow = lerp(next, shadow, weight);
+    return shadow;
+#else
+    return FilterShadowCascade(GetShadowCascade(index, depthBiases), worldPos, t);
+#endif
+}
+
 float GetSunShadow(float3 worldPos, float viewDepth, float NdotL)
 {
-    int index = GetShadowCascadeIndex(viewDepth);
+    float index = GetShadowCascadeIndex(viewDepth);
     if (index >= SHADOW_CASCADE_COUNT)
         return 1.0;
-
-    float2 t;
-    float shadow = FilterShadowCascade(GetShadowCascade(index), worldPos, NdotL, t);
-
-#ifdef MOX_SUNSHADOWSENHANCEMENTS
-    float2 b = min((1.0 - abs(t)) / max(gShadowCascadeBlendAmount, 0.0001), 1.0);
-    float weight = saturate(min(b.x, b.y));
-    if (weight < 1.0)
-    {
-        float next = 1.0;
-        if (index + 1 < SHADOW_CASCADE_COUNT)
-        {
-            float2 tNext;
-            next = FilterShadowCascade(GetShadowCascade(index + 1), worldPos, NdotL, tNext);
-        }
-        shadow = lerp(next, shadow, weight);
-    }
-#endif
-
-    return shadow;
+    return FilterSunShadow(worldPos, index, NdotL);
 }
 
 float GetCloudShadow(float3 worldPos)
@@ -238,8 +272,7 @@ float GetSpotShadow(float3 worldPos, float NdotL)
 {
     float4 clip = mul(float4(worldPos, 1.0), gSpotShadowMatrix);
     float3 p = clip.xyz / clip.w;
-    float slope = sqrt(saturate(1.0 - NdotL * NdotL)) / max(NdotL, 0.05);
-    float depth = p.z - gSpotShadowParams.w * (1.0 + min(slope, 10.0));
+    float depth = p.z - gSpotShadowParams.w * (1.0 + ShadowSlope(NdotL));
     float2 uv = p.xy * float2(0.5, -0.5) + 0.5;
     return ShadowPCF(gSpotShadowSampler, uv, depth, gSpotShadowParams.zz);
 }

@@ -200,12 +200,24 @@ static const float kBloomWeights[9] =
     0.0269955, 0.0647588, 0.120985, 0.176033, 0.199471, 0.176033, 0.120985, 0.0647588, 0.0269955
 };
 
+// kBloomWeights at a loop counter: pixel shaders cannot index constants, so
+// the symmetric table is read by the distance from its centre.
+float BloomWeight(int i)
+{
+    float d = abs(i - 4);
+    return d < 0.5 ? kBloomWeights[4]
+         : (d < 1.5 ? kBloomWeights[3] : (d < 2.5 ? kBloomWeights[2] : (d < 3.5 ? kBloomWeights[1] : kBloomWeights[0])));
+}
+
 float3 BloomGaussian(sampler2D source, float2 uv, float stepPixels, bool brightPass)
 {
     float2 texelStep = stepPixels * gViewSize.zw;
     float3 sum = 0.0;
-    [unroll] for (int y = 0; y < 9; y++)
+    // Rows in a loop the shader runs, taps of a row unrolled: 81 unrolled
+    // taps do not fit the instruction slots of ps_3_0.
+    [loop] for (int y = 0; y < 9; y++)
     {
+        float rowWeight = BloomWeight(y);
         [unroll] for (int x = 0; x < 9; x++)
         {
             float3 c = tex2Dlod(source, float4(uv + float2(x - 4, y - 4) * texelStep, 0.0, 0.0)).rgb;
@@ -214,7 +226,7 @@ float3 BloomGaussian(sampler2D source, float2 uv, float stepPixels, bool brightP
                 c *= c;
                 c *= c;
             }
-            sum += c * (kBloomWeights[x] * kBloomWeights[y]);
+            sum += c * (kBloomWeights[x] * rowWeight);
         }
     }
     // The halving of the bright pass folds into the final scale.
