@@ -32,6 +32,11 @@ std::vector<std::u16string> SteamRootFolders();
 // ---- shell services
 // Starts a program and forgets it; logs three lines when it cannot be started.
 bool LaunchProgram(const std::u16string& directory, const std::u16string& path);
+#ifndef _WIN32
+// Starts Steam from the search path with the arguments and forgets it; false,
+// with a log line, when it cannot be started.
+bool LaunchThroughSteam(const std::vector<std::u16string>& arguments);
+#endif
 // Runs a console tool without a window and waits for it. The command line is
 // the quoted program followed by " " + each argument verbatim. Returns the
 // exit code, or -1 after logging "Failed to create shader compiler process".

@@ -2,6 +2,8 @@
 
 #include <pugixml.hpp>
 
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,14 @@ struct ProfileOption {
 const char* const kUnknownError = "ERROR: Unknown error in the PlayerProfiles patching process";
 
 std::u16string Quoted(const std::u16string& path) { return u"\"" + path + u"\""; }
+
+// The profile's modification time; none when it cannot be read.
+using FileStamp = std::optional<std::filesystem::file_time_type>;
+FileStamp Stamp(const std::u16string& path) {
+    std::error_code ec;
+    const auto time = std::filesystem::last_write_time(FsPath(path), ec);
+    return ec ? FileStamp() : FileStamp(time);
+}
 
 }  // namespace
 
@@ -96,16 +106,28 @@ void PatchPlayerProfiles(bool& forcedBloom, bool& forcedTSX) {
     }
 
     // The converter replaces the profile; keep the one it came from.
-    if (!CopyFileReplacing(profile, profile + u".bak")) {
+    std::string before;
+    if (!ReadFileBytes(profile, before) || !WriteFileReplacingSafely(profile + u".bak", before)) {
         RemoveFileIfExists(profileXml);
         RemoveFileIfExists(temporaryXml);
         Log(std::string(kUnknownError));
         return;
     }
+    const FileStamp stampBefore = Stamp(profile);
     RemoveFileIfExists(profileXml);
     MoveFileReplacing(temporaryXml, profileXml);
-    RunProcessAndWait(converter, {Quoted(profileXml)});
+    const int exitCode = RunProcessAndWait(converter, {Quoted(profileXml)});
     RemoveFileIfExists(profileXml);
+    // Only a converter that ended well and rewrote the profile has switched
+    // anything on; otherwise the profile it may have damaged is put back.
+    std::string after;
+    const bool readable = ReadFileBytes(profile, after);
+    const bool rewritten = readable && (after != before || Stamp(profile) != stampBefore);
+    if (exitCode != 0 || !rewritten) {
+        if (!readable || after != before) WriteFileReplacingSafely(profile, before);
+        Log(std::string(kUnknownError));
+        return;
+    }
     if (bloom) forcedBloom = true;
     if (tsx) forcedTSX = true;
     Log(std::string("TS PlayerProfiles patched"));

@@ -1,5 +1,6 @@
 #pragma once
 // Forces the game options the enhanced shaders need on in the player profile,
 // through the game's serz.exe converter. Sets a flag only when it forced that
-// option; never clears one.
+// option and the converter wrote the profile back; never clears one. A
+// conversion back that fails leaves the profile as it was.
 void PatchPlayerProfiles(bool& forcedBloom, bool& forcedTSX);

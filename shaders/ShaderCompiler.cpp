@@ -10,9 +10,9 @@
 #include "app/Log.h"
 #include "app/Platform.h"
 #include "settings/Settings.h"
-#include "shaders/ShaderBackup.h"
 
-bool CompileEffect(const std::u16string& name, std::string templateText, DefinitionList definitions) {
+bool CompileEffect(const std::u16string& name, std::string templateText, DefinitionList definitions,
+                   EffectPlacement* placement) {
     const std::u16string source = AppPaths.workFolder + name + u".fx";
     const std::u16string output = AppPaths.workFolder + name + u".fx.o";
     // A write failure shows up as a compiler failure below.
@@ -36,16 +36,9 @@ bool CompileEffect(const std::u16string& name, std::string templateText, Definit
     RemoveFileIfExists(source);
     if (!ok) return false;
 
-    const std::u16string& gamePath = Settings::Instance().TSPath;
-    const std::u16string fileName = name + u".fx.o";
-    // The game's own file is saved before it is replaced for the first time;
-    // when that is impossible the game's file is left as it is.
-    if (!BackUpGameShader(gamePath, fileName)) {
-        Log(u"ERROR: " + fileName + u" was not installed, because the game's own file could not be backed up");
-        return false;
-    }
-    Log(u"Compiled and installed shader: " + name);
-    CopyFileReplacing(output, gamePath + u"\\dev\\Shaders\\" + fileName);
+    // Checked against the game's interface, recorded and written by one call.
+    const EffectPlacement placed = PutEffectIntoGame(Settings::Instance().TSPath, name, output);
     RemoveFileIfExists(output);
-    return true;
+    if (placement) *placement = placed;
+    return placed.outcome != PlacementOutcome::Failed;
 }

@@ -55,14 +55,21 @@ bool ShaderInstaller::Install() {
         WriteTextFileCrLf(AppPaths.workFolder + t.name, std::string(t.text));
     }
 
+    state.effectsInstalled = 0;
+    state.effectsCompiled = 0;
+    state.keptEffects.clear();
     for (const ShaderTemplate& t : ShaderTemplates()) {
         if (t.kind != TemplateKind::Effect) continue;
         // Asked afresh for each guarded effect: the add-on may appear mid-run.
         if (LeftToWeatherPack(t.name) && IsWeatherPackInstalled()) continue;
-        if (!CompileEffect(t.name, std::string(t.text), BuildDefinitionList(t.name, settings.Shader))) {
+        EffectPlacement placed;
+        if (!CompileEffect(t.name, std::string(t.text), BuildDefinitionList(t.name, settings.Shader), &placed)) {
             state.installOK = false;
             return false;
         }
+        ++state.effectsCompiled;
+        if (placed.outcome == PlacementOutcome::Installed) ++state.effectsInstalled;
+        if (placed.outcome == PlacementOutcome::KeptGameEffect) state.keptEffects.push_back(t.name);
     }
 
     CleanWorkFolder();

@@ -9,6 +9,7 @@
 #include "settings/Settings.h"
 #include "shaders/ShaderInstaller.h"
 #include "ui/Panels.h"
+#include "ui/ResultDetails.h"
 #include "ui/UiState.h"
 #include "ui/Widgets.h"
 
@@ -73,6 +74,7 @@ void InstallStatus() {
             if (forcedBloom) PlainText(T("installresult_forcedbloom"));
             if (forcedTSX) PlainText(T("installresult_forcedtsx"));
         }
+        DrawKeptEffects();
         ImGui::NewLine();
         LaunchButton(Label("launchts32", kIconLaunch), GameVariant::Bit32);
         LaunchButton(Label("launchts64", kIconLaunch), GameVariant::Bit64);
@@ -85,6 +87,7 @@ void InstallStatus() {
 
 void RestoreStatus() {
     PlainText(ShaderInstaller::RestoreSucceeded() ? T("restoresuccess") : T("restorefailed"));
+    DrawRestoreCounts();
     PlainText(kSeventySevenSpaces);
     CloseButton();
 }

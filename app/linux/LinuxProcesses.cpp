@@ -59,3 +59,16 @@ bool LaunchProgram(const std::u16string& directory, const std::u16string& path) 
     }
     return launched;
 }
+
+bool LaunchThroughSteam(const std::vector<std::u16string>& arguments) {
+    const std::string steam = FindOnPath("steam");
+    if (steam.empty()) {
+        Log(std::string("Steam was not found on the search path"));
+        return false;
+    }
+    std::vector<std::string> argv{steam};
+    for (const auto& argument : arguments) argv.push_back(WideToUtf8(argument));
+    if (SpawnDetached(std::move(argv), std::string())) return true;
+    Log("Failed to start Steam: " + steam);
+    return false;
+}

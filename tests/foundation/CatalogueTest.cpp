@@ -6,6 +6,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
@@ -184,6 +185,14 @@ const char* const kKeys[] = {
     "launcher",
 };
 
+// Keys the interface added later: the install and restore details.
+const char* const kAddedKeys[] = {
+    "installresult_kept",
+    "restoreresult_counts",
+    "restoreresult_leftalone",
+    "restorefailed_files",
+};
+
 std::string Slurp(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream out;
@@ -200,7 +209,9 @@ TEST(Catalogue, EveryKeyOnceWithThreeLanguages) {
     const pugi::xml_node root = doc.child("localization");
     ASSERT_TRUE(root);
     ASSERT_EQ(std::size(kKeys), 168u);
-    for (const char* key : kKeys) {
+    std::vector<const char*> keys(std::begin(kKeys), std::end(kKeys));
+    keys.insert(keys.end(), std::begin(kAddedKeys), std::end(kAddedKeys));
+    for (const char* key : keys) {
         int count = 0;
         for (pugi::xml_node element : root.children(key)) {
             ++count;
@@ -213,10 +224,18 @@ TEST(Catalogue, EveryKeyOnceWithThreeLanguages) {
         }
         EXPECT_EQ(count, 1) << key;
     }
+    // French puts a no-break space before ":", ";", "!" and "?".
+    for (const char* key : kAddedKeys) {
+        const std::string french = root.child(key).attribute("french").as_string();
+        for (size_t at = french.find_first_of(":;!?"); at != std::string::npos; at = french.find_first_of(":;!?", at + 1)) {
+            EXPECT_TRUE(at >= 2 && french.compare(at - 2, 2, "\xC2\xA0") == 0) << key << ": " << french;
+        }
+    }
 }
 
 TEST(Catalogue, InterfaceUsesOnlyKnownKeysAndNoTextAsAFormat) {
     std::set<std::string> known(std::begin(kKeys), std::end(kKeys));
+    known.insert(std::begin(kAddedKeys), std::end(kAddedKeys));
     const std::regex keyUse(R"re((?:\bT|\bLabel|Localization::Text)\("([a-z0-9_]+)")re");
     const std::regex formatCall(R"re(ImGui::(?:Text|TextColored|TextWrapped|BulletText|SetTooltip|LabelText)\(([^;]*))re");
     int used = 0;

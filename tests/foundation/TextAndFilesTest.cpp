@@ -3,6 +3,7 @@
 #include "app/AppPaths.h"
 #include "app/FileIo.h"
 #include "app/FileProbes.h"
+#include "app/Sha256.h"
 #include "app/Text.h"
 #include "tests/support/TestEnv.h"
 
@@ -80,4 +81,12 @@ TEST(FileIo, TextFilesGetCrLfAndSafeWritesKeepTheOldFileOnFailure) {
     EXPECT_TRUE(MoveFileReplacing(root + u"t.txt", root + u"s.xml"));
     EXPECT_EQ(ReadText(tmp.path / "s.xml"), "a\r\nb\r\n\r\nc");
     EXPECT_FALSE(fs::exists(tmp.path / "t.txt"));
+}
+
+TEST(Sha256, KnownDigestsAcrossTheBlockBoundaries) {
+    EXPECT_EQ(Sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(Sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(Sha256Hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),  // 56 bytes: two tail blocks
+              "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+    EXPECT_EQ(Sha256Hex(std::string(1000000, 'a')), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
 }

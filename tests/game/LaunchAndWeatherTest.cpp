@@ -4,9 +4,11 @@
 
 #include <cerrno>
 
+#include "app/Log.h"
 #include "app/Platform.h"
 #include "app/Text.h"
 #include "game/GameLauncher.h"
+#include "game/SteamGame.h"
 #include "game/WeatherPack.h"
 #include "settings/Settings.h"
 #include "tests/support/FakeTools.h"
@@ -53,6 +55,45 @@ TEST(LaunchGame, EmptyFolderAndOverlongPathFailWithThreeLines) {
     ASSERT_GE(path.size(), 260u);
     EXPECT_FALSE(LaunchProgram(Utf8ToWide(folder), Utf8ToWide(path)));
     EXPECT_EQ(ReadLogLines().size(), 3u);
+}
+
+TEST(LaunchGame, AGameInASteamLibraryIsStartedThroughSteam) {
+    TempDir root;
+    UseTempAppPaths(root);
+    Settings& settings = Settings::Instance();
+    settings = Settings();
+    const fs::path library = root.path / "Steam Library";
+    const fs::path game = library / "steamapps" / "common" / "RailWorks";
+    settings.TSPath = MakeFakeGameFolder(game);
+    WriteScript(game, "RailWorks", "echo started > started.txt\n");
+    const fs::path bin = root.path / "bin";
+    WriteScript(bin, "steam", "printf '%s\\n' \"$@\" > '" + (bin / "steam-args.txt").string() + "'\n");
+    ScopedPathFirst path(bin);
+
+    // Only a library that holds Steam's manifest of the game counts.
+    EXPECT_FALSE(IsInSteamLibrary(settings.TSPath));
+    WriteText(library / "steamapps" / "appmanifest_24010.acf", "\"AppState\" { \"appid\" \"24010\" }\n");
+    EXPECT_TRUE(IsInSteamLibrary(settings.TSPath));
+    EXPECT_TRUE(IsInSteamLibrary(Utf8ToWide(library.string()) + u"\\steamapps\\Common\\RailWorks\\"));
+    EXPECT_FALSE(IsInSteamLibrary(Utf8ToWide(library.string()) + u"/steamapps/RailWorks"));
+    EXPECT_FALSE(IsInSteamLibrary(u"RailWorks"));
+
+    for (GameVariant variant : {GameVariant::Bit32, GameVariant::Bit64}) {
+        ClearLog();
+        fs::remove(bin / "steam-args.txt");
+        LaunchGame(variant);
+        ASSERT_TRUE(WaitForFile(bin / "steam-args.txt"));
+        EXPECT_EQ(ReadLines(bin / "steam-args.txt"), (std::vector<std::string>{"-applaunch", "24010"}));
+        EXPECT_EQ(ReadLogLines(), std::vector<std::string>{"Starting the game through Steam (steam -applaunch 24010); "
+                                                           "Steam chooses the 32-bit or 64-bit build"});
+    }
+    EXPECT_FALSE(fs::exists(game / "started.txt"));
+
+    // Without Steam the game is started directly.
+    fs::remove(bin / "steam");
+    LaunchGame(GameVariant::Bit32);
+    ASSERT_TRUE(WaitForFile(game / "started.txt"));
+    EXPECT_TRUE(Logged("Steam was not found on the search path"));
 }
 
 TEST(WeatherPack, SeesTheMarkerOfThisGameFolderAtEveryCall) {

@@ -195,6 +195,22 @@ TEST(PlayerProfile, ALeftoverXmlIsNotWrittenBackWhenTheConverterFails) {
     EXPECT_EQ(fixture.Bin(), fixture.originalBin);
 }
 
+TEST(PlayerProfile, AConversionBackThatFailsLeavesTheProfileAndForcesNothing) {
+    for (const std::string mode : {"exit", "damage", "unchanged"}) {
+        ProfileGame fixture(Profile("0", "0", "0", "0"), true, true);
+        SetFakeConverterFailingBack(fixture.game, mode);
+        bool forcedBloom = false, forcedTSX = false;
+        PatchPlayerProfiles(forcedBloom, forcedTSX);
+        EXPECT_FALSE(forcedBloom) << mode;
+        EXPECT_FALSE(forcedTSX) << mode;
+        EXPECT_EQ(fixture.ConverterRuns(), 2u) << mode;
+        EXPECT_EQ(fixture.Bin(), fixture.originalBin) << mode;
+        EXPECT_EQ(ReadLogLines().back(), kUnknown) << mode;
+        EXPECT_FALSE(Logged(kPatched)) << mode;
+        EXPECT_TRUE(fixture.NoXmlLeft()) << mode;
+    }
+}
+
 TEST(PlayerProfile, AMissingConverterIsLoggedAndChangesNothing) {
     ProfileGame fixture(Profile("0", "0", "0", "0"));
     fs::remove(fixture.game / "serz");

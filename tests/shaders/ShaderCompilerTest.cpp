@@ -45,7 +45,7 @@ TEST(CompileEffect, AFailedCompileLeavesTheGameFile) {
     EXPECT_FALSE(fs::exists(FsPath(AppPaths.workFolder + u"Rain.fx")));
     EXPECT_TRUE(Logged("ERROR: Shader compilation error for shader: Rain"));
     EXPECT_FALSE(Logged("Compiled and installed shader: Rain"));
-    EXPECT_FALSE(fs::exists(FsPath(AppPaths.preferenceFolder + u"Backups")));
+    EXPECT_FALSE(fs::exists(game / "Vantrel"));
 }
 
 TEST(CompileEffect, MissingCompilerIsNamedInTheLog) {

@@ -13,7 +13,6 @@
 #include "settings/Settings.h"
 #include "settings/SettingsTable.h"
 #include "shaders/Definitions.h"
-#include "shaders/ShaderBackup.h"
 #include "shaders/ShaderInstaller.h"
 #include "shaders/ShaderTemplates.h"
 #include "shaders/SkyOverride.h"
@@ -81,7 +80,7 @@ TEST(ShaderInstall, WeatherPackLeavesTheFourGuardedFilesAndAllOffSettingsGoIn) {
     for (const std::string& e : EffectNames()) {
         if (kGuarded.count(e)) {
             EXPECT_EQ(ReadText(GameShader(game, e)), "STOCK " + e);
-            EXPECT_FALSE(fs::exists(FsPath(ShaderBackupFolder(settings.TSPath)) / (e + ".fx.o")));
+            EXPECT_FALSE(fs::exists(game / "Vantrel" / "Originals" / (e + ".fx.o")));
         } else {
             EXPECT_EQ(ReadText(GameShader(game, e)), Compiled(e, settings.Shader)) << e;
         }
@@ -110,7 +109,7 @@ TEST(ShaderInstall, WeatherPackLeavesTheFourGuardedFilesAndAllOffSettingsGoIn) {
     EXPECT_FALSE(Logged("Compiled and installed shader: TrainSkyDome"));
 }
 
-TEST(ShaderInstall, FailureAtTheFifthEffectThenARetryAndARestoreFromBackups) {
+TEST(ShaderInstall, FailureAtTheFifthEffectThenARetryThatKeepsTheGameFiles) {
     TempDir root;
     const fs::path game = SetUpPipeline(root);
     Settings& settings = Settings::Instance();
@@ -145,30 +144,22 @@ TEST(ShaderInstall, FailureAtTheFifthEffectThenARetryAndARestoreFromBackups) {
     EXPECT_TRUE(Logged("ERROR: Shader compilation error for shader: Rain"));
     EXPECT_FALSE(Logged("Shaders compilation done"));
 
-    // The retry starts from the beginning; backups keep the game's own files.
+    // The retry starts from the beginning; the record keeps the game's own files.
     unsetenv("FAKE_FXC_FAIL");
     ClearLog();
     ASSERT_TRUE(ShaderInstaller::Install());
     ShaderInstaller::GetInstallResult(ok, tsx, bloom);
     EXPECT_TRUE(ok);
     EXPECT_EQ(CompilerCalls().size(), 5u + 15u);
-    const fs::path backups = FsPath(ShaderBackupFolder(settings.TSPath));
+    const fs::path originals = game / "Vantrel" / "Originals";
     for (const std::string& e : effects) {
         EXPECT_EQ(ReadText(GameShader(game, e)), Compiled(e, settings.Shader)) << e;
-        EXPECT_EQ(ReadText(backups / (e + ".fx.o")), "STOCK " + e);
+        EXPECT_EQ(ReadText(originals / (e + ".fx.o")), "STOCK " + e);
     }
-    EXPECT_NE(ReadText(backups / "GameFolder.txt").find(WideToUtf8(settings.TSPath)), std::string::npos);
     const auto log = ReadLogLines();
     EXPECT_EQ(std::count_if(log.begin(), log.end(),
                             [](const std::string& l) { return l.rfind("Backed up original shader: ", 0) == 0; }),
               11);  // the first four were saved by the failed run
-
-    // Nothing shipped: the restore brings the game's files back from the backups.
-    fs::create_directories(FsPath(AppPaths.programFolder + u"Data/OriginalShaders"));
-    ASSERT_TRUE(ShaderInstaller::Restore());
-    for (const std::string& e : effects) EXPECT_EQ(ReadText(GameShader(game, e)), "STOCK " + e);
-    EXPECT_EQ(ReadText(overrideFile), CrLf(kSkyOverrideBaseBlock));
-    EXPECT_TRUE(ShaderInstaller::RestoreSucceeded());
 }
 
 TEST(ShaderInstall, EmptyGameFolderOrUnsavableBackupStops) {
@@ -185,7 +176,7 @@ TEST(ShaderInstall, EmptyGameFolderOrUnsavableBackupStops) {
     // A game file that cannot be backed up is not replaced.
     settings.TSPath = game;
     WriteText(FsPath(game) / "dev" / "Shaders" / "DeferredDirectional.fx.o", "STOCK");
-    WriteText(FsPath(AppPaths.preferenceFolder + u"Backups"), "a file where the folder should be");
+    WriteText(FsPath(game) / "Vantrel", "a file where the record's folder should be");
     EXPECT_FALSE(ShaderInstaller::Install());
     EXPECT_EQ(ReadText(FsPath(game) / "dev" / "Shaders" / "DeferredDirectional.fx.o"), "STOCK");
     EXPECT_FALSE(Logged("Compiled and installed shader: DeferredDirectional"));

@@ -96,6 +96,12 @@ void SetFakeConverterFailing(const fs::path& gameFolder, bool failing) {
     }
 }
 
+void SetFakeConverterFailingBack(const fs::path& gameFolder, const std::string& mode) {
+    std::error_code ec;
+    fs::remove(gameFolder / "serz-fail-back", ec);
+    if (!mode.empty()) WriteText(gameFolder / "serz-fail-back", mode);
+}
+
 std::vector<std::string> FakeConverterCalls(const fs::path& gameFolder) {
     return ReadLines(gameFolder / "serz-calls.txt");
 }

@@ -37,6 +37,9 @@ std::vector<std::string> ReadLines(const fs::path& path);
 void InstallFakeConverter(const fs::path& gameFolder);
 // Makes the installed converter exit non-zero without writing anything.
 void SetFakeConverterFailing(const fs::path& gameFolder, bool failing);
+// Makes only its conversion back to the profile fail: "exit", "damage" or
+// "unchanged" (see tests/tools/fake_serz.cpp); an empty mode ends that.
+void SetFakeConverterFailingBack(const fs::path& gameFolder, const std::string& mode);
 // The arguments of every converter run so far, one entry per run.
 std::vector<std::string> FakeConverterCalls(const fs::path& gameFolder);
 // Content/PlayerProfiles.bin in the converter's format, from an XML text.

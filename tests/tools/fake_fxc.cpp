@@ -1,7 +1,8 @@
 // Stand-in for the effect compiler: accepts only the command line the program
 // uses, checks the source exists and writes "FAKEFXC\n" + the source as the
-// compiled effect. Fails on request: the effect name is listed in FAKE_FXC_FAIL
-// (comma separated) or a file "fxc-fail-<name>" exists in the current folder.
+// compiled effect, or the content of "fxc-output-<name>" when that file exists
+// in the current folder. Fails on request: the effect name is listed in
+// FAKE_FXC_FAIL (comma separated) or a file "fxc-fail-<name>" exists there.
 // Every call is appended to "fxc-calls.txt" in the current folder.
 #include <cstdio>
 #include <cstdlib>
@@ -78,7 +79,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::ofstream out(Slashes(output), std::ios::binary | std::ios::trunc);
-    out << "FAKEFXC\n" << text.str();
+    std::ifstream given("fxc-output-" + name, std::ios::binary);
+    if (given) {
+        out << given.rdbuf();
+    } else {
+        out << "FAKEFXC\n" << text.str();
+    }
     out.close();
     return out ? 0 : 1;
 }

@@ -3,7 +3,9 @@
 // (backslashes allowed): "X.bin" makes it write "X.xml", "X.xml" makes it
 // write "X.bin", replacing it. Every call is appended to "serz-calls.txt"
 // beside the program; when a file "serz-fail" is there, it exits 3 without
-// writing anything.
+// writing anything. A file "serz-fail-back" makes only the conversion back
+// fail, as its text says: "exit" (exit 3, nothing written), "damage" (half a
+// profile written, exit 3) or "unchanged" (exit 0, nothing written).
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -72,6 +74,11 @@ int main(int argc, char** argv) {
         return Write(stem + ".xml", xml) ? 0 : 5;
     }
     if (EndsWith(path, ".xml")) {
+        std::string failBack;
+        if (Read((folder / "serz-fail-back").string(), failBack)) {
+            if (failBack.rfind("damage", 0) == 0) Write(stem + ".bin", "VANTREL-FAKE-SERZ 1\n3c3f");
+            return failBack.rfind("unchanged", 0) == 0 ? 0 : 3;
+        }
         if (!Read(path, input)) return 4;
         return Write(stem + ".bin", fake_serz::Encode(input)) ? 0 : 5;
     }

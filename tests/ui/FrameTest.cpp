@@ -123,6 +123,10 @@ TEST(Frame, InstallFromTheConfirmationRunsThePipelineAndReportsForcedOptions) {
                      "<DetailPostProcessingBL>0</DetailPostProcessingBL><TSXEnabled>0</TSXEnabled>"
                      "<DetailPostProcessingDOF>0</DetailPostProcessingDOF>"
                      "<DetailProceduralFlora>0</DetailProceduralFlora></cPlayerProfile></Record></cRecordSet>\n");
+    // The new Rain lacks part of the game's interface: the game's own stays.
+    const fs::path effects = fs::path(VANTREL_SOURCE_DIR) / "tests" / "shaders" / "effects";
+    WriteText(game / "dev" / "Shaders" / "Rain.fx.o", ReadText(effects / "game.fx.o"));
+    fs::copy_file(effects / "lacking.fx.o", ui.root.path / "program" / "fxc-output-Rain");
     StartAsReturningUser(ui);
     EXPECT_TRUE(ui.ShowsText(T("disabled")));
 
@@ -143,6 +147,8 @@ TEST(Frame, InstallFromTheConfirmationRunsThePipelineAndReportsForcedOptions) {
     EXPECT_TRUE(shows(T("installresult_warning")));
     EXPECT_TRUE(shows(T("installresult_forcedbloom")));
     EXPECT_TRUE(shows(T("installresult_forcedtsx")));
+    EXPECT_TRUE(shows("Installed 14 of 15 effects; kept the game's own: Rain. The new ones lack part of what the "
+                      "game uses; the log names it."));
     EXPECT_TRUE(fs::exists(game / "dev" / "Shaders" / "TrainSkyDome.fx.o"));
     const Settings saved = SavedSettings();
     EXPECT_TRUE(saved.ShadersInstallOK);
@@ -152,6 +158,18 @@ TEST(Frame, InstallFromTheConfirmationRunsThePipelineAndReportsForcedOptions) {
     ui.Frame();
     EXPECT_TRUE(ui.In(kInstallStatus).empty());
     EXPECT_TRUE(ui.ShowsText(T("enabled")));
+
+    // The restore says what it did with each file.
+    WriteText(game / "dev" / "Shaders" / "ProcFlora.fx.o", "another tool's");
+    ASSERT_TRUE(ui.Click(ByKey("button", "restorebutton")));
+    ui.Frame(2);
+    const auto restored = ui.In("Shaders Restoration Status##restoreresults");
+    for (const std::string& text : {T("restoresuccess"), std::string("Files restored: 0; removed: 13; left alone: 1."),
+                                    T("restoreresult_leftalone")}) {
+        EXPECT_TRUE(std::any_of(restored.begin(), restored.end(),
+                                [&](const DrawnItem& i) { return i.kind == "text" && i.label == text; }))
+            << text;
+    }
 }
 
 TEST(Frame, WithoutAGameFolderOnlyTheFolderPartOfTheHeaderIsShown) {

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <thread>
+#include <vector>
 
 #include "app/AppPaths.h"
 #include "app/FileProbes.h"
@@ -158,4 +159,14 @@ TEST(WinInstall, TheEffectsAreCompiledByTheWindowsCompilerAndInstalled) {
     }
     EXPECT_EQ(installed, 15);
     EXPECT_TRUE(fs::exists(game / "data" / "SilverLining" / "Silverlining.override"));
+
+    // The record in the game folder undoes it, reached through another spelling of the path.
+    Settings::Instance().TSPath = Utf8ToWide(game.string()) + u"\\.";
+    WriteText(game / "dev" / "Shaders" / "Rain.fx.o", "updated by the game");
+    ASSERT_TRUE(ShaderInstaller::Restore());
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(game / "dev" / "Shaders")) left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"Rain.fx.o"});
+    EXPECT_EQ(ShaderInstaller::Instance().filesRemoved, 14);
+    EXPECT_FALSE(fs::exists(game / "Vantrel"));
 }

@@ -1,0 +1,167 @@
+#include "shaders/EffectPlacement.h"
+
+#include "app/FileIo.h"
+#include "app/Log.h"
+#include "app/Sha256.h"
+#include "app/Text.h"
+#include "shaders/ChangeManifest.h"
+#include "shaders/EarlierBackups.h"
+#include "shaders/EffectBinary.h"
+
+namespace {
+
+EffectPlacement Outcome(PlacementOutcome outcome, const std::u16string& message) {
+    Log(message);
+    EffectPlacement placement;
+    placement.outcome = outcome;
+    placement.message = message;
+    return placement;
+}
+
+EffectPlacement Failed(const std::u16string& message) { return Outcome(PlacementOutcome::Failed, message); }
+
+// The one write into dev\Shaders: a temporary file renamed over the target,
+// so an interrupted install never leaves half an effect for the game to load.
+bool WriteGameFile(const std::u16string& target, const std::string& bytes) {
+    return WriteFileReplacingSafely(target, bytes);
+}
+
+std::string Joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+    return text;
+}
+
+// True when both read as effects and the replacement lacks part of the game's
+// interface; a file that is no effect binary is not checked.
+bool LacksGameInterface(const std::string& gameEffect, const std::string& replacement, MissingInterface& missing) {
+    EffectInterface game, candidate;
+    if (!ReadEffectInterface(gameEffect, game) || !ReadEffectInterface(replacement, candidate)) return false;
+    missing = FindMissingInterface(game, candidate);
+    return !missing.empty();
+}
+
+EffectPlacement KeepGameEffect(const std::u16string& gamePath, const std::u16string& fileName, bool ownOutputThere,
+                               const std::string& gameEffect, ChangeManifest& manifest,
+                               const MissingInterface& missing) {
+    // The folder holds an earlier output of ours: the game's own goes back in,
+    // and the file is no longer ours to restore.
+    if (ownOutputThere) {
+        if (!WriteGameFile(GameShaderPath(gamePath, fileName), gameEffect)) {
+            return Failed(u"ERROR: Can't put the game's own " + fileName + u" back into " + gamePath +
+                          u"\\dev\\Shaders");
+        }
+        manifest.Remove(fileName);
+        SaveChangeManifest(gamePath, manifest);
+        RemoveOriginalCopy(gamePath, fileName);
+    }
+    std::string lacks;
+    if (!missing.techniques.empty()) lacks = "techniques " + Joined(missing.techniques);
+    if (!missing.parameters.empty()) {
+        lacks += (lacks.empty() ? "" : "; ") + std::string("parameters ") + Joined(missing.parameters);
+    }
+    EffectPlacement kept = Outcome(PlacementOutcome::KeptGameEffect,
+                                   u"Kept the game's own " + fileName + u": the new effect lacks " + Utf8ToWide(lacks));
+    kept.missingTechniques = missing.techniques;
+    kept.missingParameters = missing.parameters;
+    return kept;
+}
+
+// What the game folder holds before this write becomes the original.
+bool RecordOriginal(const std::u16string& gamePath, ShaderChange& change, const ShaderFileState& current) {
+    change.existed = current.exists;
+    change.originalHash = current.hash;
+    change.writtenHash.clear();
+    change.pendingHash.clear();
+    if (!current.exists) {
+        RemoveOriginalCopy(gamePath, change.fileName);
+        return true;
+    }
+    return SaveOriginalCopy(gamePath, change.fileName, current.bytes);
+}
+
+}  // namespace
+
+EffectPlacement PutEffectIntoGame(const std::u16string& gamePath, const std::u16string& effectName,
+                                  const std::u16string& compiledFile) {
+    const std::u16string fileName = effectName + u".fx.o";
+    const std::u16string target = GameShaderPath(gamePath, fileName);
+    const std::u16string notInstalled = u"ERROR: " + fileName + u" was not installed, because ";
+
+    std::string compiled;
+    if (!ReadFileBytes(compiledFile, compiled)) {
+        return Failed(notInstalled + u"the compiled effect " + compiledFile + u" cannot be read");
+    }
+    ChangeManifest manifest;
+    if (!LoadChangeManifest(gamePath, manifest)) {
+        return Failed(notInstalled + u"the record of Vantrel's changes cannot be read");
+    }
+    ShaderFileState current;
+    if (!ReadShaderFileState(target, current)) return Failed(notInstalled + u"the game's file cannot be read");
+    if (!AdoptEarlierBackup(gamePath, fileName, current, manifest)) {
+        return Failed(notInstalled + u"the earlier backup of the game's file cannot be taken over");
+    }
+
+    ShaderChange* change = manifest.Find(fileName);
+    const bool ownOutputThere = change && change->IsOwnOutput(current.hash);
+    std::string gameEffect;
+    bool haveGameEffect = false;
+    if (ownOutputThere) {
+        if (change->existed) {
+            if (!ReadOriginalCopy(gamePath, *change, gameEffect)) {
+                return Failed(notInstalled + u"the copy of the game's own file is damaged");
+            }
+            haveGameEffect = true;
+        }
+    } else if (current.exists) {
+        gameEffect = current.bytes;
+        haveGameEffect = true;
+    }
+    MissingInterface missing;
+    if (haveGameEffect && LacksGameInterface(gameEffect, compiled, missing)) {
+        return KeepGameEffect(gamePath, fileName, ownOutputThere, gameEffect, manifest, missing);
+    }
+
+    // Backed up before the first write, and again whenever the file is no
+    // longer what we wrote (a game update, another tool); never our own output.
+    const bool firstTime = change == nullptr;
+    if (firstTime) {
+        manifest.changes.emplace_back();
+        change = &manifest.changes.back();
+        change->fileName = fileName;
+    }
+    if (!ownOutputThere) {
+        const bool changedSince =
+            !firstTime && (change->existed != current.exists || change->originalHash != current.hash);
+        if (!RecordOriginal(gamePath, *change, current)) {
+            return Failed(notInstalled + u"the game's own file could not be backed up");
+        }
+        if (changedSince) {
+            Log(u"Backed up the game's " + fileName + u" again: it changed since Vantrel installed it");
+        } else if (firstTime && current.exists) {
+            Log(u"Backed up original shader: " + fileName);
+        }
+    }
+
+    // Recorded before the write, so that an interruption between the two
+    // never lets our own output pass for the game's file.
+    const std::string written = Sha256Hex(compiled);
+    change->pendingHash = written;
+    if (!SaveChangeManifest(gamePath, manifest)) {
+        return Failed(notInstalled + u"the record of Vantrel's changes cannot be written");
+    }
+    if (!WriteGameFile(target, compiled)) {
+        if (firstTime) {
+            manifest.Remove(fileName);
+            RemoveOriginalCopy(gamePath, fileName);
+        } else {
+            change->pendingHash.clear();
+        }
+        SaveChangeManifest(gamePath, manifest);
+        return Failed(u"ERROR: Can't write " + target);
+    }
+    change->writtenHash = written;
+    change->pendingHash.clear();
+    SaveChangeManifest(gamePath, manifest);  // on failure the pending hash still names our output
+    return Outcome(PlacementOutcome::Installed, u"Compiled and installed shader: " + effectName);
+}

@@ -1,0 +1,129 @@
+// The effect binary reader on small effects compiled by the real compiler
+// (vkd3d): the committed fixtures in tests/shaders/effects/ beside their
+// sources, and the same sources compiled afresh when the compiler is there.
+#include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "shaders/EffectBinary.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+
+const fs::path kEffects = fs::path(VANTREL_SOURCE_DIR) / "tests" / "shaders" / "effects";
+const fs::path kVkd3d = fs::path(VANTREL_BINARY_DIR) / "vkd3d" / "vkd3d-compiler";
+
+std::string Summary(const EffectInterface& effect) {
+    std::string text;
+    for (const EffectParameter& p : effect.parameters) {
+        text += DescribeEffectType(p.type) + " " + p.name + (p.semantic.empty() ? "" : " : " + p.semantic);
+        for (const std::string& a : p.annotations) text += " <" + a + ">";
+        if (p.type.typeClass == 5) text += " {" + std::to_string(p.type.members) + " members}";
+        text += "\n";
+    }
+    for (const EffectTechnique& t : effect.techniques) {
+        text += "technique " + t.name + " (";
+        for (const std::string& pass : t.passes) text += " " + pass;
+        text += " )\n";
+    }
+    return text;
+}
+
+// The bytes placed right before a page that cannot be read: one byte read
+// past the end ends the test program.
+struct GuardedBytes {
+    size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    size_t capacity = 4 * page;
+    char* memory =
+        static_cast<char*>(mmap(nullptr, capacity + page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    GuardedBytes() { mprotect(memory + capacity, page, PROT_NONE); }
+    ~GuardedBytes() { munmap(memory, capacity + page); }
+    std::string_view Place(const std::string& bytes) {
+        char* start = memory + capacity - bytes.size();
+        std::memcpy(start, bytes.data(), bytes.size());
+        return std::string_view(start, bytes.size());
+    }
+};
+
+void PutWord(std::string& bytes, size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
+}
+
+}  // namespace
+
+TEST(EffectBinary, ReadsWhatTheRealCompilerWrites) {
+    EffectInterface game;
+    ASSERT_TRUE(ReadEffectInterface(ReadText(kEffects / "game.fx.o"), game));
+    EXPECT_EQ(Summary(game),
+              "float4x4 WorldViewProj : WORLDVIEWPROJECTION\n"
+              "float4 FogColour : FOG_COLOUR <UIName> <Scale>\n"
+              "texture SceneTarget <RenderTarget>\n"
+              "float[3] Weights\n"
+              "struct[2] Lights {2 members}\n"
+              "technique HIGH ( P0 P1 )\n"
+              "technique LOW ( P0 )\n");
+
+    // The committed binaries are what the compiler makes of their sources.
+    if (!fs::exists(kVkd3d)) GTEST_SKIP() << "no vkd3d-compiler in the build folder; run scripts/setup-vkd3d.sh";
+    TempDir tmp;
+    for (const char* name : {"game", "complete", "lacking"}) {
+        const fs::path output = tmp.path / (std::string(name) + ".fx.o");
+        const std::string command = "'" + kVkd3d.string() + "' -x hlsl -p fx_2_0 -b fx -o '" + output.string() + "' '" +
+                                    (kEffects / (std::string(name) + ".fx")).string() + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        EffectInterface fresh, committed;
+        ASSERT_TRUE(ReadEffectInterface(ReadText(output), fresh)) << name;
+        ASSERT_TRUE(ReadEffectInterface(ReadText(kEffects / (std::string(name) + ".fx.o")), committed)) << name;
+        EXPECT_EQ(Summary(fresh), Summary(committed)) << name;
+    }
+}
+
+TEST(EffectBinary, AReplacementMustKeepTheGameTechniquesAndParametersWithTheirTypes) {
+    EffectInterface game, complete, lacking;
+    ASSERT_TRUE(ReadEffectInterface(ReadText(kEffects / "game.fx.o"), game));
+    ASSERT_TRUE(ReadEffectInterface(ReadText(kEffects / "complete.fx.o"), complete));
+    ASSERT_TRUE(ReadEffectInterface(ReadText(kEffects / "lacking.fx.o"), lacking));
+    EXPECT_TRUE(FindMissingInterface(game, complete).empty());
+    const MissingInterface missing = FindMissingInterface(game, lacking);
+    EXPECT_EQ(missing.techniques, std::vector<std::string>{"LOW"});
+    EXPECT_EQ(missing.parameters, (std::vector<std::string>{"WorldViewProj (float4x4)", "FogColour (float4)"}));
+}
+
+TEST(EffectBinary, TruncatedOrCorruptedFilesReadAsNotAnEffectWithoutReadingPastTheEnd) {
+    GuardedBytes guarded;
+    EffectInterface effect;
+    for (const std::string& other :
+         {std::string(), std::string("FAKEFXC\n#define MOX_A\r\n"), std::string(3, '\x01')}) {
+        EXPECT_FALSE(ReadEffectInterface(guarded.Place(other), effect));
+    }
+    for (const char* name : {"game.fx.o", "complete.fx.o", "lacking.fx.o"}) {
+        const std::string bytes = ReadText(kEffects / name);
+        ASSERT_TRUE(ReadEffectInterface(bytes, effect));
+        const std::string whole = Summary(effect);
+        // Every prefix: not an effect, or (once the tables are complete) the same reading.
+        int prefixesRead = 0;
+        for (size_t length = 0; length < bytes.size(); ++length) {
+            if (!ReadEffectInterface(guarded.Place(bytes.substr(0, length)), effect)) continue;
+            ++prefixesRead;
+            EXPECT_EQ(Summary(effect), whole) << name << " cut at " << length;
+        }
+        EXPECT_LT(prefixesRead, static_cast<int>(bytes.size()) / 2) << name;
+        // Every word replaced by values that point anywhere or count anything.
+        int rejected = 0;
+        for (size_t at = 0; at + 4 <= bytes.size(); at += 4) {
+            for (std::uint32_t value :
+                 {0xFFFFFFFFu, 0x7FFFFFF0u, 0x00001000u, static_cast<std::uint32_t>(bytes.size() - 6)}) {
+                std::string damaged = bytes;
+                PutWord(damaged, at, value);
+                if (!ReadEffectInterface(guarded.Place(damaged), effect)) {
+                    ++rejected;
+                    EXPECT_TRUE(effect.parameters.empty() && effect.techniques.empty());
+                }
+            }
+        }
+        EXPECT_GT(rejected, 0) << name;
+    }
+}
