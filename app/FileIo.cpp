@@ -1,9 +1,11 @@
 #include "app/FileIo.h"
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #ifdef _WIN32
 #include <io.h>
@@ -81,6 +83,24 @@ bool CopyFileReplacing(const std::u16string& from, const std::u16string& to) {
     std::error_code ec;
     fs::copy_file(FsPath(from), FsPath(to), fs::copy_options::overwrite_existing, ec);
     return !ec;
+}
+
+bool CopyFileWhenFree(const std::u16string& from, const std::u16string& to, int attempts, unsigned waitMs,
+                      std::string& error) {
+    const std::u16string temporary = to + u".vantrel-copy";
+    std::error_code ec;
+    fs::copy_file(FsPath(from), FsPath(temporary), fs::copy_options::overwrite_existing, ec);
+    for (int attempt = 1; !ec; ++attempt) {
+        fs::rename(FsPath(temporary), FsPath(to), ec);
+        if (!ec || attempt >= attempts) break;
+        ec.clear();
+        std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
+    }
+    if (!ec) return true;
+    error = ec.message();
+    std::error_code ignored;
+    fs::remove(FsPath(temporary), ignored);
+    return false;
 }
 
 bool MoveFileReplacing(const std::u16string& from, const std::u16string& to) {

@@ -13,6 +13,13 @@ bool WriteTextFileCrLf(const std::u16string& path, const std::string& text);
 bool WriteFileReplacingSafely(const std::u16string& path, const std::string& bytes);
 // Copies a file, replacing the destination.
 bool CopyFileReplacing(const std::u16string& from, const std::u16string& to);
+// Copies a file over another without ever leaving a part of it there: the
+// bytes go to a temporary file beside the destination, which is then renamed
+// over it. A rename refused because the destination is busy (held open by
+// the game or a virus scanner) is tried again, attempts times in all, waitMs
+// apart. False with the reason in error; the temporary file is removed.
+bool CopyFileWhenFree(const std::u16string& from, const std::u16string& to, int attempts, unsigned waitMs,
+                      std::string& error);
 // Renames, replacing the destination; falls back to copy and delete.
 bool MoveFileReplacing(const std::u16string& from, const std::u16string& to);
 

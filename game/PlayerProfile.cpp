@@ -22,12 +22,13 @@ struct ProfileOption {
 
 const char* const kUnknownError = "ERROR: Unknown error in the PlayerProfiles patching process";
 
-std::u16string Quoted(const std::u16string& path) { return u"\"" + path + u"\""; }
-
 }  // namespace
 
 void PatchPlayerProfiles(bool& forcedBloom, bool& forcedTSX) {
-    const Settings& settings = Settings::Instance();
+    PatchPlayerProfiles(Settings::Instance(), forcedBloom, forcedTSX);
+}
+
+void PatchPlayerProfiles(const Settings& settings, bool& forcedBloom, bool& forcedTSX) {
     const std::u16string converter = settings.TSPath + u"\\serz.exe";
     const std::u16string profile = settings.TSPath + u"\\Content\\PlayerProfiles.bin";
     const std::u16string profileXml = settings.TSPath + u"\\Content\\PlayerProfiles.xml";
@@ -40,7 +41,7 @@ void PatchPlayerProfiles(bool& forcedBloom, bool& forcedTSX) {
         return;
     }
 
-    RunProcessAndWait(converter, {Quoted(profile)});
+    RunProcessAndWait(converter, {profile});
     if (!PathExists(profileXml)) {
         Log(std::string("ERROR: Can't read PlayerProfiles.xml file"));
         return;
@@ -104,7 +105,7 @@ void PatchPlayerProfiles(bool& forcedBloom, bool& forcedTSX) {
     }
     RemoveFileIfExists(profileXml);
     MoveFileReplacing(temporaryXml, profileXml);
-    RunProcessAndWait(converter, {Quoted(profileXml)});
+    RunProcessAndWait(converter, {profileXml});
     RemoveFileIfExists(profileXml);
     if (bloom) forcedBloom = true;
     if (tsx) forcedTSX = true;

@@ -1,4 +1,4 @@
-// The file manager and the web browser on Linux, through xdg-open.
+// The file manager, the web browser and the log viewer on Linux, through xdg-open.
 #include <string>
 
 #include "app/FileProbes.h"
@@ -23,4 +23,14 @@ bool OpenWebPage(const std::string& url) {
         return false;
     }
     return SpawnDetached({opener, url}, std::string());
+}
+
+bool OpenFileInShell(const std::u16string& path) {
+    if (!PathExists(path)) return false;
+    std::string opener = FindOnPath("xdg-open");
+    if (opener.empty()) {
+        Log(std::string("No file opener available: install xdg-utils"));
+        return false;
+    }
+    return SpawnDetached({opener, FsPath(path).string()}, std::string());
 }
