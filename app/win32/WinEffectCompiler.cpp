@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -35,13 +36,17 @@ LoadedCompiler Load() {
     loaded.location.assign(reinterpret_cast<const char16_t*>(path), length);
     loaded.compile = reinterpret_cast<pD3DCompile>(reinterpret_cast<void*>(GetProcAddress(module, "D3DCompile")));
     if (!loaded.compile) loaded.problem = u"d3dcompiler_47.dll has no D3DCompile: " + loaded.location;
-    // Kept loaded for the rest of the run.
+    // Kept loaded for the rest of the run (a failed lookup too: it costs nothing).
     return loaded;
 }
 
-// Loaded once, by whichever thread asks first.
-const LoadedCompiler& Compiler() {
-    static const LoadedCompiler loaded = Load();
+// Loaded by whichever thread asks first; a failed load is tried again at the
+// next install, so a repaired system needs no restart.
+LoadedCompiler Compiler() {
+    static std::mutex lock;
+    static LoadedCompiler loaded;
+    std::lock_guard<std::mutex> hold(lock);
+    if (!loaded.compile) loaded = Load();
     return loaded;
 }
 
@@ -84,7 +89,7 @@ std::string BlobText(ID3DBlob* blob) {
 }  // namespace
 
 bool FindSystemEffectCompiler(std::u16string& location, std::u16string& problem) {
-    const LoadedCompiler& compiler = Compiler();
+    const LoadedCompiler compiler = Compiler();
     location = compiler.location;
     problem = compiler.problem;
     return compiler.compile != nullptr;
@@ -93,7 +98,7 @@ bool FindSystemEffectCompiler(std::u16string& location, std::u16string& problem)
 bool CompileWithSystemEffectCompiler(const std::string& source, const std::string& sourceName,
                                      const std::u16string& includeFolder, const std::u16string& outputFile,
                                      std::string& messages) {
-    const LoadedCompiler& compiler = Compiler();
+    const LoadedCompiler compiler = Compiler();
     if (!compiler.compile) {
         messages = WideToUtf8(compiler.problem);
         return false;
