@@ -18,7 +18,7 @@
 #include "shaders/ShaderInstaller.h"
 #include "shaders/ShaderTemplates.h"
 #include "tests/support/FakeTools.h"
-#include "tests/support/TestEnv.h"
+#include "tests/support/PipelineTestEnv.h"
 
 namespace {
 
@@ -44,15 +44,6 @@ struct StandInDll {
         if (fs::exists(aside, ec)) fs::rename(aside, dll, ec);
     }
 };
-
-std::string CrLf(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n') out.push_back('\r');
-        out.push_back(c);
-    }
-    return out;
-}
 
 std::string Installed(const fs::path& game, const char* effect) {
     return ReadText(game / "dev" / "Shaders" / (std::string(effect) + ".fx.o"));
