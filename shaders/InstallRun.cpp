@@ -56,8 +56,8 @@ void Step(InstallMonitor& monitor, InstallStep step) {
     monitor.progress.step = step;
 }
 
-// Writes the headers in catalogue order and returns them as the compiler
-// will read them; empty after a logged failure.
+// Writes the headers in catalogue order into the work folder and gives them
+// back as the compiler will read them; false after a logged failure.
 bool WriteHeaders(std::string& headers, InstallOutcome& outcome) {
     if (const std::error_code error = CreateDirectories(AppPaths.workFolder)) {
         Fail(outcome, u"ERROR: Can't create the work folder " + AppPaths.workFolder + u" (" +
@@ -118,8 +118,7 @@ bool PlaceEffects(const Settings& settings, std::vector<EffectJob>& jobs, Instal
         }
         if (job.state != EffectJobState::Compiled && job.state != EffectJobState::Reused) {
             Log(u"ERROR: Shader compilation error for shader: " + job.name);
-            // The compiler's own words, one log line each; the text is not a
-            // wide string of ours, so it goes through the narrow overload.
+            // The compiler's own words, one log line each.
             for (const std::string& line : Lines(job.messages)) Log(line);
             outcome.failedEffect = job.name;
             outcome.failureMessage = job.messages;

@@ -1,6 +1,6 @@
 #pragma once
 // What the Linux shell services share: finding programs on the search path,
-// turning Windows-style command words into an argv (".exe" behind wine), and
+// turning command words into an argv (".exe" behind wine), and
 // starting children with posix_spawn. Every child gets an argv; no shell ever
 // sees a path or a title.
 #include <fcntl.h>
