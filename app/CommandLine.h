@@ -1,11 +1,12 @@
 #pragma once
-// Command-line text as the Windows process API takes it, shared by the
-// platform layers so that every platform runs tools with the same words.
+// Command-line text as the Windows process API takes it: the Windows build
+// runs its tools with it; the Linux build hands words over as they are.
 #include <string>
 #include <vector>
 
-// "\"" + program + "\"" then " " + each argument verbatim.
+// One argument as the C runtime and CommandLineToArgvW read it back: left as
+// it is unless it is empty or holds white space or a quote; otherwise quoted,
+// with the backslashes that precede a quote (or the closing quote) doubled.
+std::u16string QuoteArgument(const std::u16string& argument);
+// "\"" + program + "\"", then " " + each argument quoted as above.
 std::u16string BuildCommandLine(const std::u16string& program, const std::vector<std::u16string>& arguments);
-// Splits a command line into argv words with the Windows parsing rules
-// (white space separates, double quotes group, backslashes before quotes).
-std::vector<std::u16string> SplitCommandLine(const std::u16string& commandLine);

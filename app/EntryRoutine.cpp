@@ -3,6 +3,7 @@
 #include "app/Log.h"
 #include "app/Platform.h"
 #include "app/Startup.h"
+#include "ui/Actions.h"
 #include "ui/Frame.h"
 
 int RunVantrel() {
@@ -29,6 +30,8 @@ int RunVantrel() {
             PlatformSleep(60);
         }
     }
+    // Closing the window during an install waits for the step it is in.
+    EndInstallBeforeExit();
     UiHostShutdown();
     return 0;
 }

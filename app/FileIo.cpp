@@ -1,9 +1,11 @@
 #include "app/FileIo.h"
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #ifdef _WIN32
 #include <io.h>
@@ -81,6 +83,14 @@ bool CopyFileReplacing(const std::u16string& from, const std::u16string& to) {
     std::error_code ec;
     fs::copy_file(FsPath(from), FsPath(to), fs::copy_options::overwrite_existing, ec);
     return !ec;
+}
+
+bool WriteFileWhenFree(const std::u16string& path, const std::string& bytes, int attempts, unsigned waitMs) {
+    for (int attempt = 1;; ++attempt) {
+        if (WriteFileReplacingSafely(path, bytes)) return true;
+        if (attempt >= attempts) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
+    }
 }
 
 bool MoveFileReplacing(const std::u16string& from, const std::u16string& to) {

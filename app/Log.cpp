@@ -1,6 +1,7 @@
 #include "app/Log.h"
 
 #include <cstdio>
+#include <mutex>
 
 #include "app/AppPaths.h"
 #include "app/FileProbes.h"
@@ -8,7 +9,15 @@
 
 namespace {
 std::u16string LogPath() { return AppPaths.preferenceFolder + u"log.txt"; }
+
+// The install's threads log too: one entry is written whole before the next.
+std::mutex& LogWriting() {
+    static std::mutex lock;
+    return lock;
+}
 }  // namespace
+
+std::u16string LogFilePath() { return LogPath(); }
 
 void Log(std::string message) { Log(Utf8ToWide(std::move(message))); }
 
@@ -35,6 +44,7 @@ void Log(std::u16string message) {
             bytes.push_back(static_cast<char>(c));
         }
     }
+    std::lock_guard<std::mutex> lock(LogWriting());
 #ifdef _WIN32
     bytes += "\r\n";
     FILE* file = _wfopen(FsPath(LogPath()).c_str(), L"ab");

@@ -37,17 +37,27 @@ bool LaunchProgram(const std::u16string& directory, const std::u16string& path);
 // with a log line, when it cannot be started.
 bool LaunchThroughSteam(const std::vector<std::u16string>& arguments);
 #endif
-// Runs a console tool without a window and waits for it. The command line is
-// the quoted program followed by " " + each argument verbatim. Returns the
-// exit code, or -1 after logging "Failed to create shader compiler process".
-// An empty workingDirectory means the program's current folder.
+// Runs a console tool without a window and waits for it. Each argument is
+// one whole word, never split or re-read: Windows quotes it on the command
+// line by the C runtime's rules, Linux hands it over in argv. Returns the
+// exit code, or -1 after logging "Failed to create shader compiler process"
+// (on Linux after a line naming a missing wine, when that is the cause).
+// An empty workingDirectory means the program's current folder. With output
+// set, what the tool writes to its standard output and error is put there
+// (the first 64 KiB); otherwise both are discarded.
 int RunProcessAndWait(const std::u16string& program, const std::vector<std::u16string>& arguments,
-                      const std::u16string& workingDirectory = std::u16string());
+                      const std::u16string& workingDirectory = std::u16string(), std::string* output = nullptr);
+// Why a program (a path or a bare name) cannot be started here, as a log line;
+// empty when nothing known stands in the way. On Linux: a Windows program
+// with no wine on the search path.
+std::u16string ProgramStartProblem(const std::u16string& program);
 // Full path of an executable found beside the program, then on the search
 // path; empty when none is found. On Linux a native file of the same name
 // without ".exe" is accepted too.
 std::u16string LocateExecutable(const std::u16string& fileName);
 bool OpenFolderInShell(const std::u16string& path);
+// Opens a file with the desktop's program for it (the log in a text viewer).
+bool OpenFileInShell(const std::u16string& path);
 bool OpenWebPage(const std::string& url);
 std::u16string BrowseForGameFolder(const std::string& initial);
 std::u16string OpenPresetFileDialog(const std::u16string& title);

@@ -8,7 +8,7 @@ set(IMGUI_BACKENDS /usr/share/doc/libimgui-dev/examples/backends)
 
 # Shell services and paths: everything the tests need without a window.
 add_library(vantrel_platform STATIC app/linux/LinuxPaths.cpp app/linux/LinuxSpawn.cpp app/linux/LinuxProcesses.cpp
-            app/linux/LinuxDesktop.cpp app/linux/LinuxChoosers.cpp)
+            app/linux/LinuxDesktop.cpp app/linux/LinuxChoosers.cpp app/linux/LinuxEffectCompiler.cpp)
 target_link_libraries(vantrel_platform PUBLIC vantrel_core SDL2::SDL2)
 # The core calls the platform layer and the layer calls the core (log, paths).
 target_link_libraries(vantrel_core PUBLIC vantrel_platform)

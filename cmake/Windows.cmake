@@ -39,7 +39,7 @@ target_compile_options(imgui_static PRIVATE -w)
 target_link_libraries(imgui_static PUBLIC imm32)
 
 # ---- shell services and paths: everything the tests need without a window
-add_library(vantrel_platform STATIC app/win32/WinPaths.cpp app/win32/WinShell.cpp)
+add_library(vantrel_platform STATIC app/win32/WinPaths.cpp app/win32/WinShell.cpp app/win32/WinEffectCompiler.cpp)
 target_link_libraries(vantrel_platform PUBLIC vantrel_core shell32 ole32 comdlg32 advapi32 uuid winmm)
 # The core calls the platform layer and the layer calls the core (log, paths).
 target_link_libraries(vantrel_core PUBLIC vantrel_platform)

@@ -24,8 +24,6 @@ struct ProfileOption {
 
 const char* const kUnknownError = "ERROR: Unknown error in the PlayerProfiles patching process";
 
-std::u16string Quoted(const std::u16string& path) { return u"\"" + path + u"\""; }
-
 // The profile's modification time; none when it cannot be read.
 using FileStamp = std::optional<std::filesystem::file_time_type>;
 FileStamp Stamp(const std::u16string& path) {
@@ -37,7 +35,10 @@ FileStamp Stamp(const std::u16string& path) {
 }  // namespace
 
 void PatchPlayerProfiles(bool& forcedBloom, bool& forcedTSX) {
-    const Settings& settings = Settings::Instance();
+    PatchPlayerProfiles(Settings::Instance(), forcedBloom, forcedTSX);
+}
+
+void PatchPlayerProfiles(const Settings& settings, bool& forcedBloom, bool& forcedTSX) {
     const std::u16string converter = settings.TSPath + u"\\serz.exe";
     const std::u16string profile = settings.TSPath + u"\\Content\\PlayerProfiles.bin";
     const std::u16string profileXml = settings.TSPath + u"\\Content\\PlayerProfiles.xml";
@@ -50,7 +51,7 @@ void PatchPlayerProfiles(bool& forcedBloom, bool& forcedTSX) {
         return;
     }
 
-    RunProcessAndWait(converter, {Quoted(profile)});
+    RunProcessAndWait(converter, {profile});
     if (!PathExists(profileXml)) {
         Log(std::string("ERROR: Can't read PlayerProfiles.xml file"));
         return;
@@ -116,7 +117,7 @@ void PatchPlayerProfiles(bool& forcedBloom, bool& forcedTSX) {
     const FileStamp stampBefore = Stamp(profile);
     RemoveFileIfExists(profileXml);
     MoveFileReplacing(temporaryXml, profileXml);
-    const int exitCode = RunProcessAndWait(converter, {Quoted(profileXml)});
+    const int exitCode = RunProcessAndWait(converter, {profileXml});
     RemoveFileIfExists(profileXml);
     // Only a converter that ended well and rewrote the profile has switched
     // anything on; otherwise the profile it may have damaged is put back.

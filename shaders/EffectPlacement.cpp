@@ -21,9 +21,10 @@ EffectPlacement Outcome(PlacementOutcome outcome, const std::u16string& message)
 EffectPlacement Failed(const std::u16string& message) { return Outcome(PlacementOutcome::Failed, message); }
 
 // The one write into dev\Shaders: a temporary file renamed over the target,
-// so an interrupted install never leaves half an effect for the game to load.
+// so an interrupted install never leaves half an effect for the game to load;
+// a target held open for a moment (the game, a virus scanner) is waited for.
 bool WriteGameFile(const std::u16string& target, const std::string& bytes) {
-    return WriteFileReplacingSafely(target, bytes);
+    return WriteFileWhenFree(target, bytes, 6, 250);
 }
 
 std::string Joined(const std::vector<std::string>& names) {

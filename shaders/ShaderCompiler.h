@@ -1,11 +1,16 @@
 #pragma once
-// Compiles one effect with fxc.exe in the work folder and puts the result
-// into TSPath\dev\Shaders\ (PutEffectIntoGame). True when it was installed
-// or the game's own effect was kept; placement, when given, receives which.
+// Compiles one effect in the work folder with the chosen compiler: the source
+// is written to work folder + name + ".fx", the effect to name + ".fx.o".
+// Touches nothing but these two files, so several effects can compile at once.
 #include <string>
 
-#include "shaders/Definitions.h"
-#include "shaders/EffectPlacement.h"
+#include "shaders/EffectCompilerChoice.h"
 
-bool CompileEffect(const std::u16string& name, std::string templateText, DefinitionList definitions,
-                   EffectPlacement* placement = nullptr);
+struct EffectCompileResult {
+    bool ok = false;
+    std::string messages;  // the compiler's own words, warnings included
+};
+
+// sourceCrLf is the effect source in its on-disk form (CR LF line ends).
+EffectCompileResult CompileEffectSource(const EffectCompilerChoice& compiler, const std::u16string& name,
+                                        const std::string& sourceCrLf);

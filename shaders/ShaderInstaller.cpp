@@ -1,19 +1,16 @@
+// The install-result record, and the install run either on the caller's
+// thread or on one of its own, started and collected by the main thread and
+// watched through the monitor in between.
 #include "shaders/ShaderInstaller.h"
 
-#include <string>
-#include <vector>
+#include <atomic>
+#include <exception>
+#include <system_error>
+#include <thread>
 
 #include "app/AppPaths.h"
-#include "app/FileIo.h"
-#include "app/FileProbes.h"
 #include "app/Log.h"
-#include "game/PlayerProfile.h"
-#include "game/WeatherPack.h"
 #include "settings/Settings.h"
-#include "shaders/Definitions.h"
-#include "shaders/ShaderCompiler.h"
-#include "shaders/ShaderTemplates.h"
-#include "shaders/SkyOverride.h"
 
 ShaderInstaller& ShaderInstaller::Instance() {
     // Never destroyed, so it can be read at any point of the shutdown.
@@ -25,65 +22,47 @@ namespace {
 // Exists before the main routine starts.
 [[maybe_unused]] ShaderInstaller& kInstallerAtStart = ShaderInstaller::Instance();
 
-// Effects the weather add-on replaces with its own.
-bool LeftToWeatherPack(const std::u16string& effect) {
-    return effect == u"PostTrainVolumetricFog" || effect == u"TrainGlass" ||
-           effect == u"TrainGlassWeatherEffects" || effect == u"TrainSkyDome";
-}
-
-void CleanWorkFolder() {
-    std::vector<DirectoryEntry> entries;
-    ListDirectory(AppPaths.workFolder, entries);
-    // An entry that cannot be deleted (held open elsewhere, a non-empty folder) stays.
-    for (const DirectoryEntry& entry : entries) RemoveFileIfExists(AppPaths.workFolder + entry.name);
-}
-}  // namespace
-
-bool ShaderInstaller::Install() {
-    ShaderInstaller& state = Instance();
+// The bookkeeping of an ended install, on the collecting thread.
+void ApplyInstallOutcome(const InstallOutcome& outcome) {
+    ShaderInstaller& state = ShaderInstaller::Instance();
+    state.installOK = outcome.ok;
+    state.forcedTSX = outcome.forcedTSX;
+    state.forcedBloom = outcome.forcedBloom;
+    state.failedEffect = outcome.failedEffect;
+    state.failureMessage = outcome.failureMessage;
+    state.effectsInstalled = outcome.effectsInstalled;
+    state.effectsCompiled = outcome.effectsCompiled;
+    state.keptEffects = outcome.keptEffects;
+    if (!outcome.ok) return;  // the flags keep their values, so the user can retry
     Settings& settings = Settings::Instance();
-    Log(std::u16string(u"Compiling shaders..."));
-    if (settings.TSPath.empty()) {
-        Log(std::string("Can't install/update TS enhanced shaders. TS Path is empty"));
-        state.installOK = false;
-        return false;
-    }
-
-    CreateDirectories(AppPaths.workFolder);
-    for (const ShaderTemplate& t : ShaderTemplates()) {
-        if (t.kind != TemplateKind::Header) continue;
-        WriteTextFileCrLf(AppPaths.workFolder + t.name, std::string(t.text));
-    }
-
-    state.effectsInstalled = 0;
-    state.effectsCompiled = 0;
-    state.keptEffects.clear();
-    for (const ShaderTemplate& t : ShaderTemplates()) {
-        if (t.kind != TemplateKind::Effect) continue;
-        // Asked afresh for each guarded effect: the add-on may appear mid-run.
-        if (LeftToWeatherPack(t.name) && IsWeatherPackInstalled()) continue;
-        EffectPlacement placed;
-        if (!CompileEffect(t.name, std::string(t.text), BuildDefinitionList(t.name, settings.Shader), &placed)) {
-            state.installOK = false;
-            return false;
-        }
-        ++state.effectsCompiled;
-        if (placed.outcome == PlacementOutcome::Installed) ++state.effectsInstalled;
-        if (placed.outcome == PlacementOutcome::KeptGameEffect) state.keptEffects.push_back(t.name);
-    }
-
-    CleanWorkFolder();
-    WriteSkyOverride(settings);
-    state.forcedTSX = false;
-    state.forcedBloom = false;
-    PatchPlayerProfiles(state.forcedBloom, state.forcedTSX);
-
     settings.ShadersInstallOK = true;
     settings.NeedShadersUpdate = false;
     settings.ShadersVersion = APP_VERSION;
-    Log(std::u16string(u"Shaders compilation done"));
-    state.installOK = true;
-    return true;
+}
+
+// No exception leaves a run: it becomes a failed outcome with a log line.
+InstallOutcome RunGuarded(const Settings& settings, unsigned parallelCompiles, InstallMonitor& monitor) {
+    std::string failure;
+    try {
+        return RunInstall(settings, parallelCompiles, monitor);
+    } catch (const std::exception& error) {
+        failure = error.what();
+    } catch (...) {
+        failure = "unknown";
+    }
+    InstallOutcome outcome;
+    outcome.failureMessage = "ERROR: The install stopped on an unexpected error: " + failure;
+    Log(outcome.failureMessage);
+    return outcome;
+}
+
+}  // namespace
+
+bool ShaderInstaller::Install(unsigned parallelCompiles) {
+    InstallMonitor monitor;
+    const InstallOutcome outcome = RunGuarded(Settings::Instance(), parallelCompiles, monitor);
+    ApplyInstallOutcome(outcome);
+    return outcome.ok;
 }
 
 void ShaderInstaller::GetInstallResult(bool& installOK, bool& forcedTSX, bool& forcedBloom) {
@@ -91,4 +70,67 @@ void ShaderInstaller::GetInstallResult(bool& installOK, bool& forcedTSX, bool& f
     installOK = state.installOK;
     forcedTSX = state.forcedTSX;
     forcedBloom = state.forcedBloom;
+}
+
+namespace {
+
+struct InstallTask {
+    std::thread thread;
+    InstallMonitor monitor;
+    bool active = false;             // main thread: started and not collected
+    std::atomic<bool> ended{false};  // the run is over and outcome is written
+    InstallOutcome outcome;
+};
+
+// Never destroyed: the program may end while the record is still in use.
+InstallTask& Task() {
+    static InstallTask* const task = new InstallTask();
+    return *task;
+}
+
+void Run(InstallTask& task, const Settings& settings) {
+    task.outcome = RunGuarded(settings, 0, task.monitor);
+    task.ended = true;
+}
+
+}  // namespace
+
+bool ShaderInstaller::StartInstall() {
+    InstallTask& task = Task();
+    if (task.active) return false;
+    task.active = true;
+    task.ended = false;
+    task.monitor.stop = false;
+    {
+        std::lock_guard<std::mutex> hold(task.monitor.lock);
+        task.monitor.progress = InstallProgress();
+    }
+    const Settings copy = Settings::Instance();
+    try {
+        task.thread = std::thread([copy, &task] { Run(task, copy); });
+    } catch (const std::system_error&) {
+        Run(task, copy);  // no thread to be had: the install still runs, here
+    }
+    return true;
+}
+
+bool ShaderInstaller::InstallIsRunning() { return Task().active; }
+
+InstallProgress ShaderInstaller::GetInstallProgress() { return Task().monitor.Snapshot(); }
+
+bool ShaderInstaller::CollectFinishedInstall(bool& ok) {
+    InstallTask& task = Task();
+    if (!task.active || !task.ended) return false;
+    if (task.thread.joinable()) task.thread.join();
+    task.active = false;
+    ApplyInstallOutcome(task.outcome);
+    ok = task.outcome.ok;
+    return true;
+}
+
+void ShaderInstaller::StopInstallAndWait() {
+    InstallTask& task = Task();
+    if (!task.active) return;
+    task.monitor.stop = true;
+    if (task.thread.joinable()) task.thread.join();
 }

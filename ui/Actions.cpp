@@ -20,6 +20,30 @@ void RunRestoreFlow() {
     UiState().restoreResultsRequested = true;
 }
 
+namespace {
+// The caller's part of an install, on the main thread.
+void KeepInstallOutcome(bool ok) {
+    if (ok) {
+        Settings::Instance().Save(u"");
+    } else {
+        Log("Shaders Installation Failed");
+    }
+}
+}  // namespace
+
+void CollectInstallResult() {
+    bool ok = false;
+    if (!ShaderInstaller::CollectFinishedInstall(ok)) return;
+    KeepInstallOutcome(ok);
+    UiState().installResultsRequested = true;
+}
+
+void EndInstallBeforeExit() {
+    ShaderInstaller::StopInstallAndWait();
+    bool ok = false;
+    if (ShaderInstaller::CollectFinishedInstall(ok)) KeepInstallOutcome(ok);
+}
+
 bool ImportPresetFromDialog() {
     const std::u16string path = OpenPresetFileDialog(Utf8ToWide(T("presetimportbrowsertitle")));
     if (path.empty()) return false;

@@ -7,6 +7,13 @@ inline constexpr const char* kPresetPageAddress = "https://github.com/quillstone
 // Restores the stock shaders, saves the settings on success, logs the
 // outcome and requests the restore status popup.
 void RunRestoreFlow();
+// Once a running install has ended: saves the settings file when it
+// succeeded, logs "Shaders Installation Failed" when not, and requests the
+// install status popup. Called at the start of every frame.
+void CollectInstallResult();
+// At exit: lets a running install end the step it is in (no file is left
+// half-copied in the game folder) and keeps its outcome as a frame would.
+void EndInstallBeforeExit();
 // Asks for a preset file, loads it, saves the settings file and marks the
 // shaders outdated; true when a file was chosen.
 bool ImportPresetFromDialog();

@@ -7,6 +7,7 @@
 
 #include "app/Platform.h"
 #include "settings/Settings.h"
+#include "ui/Actions.h"
 #include "ui/Panels.h"
 #include "ui/ParametersTab.h"
 #include "ui/UiState.h"
@@ -46,6 +47,7 @@ void Tabs() {
 }  // namespace
 
 void RenderUiFrame() {
+    CollectInstallResult();
     const bool shadersOutdated = Settings::Instance().ShadersOutdated();
     UiHostBeginFrame();
     DeclarePopups();

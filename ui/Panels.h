@@ -16,3 +16,7 @@ void LauncherTab();
 // the check of its request flag.
 void DeclarePopups();
 void DrawAboutContent();
+// The install's progress popup content (it closes itself when the install has
+// ended), and the failure details below "installfailed" in the status popup.
+void DrawInstallProgress();
+void DrawInstallFailure();

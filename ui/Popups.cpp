@@ -1,4 +1,4 @@
-// The eight modal popups, declared at the top of every frame and opened only
+// The modal popups, declared at the top of every frame and opened only
 // through the request flags of the UI state.
 #include <string>
 
@@ -80,6 +80,7 @@ void InstallStatus() {
         LaunchButton(Label("launchts64", kIconLaunch), GameVariant::Bit64);
     } else {
         PlainText(T("installfailed"));
+        DrawInstallFailure();
     }
     PlainText(kSeventySevenSpaces);
     CloseButton();
@@ -92,19 +93,15 @@ void RestoreStatus() {
     CloseButton();
 }
 
-// The install itself starts here and runs to its end inside this frame.
+// The install starts here on a thread of its own; its progress popup keeps
+// the rest of the window from taking input until it has ended.
 void CompilationConfirmation() {
     PlainText(T("shaderscompilation_warning"));
     ImGui::NewLine();
     if (LabelButton(Label("close"), ImVec2(64, 32))) ImGui::CloseCurrentPopup();
     ImGui::SameLine();
     if (LabelButton(Label("shaderscompilation_compilebutton"), ImVec2(AvailableWidth(), 32))) {
-        if (ShaderInstaller::Install()) {
-            Settings::Instance().Save(u"");
-        } else {
-            Log("Shaders Installation Failed");
-        }
-        UiState().installResultsRequested = true;
+        if (ShaderInstaller::StartInstall()) UiState().installProgressRequested = true;
         ImGui::CloseCurrentPopup();
     }
 }
@@ -145,4 +142,5 @@ void DeclarePopups() {
     Popup("Shaders Compilation##shaderscompilationwarning", kAutoSize, ui.compileWarningRequested,
           CompilationConfirmation);
     Popup("Preset Imported##presetimportednotice", kAutoSize, ui.presetImportedRequested, PresetImported);
+    Popup("Shaders Installation##installprogress", kFixedAutoSize, ui.installProgressRequested, DrawInstallProgress);
 }

@@ -19,6 +19,7 @@ struct UiStateRecord {
     bool restoreResultsRequested = false;
     bool compileWarningRequested = false;
     bool presetImportedRequested = false;
+    bool installProgressRequested = false;
 
     std::string parameterHelpText;
 };

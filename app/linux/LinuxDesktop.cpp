@@ -1,4 +1,4 @@
-// The file manager and the web browser on Linux, through xdg-open.
+// The file manager, the web browser and the log viewer on Linux, through xdg-open.
 #include <string>
 
 #include "app/FileProbes.h"
@@ -6,21 +6,24 @@
 #include "app/Platform.h"
 #include "app/linux/LinuxSpawn.h"
 
-bool OpenFolderInShell(const std::u16string& path) {
-    if (!DirectoryExists(path)) return false;
+namespace {
+// what names the kind of opener in the log line when xdg-open is missing.
+bool OpenWithDesktop(const std::string& target, const char* what) {
     std::string opener = FindOnPath("xdg-open");
     if (opener.empty()) {
-        Log(std::string("No file manager opener available: install xdg-utils"));
+        Log("No " + std::string(what) + " opener available: install xdg-utils");
         return false;
     }
-    return SpawnDetached({opener, FsPath(path).string()}, std::string());
+    return SpawnDetached({opener, target}, std::string());
+}
+}  // namespace
+
+bool OpenFolderInShell(const std::u16string& path) {
+    return DirectoryExists(path) && OpenWithDesktop(FsPath(path).string(), "file manager");
 }
 
-bool OpenWebPage(const std::string& url) {
-    std::string opener = FindOnPath("xdg-open");
-    if (opener.empty()) {
-        Log(std::string("No web browser opener available: install xdg-utils"));
-        return false;
-    }
-    return SpawnDetached({opener, url}, std::string());
+bool OpenWebPage(const std::string& url) { return OpenWithDesktop(url, "web browser"); }
+
+bool OpenFileInShell(const std::u16string& path) {
+    return PathExists(path) && OpenWithDesktop(FsPath(path).string(), "file");
 }

@@ -1,15 +1,21 @@
 // Running tools and starting the game on Linux: posix_spawn, with ".exe"
 // programs behind wine.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <string>
 #include <vector>
 
 #include "app/AppPaths.h"
-#include "app/CommandLine.h"
 #include "app/FileProbes.h"
 #include "app/Log.h"
 #include "app/Platform.h"
 #include "app/Text.h"
 #include "app/linux/LinuxSpawn.h"
+
+namespace {
+const size_t kOutputLimit = 64 * 1024;
+}  // namespace
 
 std::u16string LocateExecutable(const std::u16string& fileName) {
     const std::string name = WideToUtf8(fileName);
@@ -24,18 +30,35 @@ std::u16string LocateExecutable(const std::u16string& fileName) {
     return std::u16string();
 }
 
+std::u16string ProgramStartProblem(const std::u16string& program) {
+    const std::string located = LocateProgram(program);
+    if (located.empty() || !EndsWithExe(located) || !FindOnPath("wine").empty()) return std::u16string();
+    return u"wine was not found on the search path (PATH); it is needed to run the Windows program " +
+           Utf8ToWide(located);
+}
+
 int RunProcessAndWait(const std::u16string& program, const std::vector<std::u16string>& arguments,
-                      const std::u16string& workingDirectory) {
-    // The same words a Windows child would see from the same command line.
-    auto argv = ResolveArgv(SplitCommandLine(BuildCommandLine(program, arguments)));
+                      const std::u16string& workingDirectory, std::string* output) {
+    std::vector<std::u16string> words{program};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    auto argv = ResolveArgv(words);
+    // Close-on-exec, so that a tool started at the same time by another
+    // thread never holds this pipe open.
+    int fds[2] = {-1, -1};
+    if (output && pipe2(fds, O_CLOEXEC) != 0) argv.reset();
     pid_t pid = 0;
     bool started = false;
     if (argv) {
         std::string folder = workingDirectory.empty() ? std::string() : FsPath(workingDirectory).string();
-        SpawnRequest request(std::move(*argv), folder, -1);
+        SpawnRequest request(std::move(*argv), folder, fds[1], true);
         started = request.Start(pid);
     }
+    if (fds[1] >= 0) close(fds[1]);
+    if (started && output) *output = ReadUntilEnd(fds[0], kOutputLimit);
+    if (fds[0] >= 0) close(fds[0]);
     if (!started) {
+        const std::u16string problem = ProgramStartProblem(program);
+        if (!problem.empty()) Log(problem);
         Log(std::string("Failed to create shader compiler process"));
         return -1;
     }
@@ -53,6 +76,8 @@ bool LaunchProgram(const std::u16string& directory, const std::u16string& path) 
         }
     }
     if (!launched) {
+        const std::u16string problem = ProgramStartProblem(path);
+        if (!problem.empty()) Log(problem);
         Log(std::u16string(u"Failed to launch program"));
         Log(u"Directory: " + directory);
         Log(u"Path: " + path);

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -99,27 +100,23 @@ std::string FindInFolder(const std::string& folder, const std::string& name) {
     return IsExecutableFile(candidate) ? candidate : std::string();
 }
 
-// Turns the Windows-style words into the argv that is executed: the program
-// located and made absolute, a Windows program put behind wine.
-std::optional<std::vector<std::string>> ResolveArgv(const std::vector<std::u16string>& words) {
-    if (words.empty() || words[0].empty()) return std::nullopt;
-    const std::u16string& name = words[0];
-    std::string program;
-    if (name.find_first_of(u"/\\") == std::u16string::npos) {
-        program = WideToUtf8(LocateExecutable(name));
-    } else {
-        std::string given = Absolute(FsPath(name).string());
-        if (EndsWithExe(given)) {
-            std::string native = given.substr(0, given.size() - 4);
-            if (IsExecutableFile(native)) {
-                program = native;
-            } else if (IsRegularFile(given)) {
-                program = given;
-            }
-        } else if (IsExecutableFile(given)) {
-            program = given;
-        }
+std::string LocateProgram(const std::u16string& name) {
+    if (name.empty()) return std::string();
+    if (name.find_first_of(u"/\\") == std::u16string::npos) return WideToUtf8(LocateExecutable(name));
+    const std::string given = Absolute(FsPath(name).string());
+    if (EndsWithExe(given)) {
+        const std::string native = given.substr(0, given.size() - 4);
+        if (IsExecutableFile(native)) return native;
+        return IsRegularFile(given) ? given : std::string();
     }
+    return IsExecutableFile(given) ? given : std::string();
+}
+
+// Turns the words into the argv that is executed: the program located and
+// made absolute, a Windows program put behind wine.
+std::optional<std::vector<std::string>> ResolveArgv(const std::vector<std::u16string>& words) {
+    if (words.empty()) return std::nullopt;
+    const std::string program = LocateProgram(words[0]);
     if (program.empty()) return std::nullopt;
 
     std::vector<std::string> argv;
@@ -134,6 +131,17 @@ std::optional<std::vector<std::string>> ResolveArgv(const std::vector<std::u16st
         for (size_t i = 1; i < words.size(); ++i) argv.push_back(WideToUtf8(words[i]));
     }
     return argv;
+}
+
+std::string ReadUntilEnd(int fd, size_t limit) {
+    std::string kept;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return kept;
+        kept.append(buffer, std::min(static_cast<size_t>(got), limit - std::min(limit, kept.size())));
+    }
 }
 
 // The exit code of a child; a child killed by a signal counts as 128 + signal,

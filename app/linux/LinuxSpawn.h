@@ -1,6 +1,6 @@
 #pragma once
 // What the Linux shell services share: finding programs on the search path,
-// turning Windows-style command words into an argv (".exe" behind wine), and
+// turning command words into an argv (".exe" behind wine), and
 // starting children with posix_spawn. Every child gets an argv; no shell ever
 // sees a path or a title.
 #include <fcntl.h>
@@ -24,10 +24,16 @@ std::vector<std::string> SearchPathFolders();
 std::string FindOnPath(const std::string& name);
 // In one folder: for "x.exe" a native "x" wins over the Windows file itself.
 std::string FindInFolder(const std::string& folder, const std::string& name);
+// The program of a word (a bare name or a path) located and made absolute;
+// empty when there is none. For "x.exe" a native "x" beside it wins.
+std::string LocateProgram(const std::u16string& name);
 // The program located and made absolute, a Windows program put behind wine
 // with its path arguments turned into Windows paths; nullopt when the program
 // (or wine for a Windows program) is not found.
 std::optional<std::vector<std::string>> ResolveArgv(const std::vector<std::u16string>& words);
+// Everything a child writes into fd until it closes its end, kept up to limit
+// bytes (the rest is read and dropped, so the child never blocks on a full pipe).
+std::string ReadUntilEnd(int fd, size_t limit);
 
 // Everything posix_spawn needs, prepared before any fork so that the forked
 // helper of a detached start only calls posix_spawn and _exit.
@@ -37,7 +43,10 @@ struct SpawnRequest {
     posix_spawn_file_actions_t actions{};
     posix_spawnattr_t attributes{};
 
-    SpawnRequest(std::vector<std::string> words, const std::string& workingDirectory, int stdoutFd)
+    // stdoutFd < 0: standard output goes to /dev/null; stderrToo sends the
+    // standard error to stdoutFd as well.
+    SpawnRequest(std::vector<std::string> words, const std::string& workingDirectory, int stdoutFd,
+                 bool stderrToo = false)
         : argv(std::move(words)) {
         for (auto& word : argv) argvPointers.push_back(word.data());
         argvPointers.push_back(nullptr);
@@ -49,7 +58,11 @@ struct SpawnRequest {
         } else {
             posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         }
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        if (stdoutFd >= 0 && stderrToo) {
+            posix_spawn_file_actions_adddup2(&actions, stdoutFd, 2);
+        } else {
+            posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        }
         posix_spawnattr_init(&attributes);
         sigset_t none;
         sigemptyset(&none);

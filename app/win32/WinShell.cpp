@@ -1,6 +1,6 @@
-// Shell services on Windows: process creation, the registry entry of the
-// game, the file manager, the browser, the folder chooser and the preset
-// file dialogs.
+// Shell services on Windows: process creation (a tool's output captured
+// through a pipe), the registry entry of the game, the file manager, the
+// browser, the folder chooser and the preset file dialogs.
 #include <windows.h>
 
 #include <commdlg.h>
@@ -8,6 +8,8 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -140,8 +142,65 @@ std::u16string LocateExecutable(const std::u16string& fileName) {
     }
 }
 
+std::u16string ProgramStartProblem(const std::u16string&) { return std::u16string(); }
+
+namespace {
+
+const DWORD kOutputLimit = 64 * 1024;
+
+// Handles are inherited by every child created while they are inheritable,
+// so only one child at a time is created with inheritance on: a second
+// tool started by another thread never holds the first one's pipe open.
+std::mutex& ChildCreation() {
+    static std::mutex lock;
+    return lock;
+}
+
+// Reads the child's end of the pipe until every writer has closed it.
+std::string ReadPipe(HANDLE pipe) {
+    std::string kept;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        const DWORD room = kOutputLimit - static_cast<DWORD>(std::min<size_t>(kOutputLimit, kept.size()));
+        kept.append(buffer, std::min(got, room));
+    }
+    return kept;
+}
+
+// Creates the child with standard output and error on a new pipe and
+// standard input on NUL; the parent's read end is returned in pipe.
+BOOL CreateCapturedProcess(std::vector<wchar_t>& commandLine, const wchar_t* folder, PROCESS_INFORMATION& process,
+                           HANDLE& pipe) {
+    SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    std::lock_guard<std::mutex> lock(ChildCreation());
+    HANDLE write = nullptr;
+    if (!CreatePipe(&pipe, &write, &inheritable, 0)) return FALSE;
+    SetHandleInformation(pipe, HANDLE_FLAG_INHERIT, 0);
+    HANDLE input = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING,
+                               0, nullptr);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input;
+    startup.hStdOutput = write;
+    startup.hStdError = write;
+    const BOOL created = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                        nullptr, folder, &startup, &process);
+    // Only the child keeps the writing end, so the read ends when it exits.
+    CloseHandle(write);
+    if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
+    if (!created) {
+        CloseHandle(pipe);
+        pipe = nullptr;
+    }
+    return created;
+}
+
+}  // namespace
+
 int RunProcessAndWait(const std::u16string& program, const std::vector<std::u16string>& arguments,
-                      const std::u16string& workingDirectory) {
+                      const std::u16string& workingDirectory, std::string* output) {
     // A bare name is looked for beside the program first, as LocateExecutable
     // reports it, rather than beside whatever executable hosts this code.
     std::u16string executable = program;
@@ -152,16 +211,26 @@ int RunProcessAndWait(const std::u16string& program, const std::vector<std::u16s
     std::u16string line = BuildCommandLine(executable, arguments);
     std::vector<wchar_t> buffer(line.begin(), line.end());
     buffer.push_back(L'\0');
+    const wchar_t* folder = workingDirectory.empty() ? nullptr : W(workingDirectory);
 
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    const BOOL created =
-        CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                       workingDirectory.empty() ? nullptr : W(workingDirectory), &startup, &process);
+    HANDLE pipe = nullptr;
+    BOOL created = FALSE;
+    if (output) {
+        created = CreateCapturedProcess(buffer, folder, process, pipe);
+    } else {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        created = CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, folder,
+                                 &startup, &process);
+    }
     if (!created) {
         Log(std::string("Failed to create shader compiler process"));
         return -1;
+    }
+    if (pipe) {
+        *output = ReadPipe(pipe);
+        CloseHandle(pipe);
     }
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD exitCode = 0;
@@ -181,6 +250,8 @@ bool LaunchProgram(const std::u16string& directory, const std::u16string& path) 
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
+        // Inherits handles: kept apart from a tool's pipe being handed over.
+        std::lock_guard<std::mutex> lock(ChildCreation());
         created = CreateProcessW(nullptr, commandLine, nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS, nullptr,
                                  directory.empty() ? nullptr : W(directory), &startup, &process);
         if (created) {
@@ -208,6 +279,12 @@ bool OpenFolderInShell(const std::u16string& path) {
     SHOpenFolderAndSelectItems(folder, 1, &empty, 0);
     ILFree(folder);
     return true;
+}
+
+bool OpenFileInShell(const std::u16string& path) {
+    ComScope com;
+    const HINSTANCE result = ShellExecuteW(nullptr, L"open", W(path), nullptr, nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
 bool OpenWebPage(const std::string& url) {

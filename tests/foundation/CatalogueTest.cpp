@@ -185,12 +185,19 @@ const char* const kKeys[] = {
     "launcher",
 };
 
-// Keys the interface added later: the install and restore details.
+// Keys the interface added later: the install progress and the install and restore details.
 const char* const kAddedKeys[] = {
     "installresult_kept",
     "restoreresult_counts",
     "restoreresult_leftalone",
     "restorefailed_files",
+    "installprogress_preparing",
+    "installprogress_compiling",
+    "installprogress_count",
+    "installprogress_skyfile",
+    "installprogress_profile",
+    "installfailed_effect",
+    "openlogfile",
 };
 
 std::string Slurp(const std::filesystem::path& path) {

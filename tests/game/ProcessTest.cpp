@@ -1,4 +1,4 @@
-// Running tools: the Windows command line, its words on Linux, native
+// Running tools: the Windows command line, whole words on Linux, native
 // siblings of ".exe" names, wine for the rest, exit codes and failures.
 #include <gtest/gtest.h>
 
@@ -26,42 +26,36 @@ fs::path WriteRecordingTool(const fs::path& folder, const std::string& name, int
 
 }  // namespace
 
-TEST(CommandLine, BuildsQuotedProgramAndVerbatimArguments) {
-    EXPECT_EQ(BuildCommandLine(u"C:\\Tools\\fxc.exe", {u"/nologo", u"/O3"}), u"\"C:\\Tools\\fxc.exe\" /nologo /O3");
-    EXPECT_EQ(BuildCommandLine(u"fxc.exe", {}), u"\"fxc.exe\"");
-    EXPECT_EQ(BuildCommandLine(u"fxc.exe", {u"/Gec ", u"/T ", u"fx_2_0 ", u"/nologo ", u"/O3 ", u"/Fo ",
-                                            u"\"temp\\Rain.fx.o\" \"temp\\Rain.fx\""}),
-              u"\"fxc.exe\" /Gec  /T  fx_2_0  /nologo  /O3  /Fo  \"temp\\Rain.fx.o\" \"temp\\Rain.fx\"");
+TEST(CommandLine, QuotesOnlyWhatTheWindowsRulesNeed) {
+    EXPECT_EQ(BuildCommandLine(u"C:\\Tools\\fxc.exe", {u"/nologo", u"temp\\Rain.fx"}),
+              u"\"C:\\Tools\\fxc.exe\" /nologo temp\\Rain.fx");
+    // Spaces and quotes are grouped; backslashes double only before a quote.
+    EXPECT_EQ(BuildCommandLine(u"serz.exe", {u"C:\\My Game\\", u"", u"say \"hi\"", u"a\\\"b", u"c:\\dir\\x"}),
+              u"\"serz.exe\" \"C:\\My Game\\\\\" \"\" \"say \\\"hi\\\"\" \"a\\\\\\\"b\" c:\\dir\\x");
 }
 
-TEST(CommandLine, SplitsWithWindowsRules) {
-    using Words = std::vector<std::u16string>;
-    EXPECT_EQ(SplitCommandLine(u"\"fxc.exe\" /Gec  /T  fx_2_0  /Fo  \"temp\\Rain.fx.o\" \"temp\\Rain.fx\""),
-              (Words{u"fxc.exe", u"/Gec", u"/T", u"fx_2_0", u"/Fo", u"temp\\Rain.fx.o", u"temp\\Rain.fx"}));
-    // The program keeps a trailing backslash; in arguments 2n / 2n+1
-    // backslashes before a quote halve, and "" inside quotes is a quote.
-    EXPECT_EQ(SplitCommandLine(u"\"C:\\a b\\\" x\\\\\"y z\" a\\\"b \"he said \"\"hi\"\"\" c:\\dir\\ \"\""),
-              (Words{u"C:\\a b\\", u"x\\y z", u"a\"b", u"he said \"hi\"", u"c:\\dir\\", u""}));
-    EXPECT_EQ(SplitCommandLine(u"   "), Words{});
-    EXPECT_EQ(SplitCommandLine(u"tool\targ"), (Words{u"tool", u"arg"}));
-}
-
-TEST(RunProcessAndWait, ChildSeesTheWindowsWordsAndReturnsItsExitCode) {
+TEST(RunProcessAndWait, ChildGetsEachWordWholeAndItsOutputIsCaptured) {
     TempDir root;
     UseTempAppPaths(root);
     const fs::path tool = WriteRecordingTool(root.path, "tool", 7);
 
-    const int code = RunProcessAndWait(W(tool.string()), {u"/Gec ", u"/T ", u"\"temp\\My Rain.fx.o\" \"temp\\Rain.fx\""},
-                                       W(root.path.string()));
+    const std::vector<std::u16string> words = {u"/Gec", u"temp\\My Rain.fx.o", u"a \"quoted\" word", u"it's", u""};
+    const int code = RunProcessAndWait(W(tool.string()), words, W(root.path.string()));
     EXPECT_EQ(code, 7);
     EXPECT_EQ(ReadLines(root.path / "tool-args.txt"),
-              (std::vector<std::string>{"/Gec", "/T", "temp\\My Rain.fx.o", "temp\\Rain.fx"}));
+              (std::vector<std::string>{"/Gec", "temp\\My Rain.fx.o", "a \"quoted\" word", "it's", ""}));
     EXPECT_EQ(ReadLines(root.path / "tool-cwd.txt"), std::vector<std::string>{fs::canonical(root.path).string()});
 
     const fs::path quiet = WriteRecordingTool(root.path, "quiet", 0);
     EXPECT_EQ(RunProcessAndWait(W(quiet.string()), {}), 0);
     EXPECT_TRUE(ReadLines(root.path / "quiet-args.txt").empty());
     EXPECT_TRUE(ReadLogLines().empty());
+
+    // Standard output and error, in the order written; nothing is read from input.
+    const fs::path talker = WriteScript(root.path, "talker", "echo out one\necho err two >&2\nread x && echo got input\nexit 3\n");
+    std::string output;
+    EXPECT_EQ(RunProcessAndWait(W(talker.string()), {}, u"", &output), 3);
+    EXPECT_EQ(output, "out one\nerr two\n");
 }
 
 TEST(RunProcessAndWait, ProgramThatCannotStartGivesMinusOneAndOneLogLine) {
@@ -78,7 +72,12 @@ TEST(RunProcessAndWait, ProgramThatCannotStartGivesMinusOneAndOneLogLine) {
     EXPECT_EQ(RunProcessAndWait(W((root.path / "serz.exe").string()), {}), -1);
     EXPECT_EQ(RunProcessAndWait(u"nosuchtool.exe", {}), -1);
 
-    EXPECT_EQ(ReadLogLines(), std::vector<std::string>(4, "Failed to create shader compiler process"));
+    const std::string wineMissing = "wine was not found on the search path (PATH); it is needed to run the Windows program " +
+                                    (root.path / "serz.exe").string();
+    EXPECT_EQ(ReadLogLines(), (std::vector<std::string>{"Failed to create shader compiler process",
+                                                        "Failed to create shader compiler process", wineMissing,
+                                                        "Failed to create shader compiler process",
+                                                        "Failed to create shader compiler process"}));
 }
 
 TEST(RunProcessAndWait, ExeNamesRunTheirNativeSiblingOrGoThroughWine) {
@@ -93,14 +92,14 @@ TEST(RunProcessAndWait, ExeNamesRunTheirNativeSiblingOrGoThroughWine) {
     WriteText(root.path / "game" / "serz.exe", "MZ");
     WriteRecordingTool(root.path / "game", "serz", 0);
     const std::u16string game = W((root.path / "game").string());
-    EXPECT_EQ(RunProcessAndWait(game + u"\\serz.exe", {u"\"" + game + u"\\Content\\PlayerProfiles.bin\""}), 0);
+    EXPECT_EQ(RunProcessAndWait(game + u"\\serz.exe", {game + u"\\Content\\PlayerProfiles.bin"}), 0);
     EXPECT_EQ(ReadLines(root.path / "game" / "serz-args.txt"),
               std::vector<std::string>{(root.path / "game").string() + "\\Content\\PlayerProfiles.bin"});
 
     // A bare name: beside the program first, then PATH.
     WriteRecordingTool(FsPath(AppPaths.programFolder), "fxc", 2);
     WriteRecordingTool(bin, "fxc", 5);
-    EXPECT_EQ(RunProcessAndWait(u"fxc.exe", {u"/nologo "}), 2);
+    EXPECT_EQ(RunProcessAndWait(u"fxc.exe", {u"/nologo"}), 2);
     EXPECT_EQ(RunProcessAndWait(u"fxc", {}), 2);
 
     // No native sibling: wine from PATH runs it, absolute paths in Wine's form,
@@ -108,7 +107,7 @@ TEST(RunProcessAndWait, ExeNamesRunTheirNativeSiblingOrGoThroughWine) {
     WriteRecordingTool(bin, "wine", 4);
     WriteText(root.path / "game" / "Tool.exe", "MZ");
     const std::u16string profile = game + u"\\Content\\PlayerProfiles.bin";
-    EXPECT_EQ(RunProcessAndWait(game + u"\\Tool.exe", {u"/Gec ", u"\"" + profile + u"\"", u"temp\\Rain.fx"}), 4);
+    EXPECT_EQ(RunProcessAndWait(game + u"\\Tool.exe", {u"/Gec", profile, u"temp\\Rain.fx"}), 4);
     std::string wineProfile = "Z:" + (root.path / "game").string() + "\\Content\\PlayerProfiles.bin";
     for (char& c : wineProfile) {
         if (c == '/') c = '\\';

@@ -1,16 +1,23 @@
 // Stand-in for the effect compiler: accepts only the command line the program
 // uses, checks the source exists and writes "FAKEFXC\n" + the source as the
 // compiled effect, or the content of "fxc-output-<name>" when that file exists
-// in the current folder. Fails on request: the effect name is listed in
-// FAKE_FXC_FAIL (comma separated) or a file "fxc-fail-<name>" exists there.
+// in the current folder. Fails on request, with a message on standard output
+// and one on standard error: the effect name is listed in FAKE_FXC_FAIL (comma
+// separated) or a file "fxc-fail-<name>" exists in the current folder.
+// Takes its time on request: FAKE_FXC_DELAY_MS sleeps, FAKE_FXC_BURN_MS keeps
+// a core busy, an effect listed in FAKE_FXC_SLOW sleeps 1.5 s more, and
+// while a file "fxc-hold" exists in the current folder it waits (30 s at most).
 // Every call is appended to "fxc-calls.txt" in the current folder.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -33,8 +40,8 @@ int Usage(const std::string& why) {
     return 2;
 }
 
-bool ListedToFail(const std::string& name) {
-    const char* list = std::getenv("FAKE_FXC_FAIL");
+bool Listed(const char* variable, const std::string& name) {
+    const char* list = std::getenv(variable);
     if (list) {
         std::stringstream in(list);
         std::string item;
@@ -42,8 +49,32 @@ bool ListedToFail(const std::string& name) {
             if (item == name) return true;
         }
     }
+    return false;
+}
+
+bool ListedToFail(const std::string& name) {
     std::error_code ec;
-    return fs::exists("fxc-fail-" + name, ec);
+    return Listed("FAKE_FXC_FAIL", name) || fs::exists("fxc-fail-" + name, ec);
+}
+
+long Milliseconds(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value ? std::atol(value) : 0;
+}
+
+// The time a real compiler takes, asleep or on a core.
+void TakeTime(const std::string& name) {
+    using Clock = std::chrono::steady_clock;
+    std::this_thread::sleep_for(std::chrono::milliseconds(Milliseconds("FAKE_FXC_DELAY_MS")));
+    if (Listed("FAKE_FXC_SLOW", name)) std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    const std::clock_t burnUntil = std::clock() + Milliseconds("FAKE_FXC_BURN_MS") * CLOCKS_PER_SEC / 1000;
+    volatile unsigned long spin = 0;
+    while (std::clock() < burnUntil) spin = spin + 1;
+    const auto holdUntil = Clock::now() + std::chrono::seconds(30);
+    std::error_code ec;
+    while (fs::exists("fxc-hold", ec) && Clock::now() < holdUntil) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
 }
 
 }  // namespace
@@ -74,8 +105,10 @@ int main(int argc, char** argv) {
     }
     std::ostringstream text;
     text << in.rdbuf();
+    TakeTime(name);
     if (ListedToFail(name)) {
-        std::cerr << "fake_fxc: failing " << name << " on request\n";
+        std::cout << source << "(3,5): error X3004: undeclared identifier 'failing'\n" << std::flush;
+        std::cerr << "compilation of " << name << " failed on request\n";
         return 1;
     }
     std::ofstream out(Slashes(output), std::ios::binary | std::ios::trunc);

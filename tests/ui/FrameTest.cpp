@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <set>
+#include <thread>
 
 #include <imgui.h>
 
@@ -13,9 +15,11 @@
 #include "app/Text.h"
 #include "settings/Localization.h"
 #include "settings/Settings.h"
+#include "shaders/ShaderInstaller.h"
 #include "tests/support/FakeTools.h"
 #include "tests/support/PipelineTestEnv.h"
 #include "tests/ui/UiDriver.h"
+#include "ui/Actions.h"
 #include "ui/UiState.h"
 
 namespace {
@@ -23,6 +27,7 @@ namespace {
 const char* const kNotice = "Important##importantnotice";
 const char* const kInstallStatus = "Shaders Installation Status##textureconversionresults";
 const char* const kCompileConfirm = "Shaders Compilation##shaderscompilationwarning";
+const char* const kProgress = "Shaders Installation##installprogress";
 
 // A settings file already there, so no first-run notice covers the window.
 void StartAsReturningUser(UiDriver& ui) {
@@ -114,7 +119,7 @@ TEST(Frame, AnEditMarksTheInstalledShadersOutOfDate) {
     EXPECT_EQ(ui.Find(ByKey("slider", "ssaointensity")) != nullptr, Settings::Instance().Shader.SSAO);
 }
 
-TEST(Frame, InstallFromTheConfirmationRunsThePipelineAndReportsForcedOptions) {
+TEST(Frame, TheInstallRunsBesideTheFramesBehindAProgressPopupAndReportsForcedOptions) {
     UiDriver ui;
     const fs::path game = SetUpPipeline(ui.root);  // keeps the driver's program folder
     InstallFakeConverter(game);
@@ -134,21 +139,47 @@ TEST(Frame, InstallFromTheConfirmationRunsThePipelineAndReportsForcedOptions) {
     ui.Frame(2);  // a request opens its popup in the next frame, drawn from the one after
     ASSERT_FALSE(ui.In(kCompileConfirm).empty());
     EXPECT_TRUE(CompilerCalls().empty());  // nothing runs before the confirmation
+    const fs::path hold = FsPath(AppPaths.programFolder + u"fxc-hold");
+    WriteText(hold, "");  // the compiler waits until the test lets it go
     ASSERT_TRUE(ui.Click(ByKey("button", "shaderscompilation_compilebutton")));
-    EXPECT_EQ(CompilerCalls().size(), 15u);
-    ui.Frame(2);
 
-    const auto status = ui.In(kInstallStatus);
-    auto shows = [&](const std::string& text) {
-        return std::any_of(status.begin(), status.end(),
-                           [&](const DrawnItem& i) { return i.kind == "text" && i.label == text; });
+    // Frames go on while the compiler is held, and show what it is doing.
+    for (int i = 0; i < 200 && !ui.ShowsText("DeferredDirectional, PostDepthOfField") &&
+                    !ui.ShowsText("PostDepthOfField, DeferredDirectional");
+         ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ui.Frame();
+    }
+    const auto progress = ui.In(kProgress);
+    auto showsIn = [](const std::vector<DrawnItem>& items, const std::string& kind, const std::string& label) {
+        return std::any_of(items.begin(), items.end(),
+                           [&](const DrawnItem& i) { return i.kind == kind && i.label == label; });
     };
-    EXPECT_TRUE(shows(T("installsuccess")));
-    EXPECT_TRUE(shows(T("installresult_warning")));
-    EXPECT_TRUE(shows(T("installresult_forcedbloom")));
-    EXPECT_TRUE(shows(T("installresult_forcedtsx")));
-    EXPECT_TRUE(shows("Installed 14 of 15 effects; kept the game's own: Rain. The new ones lack part of what the "
-                      "game uses; the log names it."));
+    EXPECT_TRUE(showsIn(progress, "text", T("installprogress_compiling")));
+    EXPECT_TRUE(showsIn(progress, "text", "0 / 15 " + T("installprogress_count")));
+    EXPECT_TRUE(showsIn(progress, "progress", "0/15"));
+    EXPECT_TRUE(ShaderInstaller::InstallIsRunning());
+    // Nothing under the popup takes a click meanwhile.
+    ASSERT_TRUE(ui.Click(ByKey("button", "installbutton")));
+    ui.Frame(2);
+    EXPECT_TRUE(ui.In(kCompileConfirm).empty());
+
+    fs::remove(hold);
+    for (int i = 0; i < 1000 && ui.In(kInstallStatus).empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ui.Frame();
+    }
+    ui.Frame();
+    EXPECT_EQ(CompilerCalls().size(), 15u);
+    const auto status = ui.In(kInstallStatus);
+    EXPECT_TRUE(ui.In(kProgress).empty());
+    EXPECT_TRUE(showsIn(status, "text", T("installsuccess")));
+    EXPECT_TRUE(showsIn(status, "text", T("installresult_warning")));
+    EXPECT_TRUE(showsIn(status, "text", T("installresult_forcedbloom")));
+    EXPECT_TRUE(showsIn(status, "text", T("installresult_forcedtsx")));
+    EXPECT_TRUE(showsIn(status, "text",
+                        "Installed 14 of 15 effects; kept the game's own: Rain. The new ones lack part of what the "
+                        "game uses; the log names it."));
     EXPECT_TRUE(fs::exists(game / "dev" / "Shaders" / "TrainSkyDome.fx.o"));
     const Settings saved = SavedSettings();
     EXPECT_TRUE(saved.ShadersInstallOK);
@@ -170,6 +201,78 @@ TEST(Frame, InstallFromTheConfirmationRunsThePipelineAndReportsForcedOptions) {
                                 [&](const DrawnItem& i) { return i.kind == "text" && i.label == text; }))
             << text;
     }
+}
+
+TEST(Frame, AFailedInstallShowsTheEffectAndTheCompilersWordsAndOpensTheLog) {
+    UiDriver ui;
+    SetUpPipeline(ui.root);
+    const fs::path bin = ui.root.path / "bin";
+    WriteFakeChooser(bin, "xdg-open", "", 0);
+    ScopedPathFirst path(bin);
+    ScopedEnv fail("FAKE_FXC_FAIL", "Rain");
+    StartAsReturningUser(ui);
+    ASSERT_TRUE(ui.Click(ByKey("button", "installbutton")));
+    ui.Frame(2);
+    ASSERT_TRUE(ui.Click(ByKey("button", "shaderscompilation_compilebutton")));
+    for (int i = 0; i < 1000 && ui.In(kInstallStatus).empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ui.Frame();
+    }
+    ui.Frame();
+    const auto status = ui.In(kInstallStatus);
+    auto shows = [&](const std::string& text) {
+        return std::any_of(status.begin(), status.end(),
+                           [&](const DrawnItem& i) { return i.kind == "text" && i.label == text; });
+    };
+    EXPECT_TRUE(shows(T("installfailed")));
+    EXPECT_TRUE(shows(T("installfailed_effect") + " Rain"));
+    EXPECT_TRUE(shows("temp\\Rain.fx(3,5): error X3004: undeclared identifier 'failing'\n"
+                      "compilation of Rain failed on request"));
+    EXPECT_EQ(ui.Find(ByKey("button", "launchts32")), nullptr);
+    EXPECT_TRUE(Logged("Shaders Installation Failed"));
+    ASSERT_TRUE(ui.Click(ByKey("button", "openlogfile")));
+    ASSERT_TRUE(WaitForFile(bin / "xdg-open-args.txt"));
+    EXPECT_EQ(ReadLines(bin / "xdg-open-args.txt"), std::vector<std::string>{(ui.root.path / "pref" / "log.txt").string()});
+}
+
+TEST(Frame, ClosingDuringAnInstallWaitsForTheStepItIsInAndLeavesOnlyWholeFiles) {
+    UiDriver ui;
+    const fs::path game = SetUpPipeline(ui.root);
+    for (const char* effect : {"DeferredDirectional", "Rain", "TrainSkyDome"}) {
+        WriteText(game / "dev" / "Shaders" / (std::string(effect) + ".fx.o"), "STOCK");
+    }
+    ScopedEnv slow("FAKE_FXC_DELAY_MS", "150");
+    StartAsReturningUser(ui);
+    ASSERT_TRUE(ui.Click(ByKey("button", "installbutton")));
+    ui.Frame(2);
+    ASSERT_TRUE(ui.Click(ByKey("button", "shaderscompilation_compilebutton")));
+    for (int i = 0; i < 300 && ShaderInstaller::GetInstallProgress().done < 2; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ui.Frame();
+    }
+
+    EndInstallBeforeExit();  // what the entry routine does once the window is gone
+    EXPECT_FALSE(ShaderInstaller::InstallIsRunning());
+    auto listing = [&] {
+        std::vector<std::string> files;
+        for (const auto& entry : fs::recursive_directory_iterator(game / "dev")) {
+            if (entry.is_regular_file()) files.push_back(entry.path().string() + "=" + ReadText(entry.path()));
+        }
+        std::sort(files.begin(), files.end());
+        return files;
+    };
+    const auto atExit = listing();
+    for (const std::string& file : atExit) {
+        const std::string content = file.substr(file.find('=') + 1);
+        EXPECT_TRUE(content.empty() || content == "STOCK" || content.rfind("FAKEFXC\n", 0) == 0) << file;
+        EXPECT_EQ(file.find(".vantrel-copy"), std::string::npos) << file;
+    }
+    EXPECT_FALSE(fs::exists(game / "data" / "SilverLining" / "Silverlining.override"));
+    EXPECT_TRUE(Logged("Shaders Installation Failed"));
+    EXPECT_LT(CompilerCalls().size(), 15u);
+    EXPECT_FALSE(SavedSettings().ShadersInstallOK);
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    EXPECT_EQ(listing(), atExit);  // nothing is still at work
 }
 
 TEST(Frame, WithoutAGameFolderOnlyTheFolderPartOfTheHeaderIsShown) {

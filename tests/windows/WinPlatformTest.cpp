@@ -120,6 +120,11 @@ TEST(WinProcesses, ToolsRunWithTheirExitCodesAndTheGameStartsInItsFolder) {
 
     // A command line the stand-in does not accept gives its exit code back.
     EXPECT_EQ(RunProcessAndWait(located, {u"/nologo"}, AppPaths.programFolder), 2);
+    // Each word arrives whole, quoted by the Windows rules; the tool's words come back.
+    std::string output;
+    EXPECT_EQ(RunProcessAndWait(located, {u"a b", u"say \"hi\"", u"C:\\dir\\", u""}, AppPaths.programFolder, &output), 2);
+    EXPECT_NE(ReadText(program / "fxc-calls.txt").find("a b\tsay \"hi\"\tC:\\dir\\\t\t"), std::string::npos);
+    EXPECT_NE(output.find("fake_fxc: unexpected command line: 4 arguments"), std::string::npos) << output;
     EXPECT_EQ(RunProcessAndWait(AppPaths.programFolder + u"missing.exe", {}), -1);
     EXPECT_TRUE(Logged("Failed to create shader compiler process"));
 
@@ -159,6 +164,7 @@ TEST(WinInstall, TheEffectsAreCompiledByTheWindowsCompilerAndInstalled) {
     }
     EXPECT_EQ(installed, 15);
     EXPECT_TRUE(fs::exists(game / "data" / "SilverLining" / "Silverlining.override"));
+    EXPECT_TRUE(Logged("Shader compiler: fxc.exe (" + WideToUtf8(AppPaths.programFolder) + "fxc.exe)"));
 
     // The record in the game folder undoes it, reached through another spelling of the path.
     Settings::Instance().TSPath = Utf8ToWide(game.string()) + u"\\.";

@@ -12,7 +12,7 @@ for f in Vantrel.exe Vantrel.ico README.txt Data/Localization.xml Data/Textures/
          Data/Fonts/MaterialIcons-Regular.ttf Data/OriginalShaders/README.txt; do
   [ -s "$dist/$f" ] || fail "$f is missing or empty"
 done
-grep -q "fxc.exe" "$dist/README.txt" || fail "the user guide does not say where fxc.exe goes"
+grep -q "d3dcompiler_47.dll" "$dist/README.txt" || fail "the user guide does not name the compiler Windows carries"
 head -1 "$dist/README.txt" | grep -q $'\r$' || fail "the user guide does not have CR LF line ends"
 [ -z "$(find "$dist/Data/OriginalShaders" -name '*.fx.o')" ] || fail "stock shaders in the originals folder"
 

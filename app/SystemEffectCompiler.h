@@ -1,0 +1,18 @@
+#pragma once
+// The effect compiler that Windows 10 and 11 ship, d3dcompiler_47.dll from
+// the system folder, run in-process when no fxc.exe is at hand. It is loaded
+// on first use only, so the program starts without it; other platforms have
+// none.
+#include <string>
+
+// Loads the compiler once. True with the DLL's full path in location; false
+// with a log line's worth of reason in problem.
+bool FindSystemEffectCompiler(std::u16string& location, std::u16string& problem);
+
+// Compiles source (sourceName names it in messages) as an fx_2_0 effect with
+// the options of fxc's /Gec /O3; #include "x" is read from includeFolder + x.
+// On success the effect is written to outputFile. The compiler's messages
+// (warnings too) go to messages. Safe to call from several threads at once.
+bool CompileWithSystemEffectCompiler(const std::string& source, const std::string& sourceName,
+                                     const std::u16string& includeFolder, const std::u16string& outputFile,
+                                     std::string& messages);

@@ -1,0 +1,96 @@
+// Stand-in for the system's d3dcompiler_47.dll, exporting D3DCompile. It
+// accepts only what the program must pass (target "fx_2_0", the flags of
+// /Gec /O3, an include handler, no entry point), opens every
+// `#include "x"` of the source through the handler, and returns as the
+// effect "FAKED3DC\n" + the source + one line "// included x <bytes>" per
+// include. An effect listed in FAKE_FXC_FAIL (comma separated) fails with a
+// two-line error blob, as does a call that breaks the rules above.
+#include <windows.h>
+
+#include <d3dcompiler.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+namespace {
+
+// The blob the compiler hands out; COM reference counting as the caller expects.
+struct Blob final : ID3D10Blob {
+    std::atomic<ULONG> references{1};
+    std::string bytes;
+
+    explicit Blob(std::string content) : bytes(std::move(content)) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
+        if (id == IID_IUnknown || id == IID_ID3D10Blob) {
+            AddRef();
+            *object = this;
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --references;
+        if (left == 0) delete this;
+        return left;
+    }
+    void* STDMETHODCALLTYPE GetBufferPointer() override { return bytes.data(); }
+    SIZE_T STDMETHODCALLTYPE GetBufferSize() override { return bytes.size(); }
+};
+
+bool ListedToFail(const std::string& effect) {
+    const char* list = std::getenv("FAKE_FXC_FAIL");
+    std::stringstream in(list ? list : "");
+    std::string item;
+    while (std::getline(in, item, ',')) {
+        if (item == effect) return true;
+    }
+    return false;
+}
+
+HRESULT Error(ID3DBlob** errors, const std::string& text) {
+    if (errors) *errors = new Blob(text);
+    return E_FAIL;
+}
+
+}  // namespace
+
+extern "C" __declspec(dllexport) HRESULT WINAPI D3DCompile(const void* data, SIZE_T size, const char* name,
+                                                           const D3D_SHADER_MACRO* defines, ID3DInclude* include,
+                                                           const char* entry, const char* target, UINT flags,
+                                                           UINT effectFlags, ID3DBlob** code, ID3DBlob** errors) {
+    if (code) *code = nullptr;
+    if (errors) *errors = nullptr;
+    const std::string source(static_cast<const char*>(data), size);
+    const std::string file = name ? name : "";
+    const UINT expectedFlags = D3DCOMPILE_ENABLE_BACKWARDS_COMPATIBILITY | D3DCOMPILE_OPTIMIZATION_LEVEL3;
+    if (!target || std::string(target) != "fx_2_0" || flags != expectedFlags || effectFlags != 0 || entry ||
+        defines || !include || !code) {
+        return Error(errors, "fake_d3dcompiler: unexpected call for " + file + "\n");
+    }
+    const std::string effect = file.substr(0, file.rfind(".fx"));
+    if (ListedToFail(effect)) {
+        return Error(errors, file + "(3,5): error X3004: undeclared identifier 'failing'\n" + file +
+                                 "(9,1): error X3000: compilation failed on request\n");
+    }
+
+    std::string output = "FAKED3DC\n" + source;
+    std::istringstream lines(source);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.rfind("#include \"", 0) != 0) continue;
+        const std::string header = line.substr(10, line.find('"', 10) - 10);
+        const void* text = nullptr;
+        UINT bytes = 0;
+        if (FAILED(include->Open(D3D_INCLUDE_LOCAL, header.c_str(), nullptr, &text, &bytes))) {
+            return Error(errors, file + "(1,1): error X1507: failed to open source file: '" + header + "'\n");
+        }
+        output += "// included " + header + " " + std::to_string(bytes) + "\n";
+        include->Close(text);
+    }
+    *code = new Blob(output);
+    return S_OK;
+}
