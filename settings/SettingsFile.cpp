@@ -6,7 +6,6 @@
 
 #include "app/AppPaths.h"
 #include "app/FileIo.h"
-#include "app/FileProbes.h"
 #include "app/Log.h"
 #include "app/Text.h"
 #include "settings/Settings.h"
@@ -81,8 +80,12 @@ void WriteParameters(pugi::xml_node& group, const ShaderSettings& shader) {
 void Settings::Load(const std::u16string& path) {
     Log("Reading settings...");
     const bool preset = !path.empty();
+    // A file that cannot be read (the reader logs why) loads as an empty
+    // document, so every field takes its default.
+    std::string bytes;
+    ReadFileBytes(preset ? path : AppPaths.settingsFile, bytes);
     pugi::xml_document doc;
-    doc.load_file(FsPath(preset ? path : AppPaths.settingsFile).c_str());
+    doc.load_buffer(bytes.data(), bytes.size());
 
     if (preset) {
         ReadParameters(doc.child("MOXPreset").child("TSXXShaders"), Shader);

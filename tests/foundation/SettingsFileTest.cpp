@@ -181,7 +181,7 @@ TEST(SettingsFile, PresetsCarryOnlyTheParameters) {
     EXPECT_EQ(imported.Shader.SSAOIntensity, 1.0f);
 }
 
-TEST(SettingsFile, FailedSaveKeepsThePreviousFile) {
+TEST(SettingsFile, FailedSavesKeepThePreviousFileAndSaySo) {
     TempDir tmp;
     UseTempAppPaths(tmp);
     Settings s;
@@ -189,8 +189,9 @@ TEST(SettingsFile, FailedSaveKeepsThePreviousFile) {
     s.Save(u"");
     const std::string before = ReadText(tmp.path / "pref" / "settings.xml");
 
-    // A folder where the temporary file would go makes the write fail, even as root.
-    fs::create_directory(tmp.path / "pref" / "settings.xml.new");
+    // A read-only settings file is refused, not replaced, even for an administrator.
+    fs::permissions(tmp.path / "pref" / "settings.xml", fs::perms::owner_write | fs::perms::group_write |
+                    fs::perms::others_write, fs::perm_options::remove);
     s.TSPath = u"/second";
     s.Save(u"");
     EXPECT_EQ(ReadText(tmp.path / "pref" / "settings.xml"), before);
@@ -202,7 +203,7 @@ TEST(SettingsFile, FailedSaveKeepsThePreviousFile) {
 
 #ifndef _WIN32  // read-only folders are a POSIX notion here
     if (geteuid() != 0) {
-        fs::remove(tmp.path / "pref" / "settings.xml.new");
+        fs::permissions(tmp.path / "pref" / "settings.xml", fs::perms::owner_write, fs::perm_options::add);
         fs::permissions(tmp.path / "pref", fs::perms::owner_read | fs::perms::owner_exec);
         s.Save(u"");
         fs::permissions(tmp.path / "pref", fs::perms::owner_all);

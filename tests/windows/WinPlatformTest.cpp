@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <limits>
 #include <thread>
 
 #include "app/AppPaths.h"
@@ -18,6 +19,7 @@
 #include "app/Startup.h"
 #include "app/Text.h"
 #include "settings/Settings.h"
+#include "shaders/Definitions.h"
 #include "shaders/ShaderInstaller.h"
 #include "shaders/ShaderTemplates.h"
 #include "tests/support/TestEnv.h"
@@ -158,4 +160,11 @@ TEST(WinInstall, TheEffectsAreCompiledByTheWindowsCompilerAndInstalled) {
     }
     EXPECT_EQ(installed, 15);
     EXPECT_TRUE(fs::exists(game / "data" / "SilverLining" / "Silverlining.override"));
+}
+
+TEST(WinFormat, NonFiniteDefinitionsAreWrittenAsThisCLibraryPrintsThem) {
+    // mingw-w64's printf, linked into the program, writes a NaN of either sign as "nan".
+    EXPECT_EQ(FormatFloat(std::numeric_limits<float>::quiet_NaN()), "nan");
+    EXPECT_EQ(FormatFloat(-std::numeric_limits<float>::quiet_NaN()), "nan");
+    EXPECT_EQ(FormatFloat(-std::numeric_limits<float>::infinity()), "-inf");
 }
