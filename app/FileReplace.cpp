@@ -1,5 +1,6 @@
 // Replacing a file through a temporary beside it: the settings file, presets
 // and backups are saved this way.
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -76,7 +77,9 @@ bool IsReadOnly(const fs::path& target, const fs::file_status& status) {
     // The mode is looked at too: an administrator may write any file, but a
     // file the user made read-only is not to be replaced behind their back.
     if ((status.permissions() & fs::perms::owner_write) == fs::perms::none) return true;
-#ifndef _WIN32
+#ifdef _WIN32
+    (void)target;
+#else
     if (access(target.c_str(), W_OK) != 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) return true;
 #endif
     return false;

@@ -94,7 +94,10 @@ void Settings::Load(const std::u16string& path) {
         const pugi::xml_node global = root.child("Global");
         const pugi::xml_node tsxx = root.child("TSXX");
         const Settings defaults;
-        Language = static_cast<uint32_t>(ValueOf(global, "Language").as_int(static_cast<int>(defaults.Language)));
+        // Read as a wide integer, so that what Save writes for any value
+        // ("4294967295" for a -1 read before) reads back to the same value;
+        // an int reader would clamp it to 2147483647.
+        Language = static_cast<uint32_t>(ValueOf(global, "Language").as_llong(defaults.Language));
         HelpIcons = ValueOf(global, "HelpIcons").as_bool(defaults.HelpIcons);
         ShadersVersion = Utf8ToWide(ValueOf(tsxx, "ShadersVersion").as_string());
         NeedShadersUpdate = ValueOf(tsxx, "NeedShadersUpdate").as_bool(defaults.NeedShadersUpdate);

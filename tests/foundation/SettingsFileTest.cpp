@@ -122,6 +122,15 @@ TEST(SettingsFile, ReadingRulesOnHandWrittenFiles) {
     s.Load(u"");
     EXPECT_EQ(s.Language, 2u);
 
+    // Any language value, -1 of a hand-edited file included, comes back the
+    // same after a save.
+    WriteText(tmp.path / "pref" / "settings.xml", "<Settings><Global><Language value='-1'/></Global></Settings>");
+    s.Load(u"");
+    s.Save(u"");
+    Settings reread;
+    reread.Load(u"");
+    EXPECT_EQ(reread.Language, s.Language);
+
     // A malformed file keeps what was parsed before the error and defaults the rest.
     WriteText(tmp.path / "pref" / "settings.xml",
               "<Settings><Global><Language value='1'/><HelpIcons value='false'/></Global><TSXX><TSPath val");

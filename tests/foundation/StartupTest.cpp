@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <random>
 #include <thread>
@@ -172,6 +173,14 @@ bool IsCompleteSettingsFile(const fs::path& file) {
            std::distance(shaders.begin(), shaders.end()) == 54;
 }
 
+// The save loop has written the file at least once (its runs are numbered).
+bool SavedByTheLoop(const fs::path& file) {
+    const std::string text = ReadText(file);
+    const std::string mark = "<ShadersVersion value=\"";
+    const size_t at = text.find(mark);
+    return at != std::string::npos && at + mark.size() < text.size() && std::isdigit(text[at + mark.size()]);
+}
+
 bool HoldsTemporaries(const fs::path& folder) {
     for (const auto& entry : fs::directory_iterator(folder)) {
         if (entry.path().filename().string().find("settings.xml.") != std::string::npos) return true;
@@ -186,20 +195,24 @@ TEST(StartUp, ASaveKilledAtRandomLeavesACompleteFileAndTheNextStartTidiesUp) {
     ScopedEnv home("HOME", (tmp.path / "home").string());
     ASSERT_TRUE(StartUpPaths());
     const fs::path pref = FsPath(AppPaths.preferenceFolder);
-    Settings().Save(u"");
 
     const unsigned seed = std::random_device()();
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 random(seed);
-    std::uniform_int_distribution<int> delay(1, 20);
+    std::uniform_int_distribution<int> delay(0, 3000);
     const std::string tool = ToolPath("save_loop").string();
     const std::string folder = pref.string();
     int leftTemporaries = 0;
-    for (int run = 0; run < 60; ++run) {
+    for (int run = 0; run < 40; ++run) {
         char* const argv[] = {const_cast<char*>(tool.c_str()), const_cast<char*>(folder.c_str()), nullptr};
         pid_t pid = 0;
+        Settings().Save(u"");
         ASSERT_EQ(posix_spawn(&pid, tool.c_str(), nullptr, nullptr, argv, environ), 0);
-        std::this_thread::sleep_for(std::chrono::milliseconds(delay(random)));
+        // Killed a random moment after its first save, wherever it then is.
+        for (int wait = 0; wait < 10000 && !SavedByTheLoop(pref / "settings.xml"); ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
         kill(pid, SIGKILL);
         int status = 0;
         waitpid(pid, &status, 0);
