@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs and builds it (Linux build
-# in build/, Windows cross build in build-win/ when VANTREL_WINDOWS is not 0).
+# in build/, the sanitized build with the fuzzers in build-asan/ when
+# VANTREL_SANITIZE is not 0, Windows cross build in build-win/ when
+# VANTREL_WINDOWS is not 0).
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -13,6 +15,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-roboto fonts-material-design-icons-iconfont
   xvfb xauth x11-utils xdotool imagemagick zenity
+  clang libclang-rt-14-dev
 )
 
 export DEBIAN_FRONTEND=noninteractive
@@ -24,6 +27,14 @@ scripts/setup-vkd3d.sh
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"
+
+# The same program and tests built by clang with the address and
+# undefined-behaviour sanitizers, plus the fuzzing harnesses of tests/fuzz/.
+if [ "${VANTREL_SANITIZE:-1}" != "0" ]; then
+  CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_FUZZ=ON \
+    -DVANTREL_VKD3D_COMPILER="$PWD/build/vkd3d/vkd3d-compiler"
+  cmake --build build-asan -j"$(nproc)"
+fi
 
 # The Windows program, its tests (run under Wine) and the dist folder.
 if [ "${VANTREL_WINDOWS:-1}" != "0" ]; then

@@ -3,49 +3,73 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <thread>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
+#include "app/FileHandles.h"
 #include "app/FileProbes.h"
+#include "app/Log.h"
+#include "app/Text.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-FILE* OpenFile(const std::u16string& path, const char* mode) {
-#ifdef _WIN32
-    std::wstring wmode(mode, mode + std::char_traits<char>::length(mode));
-    return _wfopen(FsPath(path).c_str(), wmode.c_str());
-#else
-    return std::fopen(FsPath(path).c_str(), mode);
-#endif
+bool ReadFailed(const std::u16string& path, const std::error_code& cause) {
+    Log(u"ERROR: Can't read " + path + u": " + Utf8ToWide(cause.message()));
+    return false;
 }
 
-bool FlushToDisk(FILE* file) {
-    if (std::fflush(file) != 0) return false;
+bool ReadFailed(const std::u16string& path, const char* cause) {
+    Log(u"ERROR: Can't read " + path + u": " + Utf8ToWide(cause));
+    return false;
+}
+
+// A folder name as the program spells it; empty when it is not valid text.
+std::u16string ProgramName(const fs::path& name) {
 #ifdef _WIN32
-    return _commit(_fileno(file)) == 0;
+    const std::wstring& native = name.native();
+    return std::u16string(native.begin(), native.end());
 #else
-    return fsync(fileno(file)) == 0;
+    return Utf8ToWide(name.native());
 #endif
 }
 }  // namespace
 
-bool ReadFileBytes(const std::u16string& path, std::string& bytes) {
-    std::ifstream in(FsPath(path), std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+bool ReadFileBytes(const std::u16string& path, std::string& bytes, std::size_t maxBytes) {
+    bytes.clear();
+    const fs::path file = FsPath(path);
+    // The type is checked before opening: a folder opens fine on Linux and a
+    // pipe would block the program.
+    std::error_code ec;
+    const fs::file_status status = fs::status(file, ec);
+    if (status.type() == fs::file_type::not_found) return false;
+    if (ec) return ReadFailed(path, ec);
+    if (fs::is_directory(status)) return ReadFailed(path, std::make_error_code(std::errc::is_a_directory));
+    if (!fs::is_regular_file(status)) return ReadFailed(path, "not a regular file");
+
+    FILE* in = OpenFileHandle(file, "rb");
+    if (!in) return ReadFailed(path, LastCError());
+    bool ok = IsRegularFileHandle(in);  // it may have been swapped since the check
+    if (!ok) ReadFailed(path, "not a regular file");
+    char buffer[65536];
+    while (ok) {
+        const std::size_t got = std::fread(buffer, 1, sizeof buffer, in);
+        if (got > maxBytes - bytes.size()) {
+            ok = ReadFailed(path, std::make_error_code(std::errc::file_too_large));
+        } else {
+            bytes.append(buffer, got);
+        }
+        if (got < sizeof buffer) {
+            if (std::ferror(in)) ok = ReadFailed(path, LastCError());
+            break;
+        }
+    }
+    std::fclose(in);
+    if (!ok) bytes.clear();
+    return ok;
 }
 
 bool WriteFileBytes(const std::u16string& path, const std::string& bytes) {
-    FILE* file = OpenFile(path, "wb");
+    FILE* file = OpenFileHandle(FsPath(path), "wb");
     if (!file) return false;
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     ok = std::fflush(file) == 0 && ok;
@@ -61,22 +85,6 @@ bool WriteTextFileCrLf(const std::u16string& path, const std::string& text) {
         crlf.push_back(c);
     }
     return WriteFileBytes(path, crlf);
-}
-
-bool WriteFileReplacingSafely(const std::u16string& path, const std::string& bytes) {
-    const std::u16string temporary = path + u".new";
-    FILE* file = OpenFile(temporary, "wb");
-    if (!file) return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    ok = FlushToDisk(file) && ok;
-    ok = std::fclose(file) == 0 && ok;
-    std::error_code ec;
-    if (ok) {
-        fs::rename(FsPath(temporary), FsPath(path), ec);
-        ok = !ec;
-    }
-    if (!ok) fs::remove(FsPath(temporary), ec);
-    return ok;
 }
 
 bool CopyFileReplacing(const std::u16string& from, const std::u16string& to) {
@@ -110,7 +118,8 @@ bool ListDirectory(const std::u16string& folder, std::vector<DirectoryEntry>& en
     for (const fs::directory_iterator end; it != end; it.increment(ec)) {
         if (ec) return false;
         DirectoryEntry entry;
-        entry.name = it->path().filename().u16string();
+        entry.name = ProgramName(it->path().filename());
+        if (entry.name.empty()) continue;
         std::error_code typeError;
         entry.isDirectory = fs::is_directory(it->path(), typeError);  // follows links
         entries.push_back(entry);

@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/AppPaths.h"
+#include "app/FileIo.h"
 #include "app/FileProbes.h"
 #include "app/Log.h"
 #include "app/Platform.h"
@@ -12,6 +13,7 @@ bool StartUpPaths() {
     // Without these folders there is nowhere to keep settings or even a log.
     if (AppPaths.preferenceFolder.empty() || AppPaths.programFolder.empty()) return false;
     if (!DirectoryExists(AppPaths.preferenceFolder)) CreateDirectories(AppPaths.preferenceFolder);
+    RemoveInterruptedSaves(AppPaths.settingsFile);
     if (!DirectoryExists(AppPaths.workFolder)) CreateDirectories(AppPaths.workFolder);
     if (DirectoryExists(AppPaths.workFolder)) PlatformHideFolder(AppPaths.workFolder);
     ClearLog();

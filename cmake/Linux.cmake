@@ -21,6 +21,20 @@ target_link_libraries(vantrel_ui PUBLIC vantrel_core PkgConfig::IMGUI)
 add_library(vantrel_uihost_sdl STATIC app/linux/UiHostSdl.cpp
             ${IMGUI_BACKENDS}/imgui_impl_sdl.cpp ${IMGUI_BACKENDS}/imgui_impl_opengl3.cpp)
 target_include_directories(vantrel_uihost_sdl PRIVATE /usr/include/imgui/backends)
+# Debian's Dear ImGui 1.86 OpenGL loader lists 54 function names but declares
+# its table of pointers with 53 entries, so loading writes one element past
+# the array (the undefined-behaviour sanitizer stops the program there). The
+# backend is compiled against a copy of the header with the table sized to its
+# names; a header that no longer has the fault is used as it is.
+set(IMGUI_GL_LOADER /usr/include/imgui/backends/imgui_impl_opengl3_loader.h)
+file(READ ${IMGUI_GL_LOADER} IMGUI_GL_LOADER_TEXT)
+string(REPLACE "GL3WglProc ptr[53];" "GL3WglProc ptr[54];" IMGUI_GL_LOADER_FIXED "${IMGUI_GL_LOADER_TEXT}")
+if(NOT IMGUI_GL_LOADER_FIXED STREQUAL IMGUI_GL_LOADER_TEXT)
+  file(WRITE ${CMAKE_BINARY_DIR}/imgui-fixed/loader.h.new "${IMGUI_GL_LOADER_FIXED}")
+  configure_file(${CMAKE_BINARY_DIR}/imgui-fixed/loader.h.new
+                 ${CMAKE_BINARY_DIR}/imgui-fixed/imgui_impl_opengl3_loader.h COPYONLY)
+  target_include_directories(vantrel_uihost_sdl BEFORE PRIVATE ${CMAKE_BINARY_DIR}/imgui-fixed)
+endif()
 # The library's own backend sources are not held to our warning level.
 set_source_files_properties(${IMGUI_BACKENDS}/imgui_impl_sdl.cpp ${IMGUI_BACKENDS}/imgui_impl_opengl3.cpp
                             PROPERTIES COMPILE_OPTIONS -w)

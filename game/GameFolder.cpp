@@ -23,7 +23,7 @@ void DiscoverGameInstallation(Settings& settings) {
     } else {
         path = FindGameInSteamLibraries(SteamRootFolders());
         if (!path.empty()) {
-            Log(u"Found train simulator install path reg key: " + path);
+            Log(u"Found train simulator in a Steam library: " + path);
         } else {
             Log(std::string("Unable to find train simulator install path reg key"));
         }

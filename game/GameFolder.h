@@ -12,8 +12,9 @@ bool IsValidGamePath(const std::u16string& path);
 // there is none, from the Steam library folders), every other field reset.
 void DiscoverGameInstallation(Settings& settings);
 
-// The game folder inside the given Steam roots (each holding
-// steamapps/libraryfolders.vdf), or empty.
+// The first game folder (one that passes IsValidGamePath) in the libraries
+// listed by the given Steam roots (each holding steamapps/libraryfolders.vdf,
+// read up to 1 MiB) or in a root itself; empty when there is none.
 std::u16string FindGameInSteamLibraries(const std::vector<std::u16string>& steamRoots);
 
 enum class FolderChoice { Cancelled, Accepted, Rejected };

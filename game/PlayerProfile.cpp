@@ -58,7 +58,9 @@ void PatchPlayerProfiles(const Settings& settings, bool& forcedBloom, bool& forc
     }
 
     pugi::xml_document document;
-    const bool parsed = static_cast<bool>(document.load_file(FsPath(profileXml).c_str()));
+    std::string xml;
+    const bool parsed =
+        ReadFileBytes(profileXml, xml) && static_cast<bool>(document.load_buffer(xml.data(), xml.size()));
     pugi::xml_node player = document.child("cRecordSet").child("Record").child("cPlayerProfile");
 
     // Set only once the patched profile has been handed back to the converter.

@@ -1,6 +1,7 @@
 // The game inside the Steam library folders: the first guess where there is
 // no registry. Steam's roots and the paths in its library list are the
 // platform's own paths, so they are joined with '/' here.
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -77,23 +78,19 @@ bool IsPathKey(const std::string& key) {
 
 // Library folders in file order: the "path" entry of each numbered block
 // (current format), or numbered string entries of the root block (older one).
+// Nesting is not trusted, since a stray brace would shift every level after
+// it: any "path" value and any numbered value that looks like a path is a
+// candidate, and every candidate is checked on disk before it is used.
 std::vector<std::string> LibraryPaths(const std::string& vdf) {
     std::vector<std::string> paths;
     const auto tokens = TokenizeVdf(vdf);
-    int depth = 0;
-    for (size_t i = 0; i < tokens.size(); ++i) {
-        if (tokens[i].kind == VdfToken::Open) {
-            ++depth;
-        } else if (tokens[i].kind == VdfToken::Close) {
-            --depth;
-        } else if (i + 1 < tokens.size() && tokens[i + 1].kind == VdfToken::String) {
-            const std::string& key = tokens[i].text;
-            const std::string& value = tokens[i + 1].text;
-            if (!value.empty() && ((depth == 2 && IsPathKey(key)) || (depth == 1 && IsNumber(key)))) {
-                paths.push_back(value);
-            }
-            ++i;  // the value of this key
-        }
+    for (size_t i = 0; i + 1 < tokens.size(); ++i) {
+        if (tokens[i].kind != VdfToken::String || tokens[i + 1].kind != VdfToken::String) continue;
+        const std::string& key = tokens[i].text;
+        const std::string& value = tokens[i + 1].text;
+        const bool looksLikePath = value.find_first_of("/\\") != std::string::npos;
+        if (IsPathKey(key) || (IsNumber(key) && looksLikePath)) paths.push_back(value);
+        ++i;  // the value of this key
     }
     return paths;
 }
@@ -104,9 +101,13 @@ std::u16string WithoutTrailingSlash(std::u16string path) {
 }
 
 std::u16string GameIn(const std::u16string& library) {
+    if (library.empty()) return std::u16string();  // not valid UTF-8
     const std::u16string folder = WithoutTrailingSlash(library) + u"/steamapps/common/RailWorks";
-    return DirectoryExists(folder) ? folder : std::u16string();
+    return IsValidGamePath(folder) ? folder : std::u16string();
 }
+
+// Steam's own file is a few kilobytes; anything far larger is not one.
+constexpr std::size_t kLibraryListLimit = std::size_t(1) << 20;
 
 }  // namespace
 
@@ -114,7 +115,7 @@ std::u16string FindGameInSteamLibraries(const std::vector<std::u16string>& steam
     for (const auto& root : steamRoots) {
         if (root.empty()) continue;
         std::string vdf;
-        if (ReadFileBytes(WithoutTrailingSlash(root) + u"/steamapps/libraryfolders.vdf", vdf)) {
+        if (ReadFileBytes(WithoutTrailingSlash(root) + u"/steamapps/libraryfolders.vdf", vdf, kLibraryListLimit)) {
             for (const auto& library : LibraryPaths(vdf)) {
                 std::u16string game = GameIn(Utf8ToWide(library));
                 if (!game.empty()) return game;

@@ -6,7 +6,7 @@
 #include <pugixml.hpp>
 
 #include "app/AppPaths.h"
-#include "app/FileProbes.h"
+#include "app/FileIo.h"
 #include "app/Log.h"
 #include "settings/Settings.h"
 
@@ -29,8 +29,9 @@ void Load() {
     Log("Loading localization file...");
     Catalogue& catalogue = TheCatalogue();
     catalogue.byKey.clear();
-    const pugi::xml_parse_result result =
-        catalogue.document.load_file(FsPath(AppPaths.programFolder + u"Data/Localization.xml").c_str());
+    std::string bytes;
+    ReadFileBytes(AppPaths.programFolder + u"Data/Localization.xml", bytes);
+    const pugi::xml_parse_result result = catalogue.document.load_buffer(bytes.data(), bytes.size());
     if (!result) Log("Failed to load localization file");
     for (pugi::xml_node element : catalogue.document.child("localization").children()) {
         if (element.type() == pugi::node_element) catalogue.byKey.emplace(element.name(), element);

@@ -6,7 +6,6 @@
 
 #include "app/AppPaths.h"
 #include "app/FileIo.h"
-#include "app/FileProbes.h"
 #include "app/Log.h"
 #include "app/Text.h"
 #include "settings/Settings.h"
@@ -81,8 +80,12 @@ void WriteParameters(pugi::xml_node& group, const ShaderSettings& shader) {
 void Settings::Load(const std::u16string& path) {
     Log("Reading settings...");
     const bool preset = !path.empty();
+    // A file that cannot be read (the reader logs why) loads as an empty
+    // document, so every field takes its default.
+    std::string bytes;
+    ReadFileBytes(preset ? path : AppPaths.settingsFile, bytes);
     pugi::xml_document doc;
-    doc.load_file(FsPath(preset ? path : AppPaths.settingsFile).c_str());
+    doc.load_buffer(bytes.data(), bytes.size());
 
     if (preset) {
         ReadParameters(doc.child("MOXPreset").child("TSXXShaders"), Shader);
@@ -91,7 +94,10 @@ void Settings::Load(const std::u16string& path) {
         const pugi::xml_node global = root.child("Global");
         const pugi::xml_node tsxx = root.child("TSXX");
         const Settings defaults;
-        Language = static_cast<uint32_t>(ValueOf(global, "Language").as_int(static_cast<int>(defaults.Language)));
+        // Read as a wide integer, so that what Save writes for any value
+        // ("4294967295" for a -1 read before) reads back to the same value;
+        // an int reader would clamp it to 2147483647.
+        Language = static_cast<uint32_t>(ValueOf(global, "Language").as_llong(defaults.Language));
         HelpIcons = ValueOf(global, "HelpIcons").as_bool(defaults.HelpIcons);
         ShadersVersion = Utf8ToWide(ValueOf(tsxx, "ShadersVersion").as_string());
         NeedShadersUpdate = ValueOf(tsxx, "NeedShadersUpdate").as_bool(defaults.NeedShadersUpdate);

@@ -2,12 +2,18 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 std::string FormatFloat(float value) {
     const double widened = value;
-    // Non-finite values read as the C library's "%f" writes them.
-    if (std::isnan(widened)) return std::signbit(widened) ? "-nan" : "nan";
-    if (std::isinf(widened)) return widened < 0 ? "-inf" : "inf";
+    // Non-finite values as this platform's C library writes them with "%f"
+    // ("-nan" from glibc, "nan" from the Windows runtime); no locale changes
+    // these words.
+    if (!std::isfinite(widened)) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%f", widened);
+        return text;
+    }
     // to_chars never consults the locale, so the separator is always a point.
     char buffer[400];
     const auto result =

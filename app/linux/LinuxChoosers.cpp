@@ -21,11 +21,11 @@ namespace {
 
 const char* const kFolderChooserTitle = "Please select the directory where TS is currently installed:";
 
-// Runs a chooser and returns its first output line; empty when it was
-// cancelled (non-zero exit) or could not be started.
-std::string RunChooser(std::vector<std::string> argv) {
+// Runs a chooser; true when it ran and said yes (exit code 0), with its
+// first output line.
+bool RunChooserTool(std::vector<std::string> argv, std::string& line) {
     int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) return std::string();
+    if (pipe2(fds, O_CLOEXEC) != 0) return false;
     pid_t pid = 0;
     bool started = false;
     {
@@ -48,11 +48,19 @@ std::string RunChooser(std::vector<std::string> argv) {
         }
     }
     close(fds[0]);
-    if (!started || WaitForExit(pid) != 0) return std::string();
+    if (!started || WaitForExit(pid) != 0) return false;
     size_t end = output.find('\n');
     if (end != std::string::npos) output.erase(end);
     if (!output.empty() && output.back() == '\r') output.pop_back();
-    return output;
+    line = output;
+    return true;
+}
+
+// The chooser's first output line; empty when it was cancelled (non-zero
+// exit) or could not be started.
+std::string RunChooser(std::vector<std::string> argv) {
+    std::string line;
+    return RunChooserTool(std::move(argv), line) ? line : std::string();
 }
 
 enum class ChooserTool { None, Zenity, Kdialog };
@@ -78,6 +86,18 @@ const char* const kKdialogPresetFilter = "*.xml|MOX Preset File (*.xml)\n*|All F
 std::string WithoutTrailingSlash(std::string path) {
     while (path.size() > 1 && path.back() == '/') path.pop_back();
     return path;
+}
+
+// Asked when the ".xml" added after the dialog closed names an existing file:
+// the dialog's own overwrite question was about the name without it.
+bool ConfirmReplace(ChooserTool kind, const std::string& tool, const std::string& title, const std::string& file) {
+    const std::string question =
+        "A file named \"" + fs::path(file).filename().string() + "\" already exists. Do you want to replace it?";
+    std::string ignored;
+    if (kind == ChooserTool::Zenity) {
+        return RunChooserTool({tool, "--question", "--no-markup", "--title=" + title, "--text=" + question}, ignored);
+    }
+    return RunChooserTool({tool, "--warningyesno", question, "--title", title}, ignored);
 }
 
 }  // namespace
@@ -122,19 +142,29 @@ std::u16string OpenPresetFileDialog(const std::u16string& title) {
 std::u16string SavePresetFileDialog(const std::u16string& title) {
     std::string tool;
     const ChooserTool kind = FindChooser(tool);
-    std::vector<std::string> argv{tool};
-    if (kind == ChooserTool::Zenity) {
-        argv.insert(argv.end(), {"--file-selection", "--save", "--confirm-overwrite", "--title=" + WideToUtf8(title),
-                                 kZenityPresetFilter, kZenityAllFilter});
-    } else if (kind == ChooserTool::Kdialog) {
-        argv.insert(argv.end(), {"--getsavefilename", StartFolderForKdialog(), kKdialogPresetFilter, "--title",
-                                 WideToUtf8(title)});
-    } else {
-        return std::u16string();
+    if (kind == ChooserTool::None) return std::u16string();
+    const std::string narrowTitle = WideToUtf8(title);
+    std::string previous;  // the name declined last time, shown again
+    for (;;) {
+        std::vector<std::string> argv{tool};
+        if (kind == ChooserTool::Zenity) {
+            argv.insert(argv.end(), {"--file-selection", "--save", "--confirm-overwrite", "--title=" + narrowTitle,
+                                     kZenityPresetFilter, kZenityAllFilter});
+            if (!previous.empty()) argv.push_back("--filename=" + previous);
+        } else {
+            argv.insert(argv.end(), {"--getsavefilename", previous.empty() ? StartFolderForKdialog() : previous,
+                                     kKdialogPresetFilter, "--title", narrowTitle});
+        }
+        std::string chosen = RunChooser(std::move(argv));
+        if (chosen.empty()) return std::u16string();
+        if (fs::path(chosen).has_extension()) return Utf8ToWide(chosen);
+        // The default extension of the Windows dialog, which asks before
+        // replacing a file of the final name; declining brings the dialog back.
+        chosen += ".xml";
+        std::error_code ec;
+        if (!fs::exists(fs::symlink_status(chosen, ec)) || ConfirmReplace(kind, tool, narrowTitle, chosen)) {
+            return Utf8ToWide(chosen);
+        }
+        previous = chosen;
     }
-    std::string chosen = RunChooser(std::move(argv));
-    if (chosen.empty()) return std::u16string();
-    // The default extension of the Windows dialog.
-    if (!fs::path(chosen).has_extension()) chosen += ".xml";
-    return Utf8ToWide(chosen);
 }

@@ -6,6 +6,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <cstdlib>
 #include <vector>
 
 #include "app/FileProbes.h"
@@ -53,9 +54,14 @@ void PlatformHideFolder(const std::u16string& folder) {
 }
 
 // A 1 ms scheduler period keeps the main loop's 30 ms sleeps close to 30 ms
-// instead of the default tick of about 15.6 ms multiples.
+// instead of the default tick of about 15.6 ms multiples. The period is
+// system-wide and costs power, so it is given back when the program ends.
 bool PlatformInitTimer(std::string&) {
-    timeBeginPeriod(1);
+    static bool raised = false;
+    if (!raised && timeBeginPeriod(1) == TIMERR_NOERROR) {
+        raised = true;
+        std::atexit([] { timeEndPeriod(1); });
+    }
     return true;
 }
 

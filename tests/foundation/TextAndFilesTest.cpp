@@ -1,3 +1,9 @@
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "app/AppPaths.h"
@@ -57,25 +63,125 @@ TEST(FileProbes, ProbesCreateAndRemoveOnBackslashPaths) {
     EXPECT_EQ(error.path, nested);
 }
 
-TEST(FileIo, TextFilesGetCrLfAndSafeWritesKeepTheOldFileOnFailure) {
+namespace {
+std::vector<std::string> NamesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+}  // namespace
+
+TEST(FileIo, ReadsRegularFilesWithinTheLimitAndLogsWhyNot) {
+    TempDir tmp;
+    UseTempAppPaths(tmp);
+    const std::u16string root = tmp.Wide();
+    std::string bytes = "stale";
+    EXPECT_FALSE(ReadFileBytes(root + u"missing.xml", bytes));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_TRUE(ReadLogLines().empty());  // a missing file is nothing unusual
+
+    const std::string big(200000, 'b');  // several read chunks
+    WriteText(tmp.path / "big.bin", big);
+    EXPECT_TRUE(ReadFileBytes(root + u"big.bin", bytes));
+    EXPECT_EQ(bytes, big);
+    EXPECT_TRUE(ReadFileBytes(root + u"big.bin", bytes, big.size()));
+    EXPECT_FALSE(ReadFileBytes(root + u"big.bin", bytes, big.size() - 1));
+    EXPECT_TRUE(bytes.empty());
+
+    fs::create_directory(tmp.path / "folder.xml");
+    EXPECT_FALSE(ReadFileBytes(root + u"folder.xml", bytes));
+    std::vector<std::string> expected{"ERROR: Can't read " + tmp.path.string() + "/big.bin: File too large",
+                                      "ERROR: Can't read " + tmp.path.string() + "/folder.xml: Is a directory"};
+#ifndef _WIN32
+    // A pipe would block a plain read for ever.
+    ASSERT_EQ(mkfifo((tmp.path / "pipe").c_str(), 0600), 0);
+    EXPECT_FALSE(ReadFileBytes(root + u"pipe", bytes));
+    expected.push_back("ERROR: Can't read " + tmp.path.string() + "/pipe: not a regular file");
+#endif
+    EXPECT_EQ(ReadLogLines(), expected);
+}
+
+TEST(FileIo, SafeReplaceLeavesTheOldOrTheNewFileAndRefusesWhatItMustNotReplace) {
+    TempDir tmp;
+    UseTempAppPaths(tmp);
+    const fs::path files = tmp.path / "files";
+    fs::create_directory(files);
+    const std::u16string root = Utf8ToWide(files.string()) + u"/";
+
+    ASSERT_TRUE(WriteFileReplacingSafely(root + u"s.xml", "old"));
+    ASSERT_TRUE(WriteFileReplacingSafely(root + u"s.xml", "new"));
+    EXPECT_EQ(ReadText(files / "s.xml"), "new");
+    EXPECT_EQ(NamesIn(files), std::vector<std::string>{"s.xml"});
+
+    fs::create_directory(files / "folder.xml");
+    EXPECT_FALSE(WriteFileReplacingSafely(root + u"folder.xml", "x"));
+    EXPECT_FALSE(WriteFileReplacingSafely(root + u"missing\\p.xml", "x"));
+    fs::permissions(files / "s.xml", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    EXPECT_FALSE(WriteFileReplacingSafely(root + u"s.xml", "newer"));  // refused even for an administrator
+    fs::permissions(files / "s.xml", fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(ReadText(files / "s.xml"), "new");
+    EXPECT_EQ(NamesIn(files), (std::vector<std::string>{"folder.xml", "s.xml"}));
+    const std::string prefix = "ERROR: Can't save " + files.string();
+    EXPECT_EQ(ReadLogLines(), (std::vector<std::string>{prefix + "/folder.xml: Is a directory",
+                                                         prefix + "/missing\\p.xml: No such file or directory",
+                                                         prefix + "/s.xml: the file is read-only"}));
+
+#ifndef _WIN32
+    // A link is written through: it stays a link, its target gets the data
+    // (created when missing) and keeps its permissions.
+    fs::create_directory(files / "real");
+    fs::create_symlink("real/target.xml", files / "link.xml");
+    ASSERT_TRUE(WriteFileReplacingSafely(root + u"link.xml", "one"));
+    fs::permissions(files / "real" / "target.xml", fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(WriteFileReplacingSafely(root + u"link.xml", "two"));
+    EXPECT_TRUE(fs::is_symlink(files / "link.xml"));
+    EXPECT_EQ(ReadText(files / "real" / "target.xml"), "two");
+    EXPECT_EQ(fs::status(files / "real" / "target.xml").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(NamesIn(files / "real"), std::vector<std::string>{"target.xml"});
+
+    // Leftovers beside a link's target are found through the link.
+    WriteText(files / "real" / ".target.xml.77-1.vantrel-tmp", "half");
+    RemoveInterruptedSaves(root + u"link.xml");
+    EXPECT_EQ(NamesIn(files / "real"), std::vector<std::string>{"target.xml"});
+#endif
+
+    // Only the leftovers of this file's own interrupted saves are removed.
+    WriteText(files / ".s.xml.123-4.vantrel-tmp", "half");
+    WriteText(files / "s.xml.new", "left by an older version");
+    WriteText(files / ".other.xml.123-4.vantrel-tmp", "another file's");
+    WriteText(files / ".s.xml.notes", "someone else's");
+    fs::create_directory(files / ".s.xml.5-5.vantrel-tmp");
+    RemoveInterruptedSaves(root + u"s.xml");
+    EXPECT_EQ(ReadText(files / "s.xml"), "new");
+    EXPECT_FALSE(fs::exists(files / ".s.xml.123-4.vantrel-tmp"));
+    EXPECT_FALSE(fs::exists(files / "s.xml.new"));
+    EXPECT_TRUE(fs::exists(files / ".other.xml.123-4.vantrel-tmp"));
+    EXPECT_TRUE(fs::exists(files / ".s.xml.notes"));
+    EXPECT_TRUE(fs::exists(files / ".s.xml.5-5.vantrel-tmp"));
+}
+
+TEST(FileIo, TextFilesListingAndMoves) {
     TempDir tmp;
     const std::u16string root = tmp.Wide();
     ASSERT_TRUE(WriteTextFileCrLf(root + u"t.txt", "a\nb\n\nc"));
     EXPECT_EQ(ReadText(tmp.path / "t.txt"), "a\r\nb\r\n\r\nc");
-
-    ASSERT_TRUE(WriteFileReplacingSafely(root + u"s.xml", "old"));
-    ASSERT_TRUE(WriteFileReplacingSafely(root + u"s.xml", "new"));
-    EXPECT_EQ(ReadText(tmp.path / "s.xml"), "new");
-    EXPECT_FALSE(fs::exists(tmp.path / "s.xml.new"));
-
-    // Something in the way of the temporary file makes the write fail.
-    fs::create_directory(tmp.path / "s.xml.new");
-    EXPECT_FALSE(WriteFileReplacingSafely(root + u"s.xml", "lost"));
-    EXPECT_EQ(ReadText(tmp.path / "s.xml"), "new");
+    WriteText(tmp.path / "s.xml", "x");
+    fs::create_directory(tmp.path / "sub");
+#ifndef _WIN32
+    WriteText(tmp.path / "not utf-8 \xff", "a name the program cannot spell");
+#endif
 
     std::vector<DirectoryEntry> entries;
     EXPECT_TRUE(ListDirectory(root, entries));
-    EXPECT_EQ(entries.size(), 3u);
+    std::sort(entries.begin(), entries.end(),
+              [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].name, u"s.xml");
+    EXPECT_EQ(entries[1].name, u"sub");
+    EXPECT_TRUE(entries[1].isDirectory);
+    EXPECT_EQ(entries[2].name, u"t.txt");
     EXPECT_FALSE(ListDirectory(root + u"missing", entries));
 
     EXPECT_TRUE(MoveFileReplacing(root + u"t.txt", root + u"s.xml"));

@@ -14,7 +14,7 @@
 namespace {
 
 const fs::path kEffects = fs::path(VANTREL_SOURCE_DIR) / "tests" / "shaders" / "effects";
-const fs::path kVkd3d = fs::path(VANTREL_BINARY_DIR) / "vkd3d" / "vkd3d-compiler";
+const fs::path kVkd3d = VANTREL_VKD3D_COMPILER;
 
 std::string Summary(const EffectInterface& effect) {
     std::string text;
@@ -67,7 +67,7 @@ TEST(EffectBinary, ReadsWhatTheRealCompilerWrites) {
               "technique LOW ( P0 )\n");
 
     // The committed binaries are what the compiler makes of their sources.
-    if (!fs::exists(kVkd3d)) GTEST_SKIP() << "no vkd3d-compiler in the build folder; run scripts/setup-vkd3d.sh";
+    ASSERT_TRUE(fs::exists(kVkd3d)) << "no vkd3d-compiler at " << kVkd3d << "; run scripts/setup-vkd3d.sh";
     TempDir tmp;
     for (const char* name : {"game", "complete", "lacking"}) {
         const fs::path output = tmp.path / (std::string(name) + ".fx.o");

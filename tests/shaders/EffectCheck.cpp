@@ -83,7 +83,7 @@ std::string Where(const EffectBuild& b) { return b.effect + " (" + b.configurati
 
 }  // namespace
 
-fs::path CompilerPath() { return fs::path(VANTREL_BINARY_DIR) / "vkd3d" / "vkd3d-compiler"; }
+fs::path CompilerPath() { return fs::path(VANTREL_VKD3D_COMPILER); }
 
 CheckReport CheckEffects(const std::vector<EffectBuild>& builds) {
     CheckReport report;

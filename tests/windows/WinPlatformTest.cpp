@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <limits>
 #include <thread>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "app/Startup.h"
 #include "app/Text.h"
 #include "settings/Settings.h"
+#include "shaders/Definitions.h"
 #include "shaders/ShaderInstaller.h"
 #include "shaders/ShaderTemplates.h"
 #include "tests/support/TestEnv.h"
@@ -175,4 +177,11 @@ TEST(WinInstall, TheEffectsAreCompiledByTheWindowsCompilerAndInstalled) {
     EXPECT_EQ(left, std::vector<std::string>{"Rain.fx.o"});
     EXPECT_EQ(ShaderInstaller::Instance().filesRemoved, 14);
     EXPECT_FALSE(fs::exists(game / "Vantrel"));
+}
+
+TEST(WinFormat, NonFiniteDefinitionsAreWrittenAsThisCLibraryPrintsThem) {
+    // mingw-w64's printf, linked into the program, writes a NaN of either sign as "nan".
+    EXPECT_EQ(FormatFloat(std::numeric_limits<float>::quiet_NaN()), "nan");
+    EXPECT_EQ(FormatFloat(-std::numeric_limits<float>::quiet_NaN()), "nan");
+    EXPECT_EQ(FormatFloat(-std::numeric_limits<float>::infinity()), "-inf");
 }
