@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <thread>
 
 #include "app/FileHandles.h"
 #include "app/FileProbes.h"
@@ -91,14 +90,6 @@ bool CopyFileReplacing(const std::u16string& from, const std::u16string& to) {
     std::error_code ec;
     fs::copy_file(FsPath(from), FsPath(to), fs::copy_options::overwrite_existing, ec);
     return !ec;
-}
-
-bool WriteFileWhenFree(const std::u16string& path, const std::string& bytes, int attempts, unsigned waitMs) {
-    for (int attempt = 1;; ++attempt) {
-        if (WriteFileReplacingSafely(path, bytes)) return true;
-        if (attempt >= attempts) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
-    }
 }
 
 bool MoveFileReplacing(const std::u16string& from, const std::u16string& to) {

@@ -19,9 +19,6 @@ bool WriteFileBytes(const std::u16string& path, const std::string& bytes);
 bool WriteTextFileCrLf(const std::u16string& path, const std::string& text);
 // Copies a file, replacing the destination.
 bool CopyFileReplacing(const std::u16string& from, const std::u16string& to);
-// WriteFileReplacingSafely, tried again while the target is busy (held open
-// by the game or a virus scanner): attempts times in all, waitMs apart.
-bool WriteFileWhenFree(const std::u16string& path, const std::string& bytes, int attempts, unsigned waitMs);
 // Renames, replacing the destination; falls back to copy and delete.
 bool MoveFileReplacing(const std::u16string& from, const std::u16string& to);
 

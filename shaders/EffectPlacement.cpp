@@ -7,6 +7,7 @@
 #include "shaders/ChangeManifest.h"
 #include "shaders/EarlierBackups.h"
 #include "shaders/EffectBinary.h"
+#include "shaders/GameShaderIo.h"
 
 namespace {
 
@@ -19,13 +20,6 @@ EffectPlacement Outcome(PlacementOutcome outcome, const std::u16string& message)
 }
 
 EffectPlacement Failed(const std::u16string& message) { return Outcome(PlacementOutcome::Failed, message); }
-
-// The one write into dev\Shaders: a temporary file renamed over the target,
-// so an interrupted install never leaves half an effect for the game to load;
-// a target held open for a moment (the game, a virus scanner) is waited for.
-bool WriteGameFile(const std::u16string& target, const std::string& bytes) {
-    return WriteFileWhenFree(target, bytes, 6, 250);
-}
 
 std::string Joined(const std::vector<std::string>& names) {
     std::string text;
@@ -48,7 +42,7 @@ EffectPlacement KeepGameEffect(const std::u16string& gamePath, const std::u16str
     // The folder holds an earlier output of ours: the game's own goes back in,
     // and the file is no longer ours to restore.
     if (ownOutputThere) {
-        if (!WriteGameFile(GameShaderPath(gamePath, fileName), gameEffect)) {
+        if (!WriteGameShader(GameShaderPath(gamePath, fileName), gameEffect)) {
             return Failed(u"ERROR: Can't put the game's own " + fileName + u" back into " + gamePath +
                           u"\\dev\\Shaders");
         }
@@ -98,7 +92,7 @@ EffectPlacement PutEffectIntoGame(const std::u16string& gamePath, const std::u16
         return Failed(notInstalled + u"the record of Vantrel's changes cannot be read");
     }
     ShaderFileState current;
-    if (!ReadShaderFileState(target, current)) return Failed(notInstalled + u"the game's file cannot be read");
+    if (!ReadGameShader(target, current)) return Failed(notInstalled + u"the game's file cannot be read");
     if (!AdoptEarlierBackup(gamePath, fileName, current, manifest)) {
         return Failed(notInstalled + u"the earlier backup of the game's file cannot be taken over");
     }
@@ -151,7 +145,7 @@ EffectPlacement PutEffectIntoGame(const std::u16string& gamePath, const std::u16
     if (!SaveChangeManifest(gamePath, manifest)) {
         return Failed(notInstalled + u"the record of Vantrel's changes cannot be written");
     }
-    if (!WriteGameFile(target, compiled)) {
+    if (!WriteGameShader(target, compiled)) {
         if (firstTime) {
             manifest.Remove(fileName);
             RemoveOriginalCopy(gamePath, fileName);

@@ -10,6 +10,7 @@
 #include "settings/Settings.h"
 #include "shaders/ChangeManifest.h"
 #include "shaders/EarlierBackups.h"
+#include "shaders/GameShaderIo.h"
 #include "shaders/ShaderInstaller.h"
 #include "shaders/SkyOverride.h"
 
@@ -76,7 +77,7 @@ struct RestoreRun {
     bool Undo(const ShaderChange& change) {
         const std::u16string target = GameShaderPath(gamePath, change.fileName);
         ShaderFileState current;
-        if (!ReadShaderFileState(target, current)) {
+        if (!ReadGameShader(target, current)) {
             CouldNotRestore(change.fileName, u"the file in the game folder cannot be read");
             return false;
         }
@@ -101,7 +102,7 @@ struct RestoreRun {
             CouldNotRestore(change.fileName, u"the copy of the game's own file is missing or damaged");
             return false;
         }
-        if (!WriteFileReplacingSafely(target, original)) {
+        if (!WriteGameShader(target, original)) {
             CouldNotRestore(change.fileName, u"it cannot be written");
             return false;
         }
@@ -115,7 +116,7 @@ struct RestoreRun {
         for (const std::u16string& name : ListEarlierBackups(gamePath)) {
             if (LeftToWeatherPack(name)) continue;
             ShaderFileState current;
-            if (!ReadShaderFileState(GameShaderPath(gamePath, name), current) ||
+            if (!ReadGameShader(GameShaderPath(gamePath, name), current) ||
                 !AdoptEarlierBackup(gamePath, name, current, manifest)) {
                 CouldNotRestore(name, u"its earlier backup cannot be taken over");
             }
@@ -146,7 +147,7 @@ struct RestoreRun {
             }
             std::string bytes;
             if (!ReadFileBytes(shipped + entry.name, bytes) ||
-                !WriteFileReplacingSafely(GameShaderPath(gamePath, entry.name), bytes)) {
+                !WriteGameShader(GameShaderPath(gamePath, entry.name), bytes)) {
                 CouldNotRestore(entry.name, u"the shipped original cannot be copied");
                 continue;
             }
