@@ -45,6 +45,11 @@ void Tabs() {
 
 }  // namespace
 
+// Nothing the frame shows changes on its own yet: every change follows input.
+// Work that runs beside the frame (an install, a preview being computed) is
+// to answer here while it runs.
+bool FrameNeedsRedraw() { return false; }
+
 void RenderUiFrame() {
     const bool shadersOutdated = Settings::Instance().ShadersOutdated();
     UiHostBeginFrame();

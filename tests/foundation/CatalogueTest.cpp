@@ -6,6 +6,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
@@ -236,4 +237,22 @@ TEST(Catalogue, InterfaceUsesOnlyKnownKeysAndNoTextAsAFormat) {
         }
     }
     EXPECT_GT(used, 50);
+}
+
+// French puts a no-break space (U+00A0 or the narrow U+202F) before ":", ";",
+// "!" and "?", so that a wrapped line never starts with one of them.
+TEST(Catalogue, FrenchHasANoBreakSpaceBeforeDoublePunctuation) {
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_file((kRoot / "Data" / "Localization.xml").c_str()));
+    int marks = 0;
+    for (pugi::xml_node element : doc.child("localization").children()) {
+        const std::u16string text = Utf8ToWide(element.attribute("french").as_string());
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (std::u16string_view(u":;!?").find(text[i]) == std::u16string_view::npos) continue;
+            ++marks;
+            EXPECT_TRUE(i > 0 && (text[i - 1] == u'\u00A0' || text[i - 1] == u'\u202F'))
+                << element.name() << ": " << element.attribute("french").as_string();
+        }
+    }
+    EXPECT_GT(marks, 40);
 }

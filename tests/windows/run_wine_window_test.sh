@@ -44,7 +44,8 @@ run_once() {  # name of the screenshot
   done
   if [ "$started" -eq 0 ]; then
     if grep -q "Failed to initialize display" "$pref/log.txt" 2>/dev/null; then
-      wait "$pid"
+      # The program tells the user in a message box and waits for it.
+      kill "$pid" 2>/dev/null
       echo "SKIP: Wine could not create a Direct3D 9 device on this display"
       exit 0
     fi
@@ -69,4 +70,24 @@ run_once wine-first-run-terms-notice
 [ -f "$pref/settings.xml" ] || fail "the first run wrote no settings file in $pref"
 grep -q 'C:\\Games\\RailWorks' "$pref/settings.xml" || fail "the settings file does not hold the registered game folder"
 run_once wine-main-window
+
+# At 150 % (144 DPI) the program, aware of the DPI through its manifest,
+# draws itself half as large again instead of being stretched by Windows:
+# the open tab, filled with the deep accent colour, is 1.5 times as high.
+set_dpi() {  # DPI, or "" to go back to the default
+  for key in 'HKCU\Control Panel\Desktop' 'HKCC\Software\Fonts'; do
+    if [ -n "$1" ]; then "$wine" reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    else "$wine" reg delete "$key" /v LogPixels /f >/dev/null 2>&1; fi
+  done
+  stop_wine
+}
+tab_height() {  # height of the box around the pixels of that colour
+  convert "$artifacts/$1.png" -fill black +opaque '#AD610A' -format '%@' info: | awk -F'[x+]' '{ print $2 }'
+}
+set_dpi 144
+run_once wine-main-window-150-percent
+set_dpi ""
+ratio=$(awk -v a="$(tab_height wine-main-window-150-percent)" -v b="$(tab_height wine-main-window)" 'BEGIN { printf "%.2f", a / b }')
+echo "open tab at 144 DPI: $ratio times as high as at 96 DPI"
+awk -v r="$ratio" 'BEGIN { exit !(r > 1.4 && r < 1.6) }' || fail "the interface does not follow the DPI"
 echo "PASS: screenshots in $artifacts"
