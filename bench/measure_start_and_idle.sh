@@ -22,6 +22,7 @@ for _ in $(seq 50); do DISPLAY="$display" xdpyinfo >/dev/null 2>&1 && break; sle
 export HOME="$home" XDG_DATA_HOME="$work/data" DISPLAY="$display"
 
 start_program() {  # sets pid and the start time in $work/start
+  rm -f "$work/start" "$work/stderr"
   ( date +%s.%N > "$work/start"; exec env LD_PRELOAD="$work/probe.so" "$build/Vantrel" 2> "$work/stderr" ) &
   pid=$!
 }

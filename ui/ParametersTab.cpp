@@ -100,10 +100,7 @@ std::string ValueText(float value) {
 
 void RowLabel(const Row& row, const Columns& c) {
     ImGui::AlignTextToFramePadding();
-    ImGui::PushTextWrapPos(c.label + c.labelWidth);
-    ImGui::TextUnformatted(row.label.c_str(), row.label.c_str() + row.label.size());
-    ImGui::PopTextWrapPos();
-    NoteItem("label", row.label);
+    WrappedTextAt(row.label, c.label + c.labelWidth, "label");
 }
 
 // True when the row's value changed.

@@ -46,10 +46,11 @@ void BaseColours(ImVec4* c) {
     c[ImGuiCol_ResizeGrip] = Grey(0.3f, 0.0f);
     c[ImGuiCol_ResizeGripHovered] = Grey(0.45f);
     c[ImGuiCol_ResizeGripActive] = kAccent;
-    // Tabs: grey, warm under the pointer, the open one filled with the deep
-    // accent (white on it: 4.6:1); the line under the bar takes that colour.
+    // Tabs: grey, a warm grey under the pointer (never mistaken for the open
+    // one), the open one filled with the deep accent (white on it: 4.6:1); the
+    // line under the bar takes that colour.
     c[ImGuiCol_Tab] = Grey(0.2f);
-    c[ImGuiCol_TabHovered] = ImVec4(0.5f, 0.3f, 0.06f, 1.0f);
+    c[ImGuiCol_TabHovered] = ImVec4(0.34f, 0.29f, 0.22f, 1.0f);
     c[ImGuiCol_TabActive] = kAccentDeep;
     c[ImGuiCol_TabUnfocused] = Grey(0.2f);
     c[ImGuiCol_TabUnfocusedActive] = kAccentDeep;

@@ -53,12 +53,14 @@ void ColoredText(const ImVec4& colour, const std::string& text) {
     ImGui::PopStyleColor();
 }
 
-void WrappedText(const std::string& text) {
-    ImGui::PushTextWrapPos(0.0f);
+void WrappedTextAt(const std::string& text, float wrapPosX, const char* kind) {
+    ImGui::PushTextWrapPos(wrapPosX);
     ImGui::TextUnformatted(text.c_str(), text.c_str() + text.size());
     ImGui::PopTextWrapPos();
-    NoteItem("text", text);
+    NoteItem(kind, text);
 }
+
+void WrappedText(const std::string& text) { WrappedTextAt(text, 0.0f); }
 
 void ColoredWrappedText(const ImVec4& colour, const std::string& text) {
     ImGui::PushStyleColor(ImGuiCol_Text, colour);
@@ -70,12 +72,7 @@ float PopupMaxWidth() { return 0.8f * ImGui::GetIO().DisplaySize.x; }
 
 float PopupTextWidth() { return PopupMaxWidth() - 2.0f * ImGui::GetStyle().WindowPadding.x; }
 
-void PopupText(const std::string& text) {
-    ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + PopupTextWidth());
-    ImGui::TextUnformatted(text.c_str(), text.c_str() + text.size());
-    ImGui::PopTextWrapPos();
-    NoteItem("text", text);
-}
+void PopupText(const std::string& text) { WrappedTextAt(text, ImGui::GetCursorPosX() + PopupTextWidth()); }
 
 void ColoredPopupText(const ImVec4& colour, const std::string& text) {
     ImGui::PushStyleColor(ImGuiCol_Text, colour);

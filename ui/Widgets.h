@@ -61,6 +61,9 @@ void NoteItem(const char* kind, const std::string& label);
 void PlainText(const std::string& text);
 void ColoredText(const ImVec4& colour, const std::string& text);
 void WrappedText(const std::string& text);
+// Wrapped at a window-local x (0: the content region's right edge), noted
+// under the given kind.
+void WrappedTextAt(const std::string& text, float wrapPosX, const char* kind = "text");
 void ColoredWrappedText(const ImVec4& colour, const std::string& text);
 
 // Popups are at most 80 % of the window wide; their texts wrap at that width

@@ -9,8 +9,6 @@
 #include <imgui_impl_win32.h>
 
 #include "app/AppPaths.h"
-#include "app/FileProbes.h"
-#include "app/Log.h"
 #include "app/Platform.h"
 #include "app/Text.h"
 #include "app/win32/LogoTexture.h"

@@ -90,7 +90,11 @@ TEST(Look, EveryPanelPopupAndMenuFitsInEveryLanguageAndScreen) {
             ui.StartAsReturningUser();
 
             ASSERT_TRUE(ui.Click(ByKey("tab", "presetmanager")));
+            ui.Frame();
+            EXPECT_NE(ui.Find(ByKey("button", "presetimport")), nullptr);
             ASSERT_TRUE(ui.Click(ByKey("tab", "launcher")));
+            ui.Frame();
+            EXPECT_NE(ui.Find(ByKey("button", "launchts64")), nullptr);
             ASSERT_TRUE(ui.Click(ByKey("tab", "shadersparameters")));
             for (const char* menu : {"file", "view", "settings"}) {
                 ASSERT_TRUE(ui.Click(ByKey("menu", menu)));

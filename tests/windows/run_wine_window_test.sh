@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Starts the Windows program under Wine on Xvfb, with the game registered in the
 # prefix's registry (make_prefix.sh) and a fake game folder on its drive C:.
-# First run: the terms notice; second run: the main window. Each time a
-# screenshot is taken, the window is asked to close and the exit code checked.
+# First run: the terms notice; second run: the main window; third run: the
+# main window with the display at 150 % (144 DPI). Each time a screenshot is
+# taken, the window is asked to close and the exit code checked.
 # Usage: run_wine_window_test.sh WINE Vantrel.exe close_window.exe ARTIFACTS
 set -u
 wine="$1"; program="$2"; closer="$3"; artifacts="$4"
