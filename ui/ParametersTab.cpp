@@ -8,12 +8,12 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include <imgui.h>
+#include <imgui_internal.h>
 
 #include "game/WeatherPack.h"
 #include "settings/Settings.h"
@@ -121,10 +121,13 @@ bool Control(const Row& row, const Columns& c, bool labelClicked) {
         case Widget::Slider: {
             float& field = *static_cast<float*>(row.field);
             ImGui::SetNextItemWidth(c.controlWidth);
-            // The value is written beside the slider, where the grab cannot cover it.
-            bool changed = ImGui::SliderFloat("##slider", &field, row.min, row.max, "");
+            // The value is written beside the slider, where the grab cannot
+            // cover it; inside, it shows only while typed in (Ctrl+click).
+            const bool typing = ImGui::TempInputIsActive(ImGui::GetID("##slider"));
+            if (!typing) ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(0, 0, 0, 0));
+            const bool changed = ImGui::SliderFloat("##slider", &field, row.min, row.max, "%.3f");
+            if (!typing) ImGui::PopStyleColor();
             NoteItem("slider", row.label);
-            if (changed) field = static_cast<float>(std::round(static_cast<double>(field) * 1000.0) / 1000.0);
             const std::string value = ValueText(field);
             ImGui::SameLine(c.value + c.valueWidth - ImGui::CalcTextSize(value.c_str()).x);
             PlainText(value);
