@@ -15,10 +15,10 @@ mkdir -p "$home/.steam/steam/steamapps" "$game/dev/Shaders" "$game/data/SilverLi
 : > "$game/RailWorks.exe"
 printf '"libraryfolders"\n{\n\t"0"\n\t{\n\t\t"path"\t\t"%s"\n\t}\n}\n' "$work/library" \
   > "$home/.steam/steam/steamapps/libraryfolders.vdf"
-display=":$((90 + RANDOM % 400))"
-Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
-for _ in $(seq 50); do DISPLAY="$display" xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+display=":$(head -1 "$work/display")"
 export HOME="$home" XDG_DATA_HOME="$work/data" DISPLAY="$display"
 
 start_program() {  # sets pid and the start time in $work/start

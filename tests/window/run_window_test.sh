@@ -21,22 +21,25 @@ printf '"libraryfolders"\n{\n\t"0"\n\t{\n\t\t"path"\t\t"%s"\n\t}\n}\n' "$work/li
 
 fail() { echo "FAIL: $*"; exit 1; }
 
+# Xvfb picks a free display itself: other test runs on this machine have theirs.
 start_screen() {  # WIDTHxHEIGHT
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
-  display=":$((90 + RANDOM % 400))"
-  Xvfb "$display" -screen 0 "$1x24" -nolisten tcp >/dev/null 2>&1 &
+  rm -f "$work/display"
+  Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
   xvfb=$!
-  for _ in $(seq 50); do DISPLAY="$display" xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  [ -s "$work/display" ] || fail "Xvfb did not start"
+  display=":$(head -1 "$work/display")"
 }
 
 start_program() {
-  (cd "$work" && HOME="$home" XDG_DATA_HOME="$work/data" DISPLAY="$display" "$program") &
+  (cd "$work" && HOME="$home" XDG_DATA_HOME="$work/data" DISPLAY="$display" "$program" 2>"$work/stderr") &
   pid=$!
   window=""
   for _ in $(seq 100); do
     window=$(DISPLAY="$display" xdotool search --name "Vantrel \(version 1.04\)" 2>/dev/null | head -1)
     [ -n "$window" ] && break
-    kill -0 "$pid" 2>/dev/null || fail "the program ended before its window appeared"
+    kill -0 "$pid" 2>/dev/null || fail "the program ended before its window appeared: $(cat "$work/stderr")"
     sleep 0.1
   done
   [ -n "$window" ] || fail "no window appeared"

@@ -24,11 +24,13 @@ mkdir -p "$game/dev/Shaders" "$game/data/SilverLining" "$game/Content"
 pref=$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -type d -name Roaming | head -1)/Quillstone/Vantrel
 rm -rf "$pref"
 
-display=":$((500 + RANDOM % 400))"
-Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself: other test runs on this machine have theirs.
+displayfile=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
 xvfb=$!
-for _ in $(seq 50); do DISPLAY="$display" xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-export DISPLAY="$display"
+for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -1 "$displayfile")"
+rm -f "$displayfile"
 
 fail() { echo "FAIL: $*"; exit 1; }
 
