@@ -16,6 +16,9 @@ void PlatformHideFolder(const std::u16string& folder);
 // Starts the timer library; false with its error text on failure.
 bool PlatformInitTimer(std::string& error);
 void PlatformSleep(unsigned milliseconds);
+// Tells the user of a failure that ends the program before its window is
+// there to say it: standard error on Linux, a message box on Windows.
+void PlatformReportFatalError(const std::string& message);
 
 // ---- game discovery sources
 struct RegistryInstallPath {
@@ -71,6 +74,16 @@ bool UiHostInitialise();
 enum class PumpResult { Idle, Handled, Quit };
 // Takes at most one pending window message/event and handles it.
 PumpResult UiHostPumpMessage();
+// What the messages handled since the last call ask of the window: input or
+// a change of focus (draw while focused), or the window exposed, resized or
+// moved to another DPI (draw once, even in the background).
+struct RedrawNeed {
+    bool input = false;
+    bool exposed = false;
+};
+RedrawNeed UiHostTakeRedrawNeed();
+// Sleeps until a message arrives or the time has passed.
+void UiHostWaitForMessage(unsigned milliseconds);
 bool UiHostHasFocus();
 void UiHostBeginFrame();
 void UiHostEndFrameAndPresent();

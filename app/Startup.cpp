@@ -5,14 +5,28 @@
 #include "app/FileProbes.h"
 #include "app/Log.h"
 #include "app/Platform.h"
+#include "app/Text.h"
 #include "game/GameFolder.h"
 #include "settings/Settings.h"
 
 bool StartUpPaths() {
     SetAppPaths(PlatformPreferenceFolder(), PlatformProgramFolder());
-    // Without these folders there is nowhere to keep settings or even a log.
-    if (AppPaths.preferenceFolder.empty() || AppPaths.programFolder.empty()) return false;
-    if (!DirectoryExists(AppPaths.preferenceFolder)) CreateDirectories(AppPaths.preferenceFolder);
+    // Without these folders there is nowhere to keep settings or even a log,
+    // so the user is told directly.
+    if (AppPaths.programFolder.empty()) {
+        PlatformReportFatalError("Vantrel could not start: the folder of the program could not be determined.");
+        return false;
+    }
+    if (!AppPaths.preferenceFolder.empty() && !DirectoryExists(AppPaths.preferenceFolder)) {
+        CreateDirectories(AppPaths.preferenceFolder);
+    }
+    if (AppPaths.preferenceFolder.empty() || !DirectoryExists(AppPaths.preferenceFolder)) {
+        const std::string folder = WideToUtf8(AppPaths.preferenceFolder);
+        PlatformReportFatalError("Vantrel could not start: its settings folder " +
+                                 (folder.empty() ? std::string() : folder + " ") +
+                                 "could not be created. Check that your user folder can be written to.");
+        return false;
+    }
     RemoveInterruptedSaves(AppPaths.settingsFile);
     if (!DirectoryExists(AppPaths.workFolder)) CreateDirectories(AppPaths.workFolder);
     if (DirectoryExists(AppPaths.workFolder)) PlatformHideFolder(AppPaths.workFolder);
@@ -21,6 +35,7 @@ bool StartUpPaths() {
     if (!PlatformInitTimer(error)) {
         Log("Vantrel init error:");
         Log(error);
+        PlatformReportFatalError("Vantrel could not start: " + error);
         return false;
     }
     return true;

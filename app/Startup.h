@@ -2,8 +2,9 @@
 // The entry routine's steps, split so that the parts that need no window can
 // be run by the tests.
 
-// Steps 1-7: paths, folders, fresh log, timer. Returns false (after logging)
-// when the timer cannot start.
+// Steps 1-7: paths, folders, fresh log, timer. Returns false when the
+// preference folder cannot be made or the timer cannot start, after logging
+// what can be logged and telling the user (PlatformReportFatalError).
 bool StartUpPaths();
 // Step 9: settings start state from the registry or Steam.
 void StartUpDiscoverGame();

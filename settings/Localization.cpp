@@ -58,4 +58,12 @@ std::string Text(const char* key) {
     }
 }
 
+std::string AllTexts() {
+    std::string all;
+    for (const auto& [key, element] : TheCatalogue().byKey) {
+        for (pugi::xml_attribute attribute : element.attributes()) all += attribute.value();
+    }
+    return all;
+}
+
 }  // namespace Localization

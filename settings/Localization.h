@@ -10,4 +10,7 @@ void Load();
 // Text of a key in the current language, english as the fall-back for french
 // and german; empty when the key is missing or the language is unknown.
 std::string Text(const char* key);
+// Every text of the catalogue in every language, one after the other: what
+// the interface may have to draw.
+std::string AllTexts();
 }  // namespace Localization

@@ -1,7 +1,8 @@
 #pragma once
 // Actions that the menu bar shares with the header and the tabs.
 
-// The maker's page of presets to download.
+// The project's page, where problems are reported, and its page of presets to download.
+inline constexpr const char* kProjectPageAddress = "https://github.com/quillstone/vantrel";
 inline constexpr const char* kPresetPageAddress = "https://github.com/quillstone/vantrel/wiki/Presets";
 
 // Restores the stock shaders, saves the settings on success, logs the

@@ -7,6 +7,7 @@
 
 #include "app/Platform.h"
 #include "settings/Settings.h"
+#include "shaders/ShaderInstaller.h"
 #include "ui/Actions.h"
 #include "ui/Panels.h"
 #include "ui/ParametersTab.h"
@@ -45,6 +46,10 @@ void Tabs() {
 }
 
 }  // namespace
+
+// What runs beside the frame: the install's progress and, when it ends, its
+// result must be drawn without waiting for input.
+bool FrameNeedsRedraw() { return ShaderInstaller::InstallIsRunning(); }
 
 void RenderUiFrame() {
     CollectInstallResult();

@@ -1,3 +1,7 @@
 #pragma once
 // One frame of the main window: popups, menu bar, header, tabs.
 void RenderUiFrame();
+// True while something the frame shows changes without any input, so the main
+// loop must keep drawing; otherwise it draws only after input, an expose or
+// a resize (and a few frames after them).
+bool FrameNeedsRedraw();

@@ -1,6 +1,7 @@
 // The header of the main window: logo, status, game folder and the buttons
 // that change the folder, install and restore.
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include <imgui.h>
@@ -16,7 +17,10 @@
 namespace {
 
 // The logo is a 1900 x 250 picture: as wide as the room allows up to its own
-// width, unless the room is so flat that the height must decide.
+// width, unless the room is so flat that the height must decide; never more
+// than a banner of 120 pixels (at scale 1) or a seventh of the window's
+// height, so that the settings stay in view on a small screen. Centred in
+// the content region, so a scroll bar does not push it aside.
 void Logo() {
     const ImVec2 available = ImGui::GetContentRegionAvail();
     const float w = std::min(available.x, 1900.0f);
@@ -27,10 +31,12 @@ void Logo() {
     } else {
         size = ImVec2(w, static_cast<float>(static_cast<int>(w / 1900.0f * 250.0f)));
     }
-    ImGui::SetCursorPosX((ImGui::GetWindowWidth() - size.x) * 0.5f);
+    const float banner = std::min(Px(120), std::floor(ImGui::GetIO().DisplaySize.y / 7.0f));
+    if (size.y > banner) size = ImVec2(static_cast<float>(static_cast<int>(banner / 250.0f * 1900.0f)), banner);
+    ImGui::SetCursorPosX(ImGui::GetCursorPosX() + (available.x - size.x) * 0.5f);
     ImGui::Image(UiState().logoTexture, size, ImVec2(0, 0), ImVec2(1, 1), kWhite, ImVec4(0, 0, 0, 0));
     NoteItem("logo", "");
-    ImGui::NewLine();
+    Gap();
 }
 
 void StatusLine(bool shadersOutdated) {
@@ -38,11 +44,11 @@ void StatusLine(bool shadersOutdated) {
     PlainText(T("status"));
     ImGui::SameLine();
     if (!settings.ShadersInstallOK) {
-        ColoredText(kStatusDisabled, T("disabled"));
+        ColoredWrappedText(kStatusDisabled, T("disabled"));
     } else if (shadersOutdated) {
-        ColoredText(WarningColor, T("installedshadersoutofdate"));
+        ColoredWrappedText(WarningColor, T("installedshadersoutofdate"));
     } else {
-        ColoredText(kStatusEnabled, T("enabled"));
+        ColoredWrappedText(kStatusEnabled, T("enabled"));
     }
 }
 
@@ -55,17 +61,17 @@ void GameFolderLine() {
     } else {
         ColoredWrappedText(kGameFolderColour, WideToUtf8(settings.TSPath));
     }
-    ImGui::NewLine();
+    Gap();
 }
 
 void ChangeFolderButton() {
     UiStateRecord& ui = UiState();
     ImGui::PushFont(ui.FontAccent);
-    if (LabelButton(Label("changepath", "", std::string(" ") + kIconChangeFolder))) {
+    if (LabelButton(Label("changepath", "", kIconChangeFolder))) {
         if (ChooseGameFolder() == FolderChoice::Rejected) ui.wrongGamePathRequested = true;
     }
     ImGui::PopFont();
-    ImGui::NewLine();
+    Gap();
 }
 
 }  // namespace
@@ -83,12 +89,12 @@ void DrawInstallAndRestoreButtons(bool shadersOutdated) {
     ImGui::PushFont(ui.FontAccent);
     const float half = ImGui::GetContentRegionAvail().x * 0.5f;
     ImGui::PushStyleColor(ImGuiCol_Text, shadersOutdated ? WarningColor : kWhite);
-    if (LabelButton(Label("installbutton", "", std::string(" ") + kIconInstall), ImVec2(half, 60))) ui.compileWarningRequested = true;
+    if (LabelButton(Label("installbutton", "", kIconInstall), ImVec2(half, Px(60)))) ui.compileWarningRequested = true;
     ImGui::PopStyleColor();
     ImGui::SameLine();
-    if (LabelButton(Label("restorebutton", "", std::string(" ") + kIconRestore), ImVec2(ImGui::GetContentRegionAvail().x, 60))) {
+    if (WideButton(Label("restorebutton", "", kIconRestore), Px(60))) {
         RunRestoreFlow();
     }
     ImGui::PopFont();
-    ImGui::NewLine();
+    Gap();
 }

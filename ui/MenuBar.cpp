@@ -37,9 +37,11 @@ bool FileMenu() {
     if (MenuEntry(Label("presetimport"))) ImportPresetFromDialog();
     if (MenuEntry(Label("presetexport"))) ExportPresetFromDialog();
     ImGui::Separator();
-    if (MenuEntry(Label("opentsdirectory"))) OpenFolderInShell(settings.TSPath);
-    if (MenuEntry(Label("launchts32"))) LaunchGame(GameVariant::Bit32);
-    if (MenuEntry(Label("launchts64"))) LaunchGame(GameVariant::Bit64);
+    // Without a game folder there is nothing to open or start.
+    const bool haveGame = !settings.TSPath.empty();
+    if (MenuEntry(Label("opentsdirectory"), false, haveGame)) OpenFolderInShell(settings.TSPath);
+    if (MenuEntry(Label("launchts32"), false, haveGame)) LaunchGame(GameVariant::Bit32);
+    if (MenuEntry(Label("launchts64"), false, haveGame)) LaunchGame(GameVariant::Bit64);
     ImGui::Separator();
     if (MenuEntry(Label("quit"))) keepGoing = false;
     ImGui::EndMenu();

@@ -12,11 +12,8 @@ void DrawInstallAndRestoreButtons(bool shadersOutdated);
 void PresetManagerTab();
 void LauncherTab();
 
-// Declares the eight popups at the top level of the frame, each followed by
-// the check of its request flag.
+// Declares the popups at the top level of the frame, each followed by the
+// check of its request flag.
 void DeclarePopups();
 void DrawAboutContent();
-// The install's progress popup content (it closes itself when the install has
-// ended), and the failure details below "installfailed" in the status popup.
-void DrawInstallProgress();
-void DrawInstallFailure();
+

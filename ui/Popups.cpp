@@ -1,8 +1,10 @@
 // The modal popups, declared at the top of every frame and opened only
 // through the request flags of the UI state.
+#include <algorithm>
 #include <string>
 
 #include <imgui.h>
+#include <imgui_internal.h>
 
 #include "app/Log.h"
 #include "game/GameLauncher.h"
@@ -15,8 +17,9 @@
 
 namespace {
 
-const ImGuiWindowFlags kFixed = ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove;
-const ImGuiWindowFlags kFixedAutoSize = kFixed | ImGuiWindowFlags_AlwaysAutoResize;
+// Every popup fits its content each frame: one opened again with other
+// content (a longer result, another language) is never cut to its old size.
+const ImGuiWindowFlags kFixed = ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove | ImGuiWindowFlags_AlwaysAutoResize;
 const ImGuiWindowFlags kAutoSize = ImGuiWindowFlags_NoMove | ImGuiWindowFlags_AlwaysAutoResize;
 // Keeps the status popups from shrinking below this width.
 const std::string kSeventySevenSpaces(77, ' ');
@@ -24,7 +27,7 @@ const std::string kSeventySevenSpaces(77, ' ');
 float AvailableWidth() { return ImGui::GetContentRegionAvail().x; }
 
 void CloseButton() {
-    if (LabelButton(Label("close"), ImVec2(AvailableWidth(), 32))) ImGui::CloseCurrentPopup();
+    if (WideButton(Label("close"), Px(32))) ImGui::CloseCurrentPopup();
 }
 
 void OpenIfRequested(const std::string& name, bool& requested) {
@@ -33,31 +36,26 @@ void OpenIfRequested(const std::string& name, bool& requested) {
     requested = false;
 }
 
-void WrappedChild(const char* id, const ImVec2& size, const std::string& text) {
-    ImGui::BeginChild(id, size, true);
-    WrappedText(text);
-    ImGui::EndChild();
-}
-
 void TermsNotice(const ImVec2& display) {
-    WrappedChild("eulachild", ImVec2(0.8f * display.x, 0.25f * display.y), T("dtgeula"));
+    TextBox("eulachild", T("dtgeula"), PopupTextWidth(), 0.4f * display.y);
     // Nothing is recorded: the notice returns whenever the settings file is missing.
-    if (LabelButton(Label("termsagreed"), ImVec2(AvailableWidth(), 32))) ImGui::CloseCurrentPopup();
+    if (WideButton(Label("termsagreed"), Px(32))) ImGui::CloseCurrentPopup();
 }
 
+// As wide as a comfortable line, as high as the text up to half the window.
 void ParameterHelp(const ImVec2& display) {
-    WrappedChild("paramhelpchild", ImVec2(0.8f * display.x, 0.075f * display.y), UiState().parameterHelpText);
+    TextBox("paramhelpchild", UiState().parameterHelpText, std::min(PopupTextWidth(), Px(720)), 0.5f * display.y);
     CloseButton();
 }
 
 void WrongGameFolder() {
-    PlainText(T("wrongtsinstallpath"));
+    PopupText(T("wrongtsinstallpath"));
     ImGui::NewLine();
     CloseButton();
 }
 
 void LaunchButton(const std::string& label, GameVariant variant) {
-    if (LabelButton(label, ImVec2(AvailableWidth(), 64))) {
+    if (WideButton(label, Px(64))) {
         LaunchGame(variant);
         ImGui::CloseCurrentPopup();
     }
@@ -67,19 +65,19 @@ void InstallStatus() {
     bool installOK = false, forcedTSX = false, forcedBloom = false;
     ShaderInstaller::GetInstallResult(installOK, forcedTSX, forcedBloom);
     if (installOK) {
-        PlainText(T("installsuccess"));
+        PopupText(T("installsuccess"));
         if (forcedBloom || forcedTSX) {
             ImGui::NewLine();
-            ColoredText(kRed, T("installresult_warning"));
-            if (forcedBloom) PlainText(T("installresult_forcedbloom"));
-            if (forcedTSX) PlainText(T("installresult_forcedtsx"));
+            ColoredPopupText(kRed, T("installresult_warning"));
+            if (forcedBloom) PopupText(T("installresult_forcedbloom"));
+            if (forcedTSX) PopupText(T("installresult_forcedtsx"));
         }
         DrawKeptEffects();
         ImGui::NewLine();
         LaunchButton(Label("launchts32", kIconLaunch), GameVariant::Bit32);
         LaunchButton(Label("launchts64", kIconLaunch), GameVariant::Bit64);
     } else {
-        PlainText(T("installfailed"));
+        PopupText(T("installfailed"));
         DrawInstallFailure();
     }
     PlainText(kSeventySevenSpaces);
@@ -87,7 +85,7 @@ void InstallStatus() {
 }
 
 void RestoreStatus() {
-    PlainText(ShaderInstaller::RestoreSucceeded() ? T("restoresuccess") : T("restorefailed"));
+    PopupText(ShaderInstaller::RestoreSucceeded() ? T("restoresuccess") : T("restorefailed"));
     DrawRestoreCounts();
     PlainText(kSeventySevenSpaces);
     CloseButton();
@@ -96,27 +94,42 @@ void RestoreStatus() {
 // The install starts here on a thread of its own; its progress popup keeps
 // the rest of the window from taking input until it has ended.
 void CompilationConfirmation() {
-    PlainText(T("shaderscompilation_warning"));
+    PopupText(T("shaderscompilation_warning"));
     ImGui::NewLine();
-    if (LabelButton(Label("close"), ImVec2(64, 32))) ImGui::CloseCurrentPopup();
+    if (LabelButton(Label("close"), ImVec2(Px(64), Px(32)))) ImGui::CloseCurrentPopup();
     ImGui::SameLine();
-    if (LabelButton(Label("shaderscompilation_compilebutton"), ImVec2(AvailableWidth(), 32))) {
+    if (LabelButton(Label("shaderscompilation_compilebutton"), ImVec2(AvailableWidth(), Px(32)))) {
         if (ShaderInstaller::StartInstall()) UiState().installProgressRequested = true;
         ImGui::CloseCurrentPopup();
     }
 }
 
 void PresetImported() {
-    PlainText(T("presetimport_notice"));
+    PopupText(T("presetimport_notice"));
     ImGui::NewLine();
-    if (LabelButton("Ok", ImVec2(AvailableWidth(), 32))) ImGui::CloseCurrentPopup();
+    if (WideButton("Ok", Px(32))) ImGui::CloseCurrentPopup();
 }
 
-// One popup block and its request check, in that order.
+bool IsTopmostPopup() {
+    const ImGuiContext& g = *GImGui;
+    return !g.OpenPopupStack.empty() && g.OpenPopupStack.back().Window == ImGui::GetCurrentWindowRead();
+}
+
+// One popup block and its request check, in that order. Every popup sits in
+// the middle of the window, at most 80 % of its width (plus room for a scroll
+// bar), and Escape closes the one on top as its close button would.
 template <typename Content>
-void Popup(const std::string& name, ImGuiWindowFlags flags, bool& requested, Content content) {
+void Popup(const std::string& name, ImGuiWindowFlags flags, bool& requested, Content content,
+           bool escapeCloses = true) {
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    ImGui::SetNextWindowPos(ImVec2(display.x * 0.5f, display.y * 0.5f), ImGuiCond_Always, ImVec2(0.5f, 0.5f));
+    ImGui::SetNextWindowSizeConstraints(ImVec2(0, 0),
+                                        ImVec2(PopupMaxWidth() + ImGui::GetStyle().ScrollbarSize, 0.9f * display.y));
     if (ImGui::BeginPopupModal(name.c_str(), nullptr, flags)) {
         content();
+        if (escapeCloses && IsTopmostPopup() && ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape), false)) {
+            ImGui::CloseCurrentPopup();
+        }
         ImGui::EndPopup();
     }
     OpenIfRequested(name, requested);
@@ -131,16 +144,18 @@ void DeclarePopups() {
     // The two popups titled by a catalogue text keep a fixed identity after
     // "###": an empty or shared title would otherwise be no valid or no
     // unique popup name.
-    Popup(T("aboutthisprogram") + "###aboutthisprogram", kFixedAutoSize, ui.aboutRequested, DrawAboutContent);
-    Popup("Important##importantnotice", kFixedAutoSize, ui.importantNoticeRequested,
+    Popup(T("aboutthisprogram") + "###aboutthisprogram", kFixed, ui.aboutRequested, DrawAboutContent);
+    Popup("Important##importantnotice", kFixed, ui.importantNoticeRequested,
           [&] { TermsNotice(display); });
-    Popup(T("parameterhelp") + "###parameterhelp", kFixedAutoSize, ui.parameterHelpRequested,
+    Popup(T("parameterhelp") + "###parameterhelp", kFixed, ui.parameterHelpRequested,
           [&] { ParameterHelp(display); });
-    Popup("!!!##wrongtsinstallpath", kFixedAutoSize, ui.wrongGamePathRequested, WrongGameFolder);
+    Popup("!!!##wrongtsinstallpath", kFixed, ui.wrongGamePathRequested, WrongGameFolder);
     Popup("Shaders Installation Status##textureconversionresults", kFixed, ui.installResultsRequested, InstallStatus);
     Popup("Shaders Restoration Status##restoreresults", kFixed, ui.restoreResultsRequested, RestoreStatus);
     Popup("Shaders Compilation##shaderscompilationwarning", kAutoSize, ui.compileWarningRequested,
           CompilationConfirmation);
     Popup("Preset Imported##presetimportednotice", kAutoSize, ui.presetImportedRequested, PresetImported);
-    Popup("Shaders Installation##installprogress", kFixedAutoSize, ui.installProgressRequested, DrawInstallProgress);
+    // The install goes on whatever is pressed; the popup closes when it ends.
+    Popup("Shaders Installation##installprogress", kFixed, ui.installProgressRequested, DrawInstallProgress,
+          false);
 }

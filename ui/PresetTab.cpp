@@ -20,10 +20,10 @@ void PresetManagerTab() {
     ImGui::PopStyleColor();
     ImGui::NewLine();
 
-    if (LabelButton(Label("presetbrowse", kIconBrowse), ImVec2(0, 50))) OpenWebPage(kPresetPageAddress);
+    if (LabelButton(Label("presetbrowse", kIconBrowse), ImVec2(0, Px(50)))) OpenWebPage(kPresetPageAddress);
     ImGui::NewLine();
-    if (LabelButton(Label("presetimport", kIconImport), ImVec2(300, 50)) && ImportPresetFromDialog()) {
+    if (LabelButton(Label("presetimport", kIconImport), ImVec2(Px(300), Px(50))) && ImportPresetFromDialog()) {
         ui.presetImportedRequested = true;
     }
-    if (LabelButton(Label("presetexport", kIconExport), ImVec2(300, 50))) ExportPresetFromDialog();
+    if (LabelButton(Label("presetexport", kIconExport), ImVec2(Px(300), Px(50)))) ExportPresetFromDialog();
 }

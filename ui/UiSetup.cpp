@@ -1,23 +1,55 @@
 #include "ui/UiSetup.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <imgui.h>
 
 #include "app/AppPaths.h"
 #include "app/FileProbes.h"
+#include "app/Text.h"
 #include "settings/Localization.h"
+#include "ui/Fonts.h"
 #include "ui/Style.h"
 #include "ui/UiState.h"
 
 void CreateUiContext() {
     ImGui::CreateContext();
-    ImGui::GetIO().IniFilename = nullptr;
-    ImGui::GetIO().LogFilename = nullptr;  // the library's own log file, also never written
+    ImGuiIO& io = ImGui::GetIO();
+    io.IniFilename = nullptr;
+    io.LogFilename = nullptr;  // the library's own log file, also never written
+    io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
 }
 
 void LoadUiResources() {
     ApplyBaseStyle();
-    LoadUiFonts();
     Localization::Load();
     // Before start-up creates the settings file, so a first run shows the notice.
     if (!PathExists(AppPaths.settingsFile)) UiState().importantNoticeRequested = true;
+}
+
+void SetUiScale(float scale, float pixelDensity) {
+    UiStateRecord& ui = UiState();
+    ui.scale = std::clamp(scale, 1.0f, 4.0f);
+    ui.pixelDensity = std::clamp(pixelDensity, 1.0f, 4.0f);
+}
+
+float UiScaleForDpi(float dpi) {
+    if (!(dpi > 0.0f)) return 1.0f;
+    return std::max(1.0f, std::floor(dpi / 96.0f * 4.0f + 0.1f) / 4.0f);
+}
+
+bool UiLookOutdated() { return UiFontsOutdated(); }
+
+void RebuildUiLook() {
+    ApplyBaseStyle();
+    BuildUiFonts();
+}
+
+std::string DataFilePath(const char* relative) {
+    if (PathExists(Utf8ToWide(relative))) return relative;
+    // Started from another folder (a Linux terminal, a shortcut): the data
+    // beside the program.
+    const std::string besideProgram = WideToUtf8(AppPaths.programFolder) + relative;
+    return PathExists(Utf8ToWide(besideProgram)) ? besideProgram : relative;
 }

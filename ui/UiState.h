@@ -11,6 +11,13 @@ struct UiStateRecord {
     ImFont* FontAccent = nullptr;
     ImTextureID logoTexture = nullptr;
 
+    // Interface scale from the display's DPI (1 at 96 DPI): style sizes, fonts
+    // and the fixed pixel sizes of the panels grow with it. pixelDensity is the
+    // ratio of drawable pixels to window units (above 1 where the system
+    // scales windows itself); fonts are rasterised that much finer.
+    float scale = 1.0f;
+    float pixelDensity = 1.0f;
+
     bool aboutRequested = false;
     bool importantNoticeRequested = false;
     bool parameterHelpRequested = false;

@@ -1,5 +1,7 @@
 #include "ui/Widgets.h"
 
+#include <algorithm>
+
 #include <imgui_internal.h>
 
 #include "settings/Settings.h"
@@ -9,8 +11,13 @@ namespace {
 ItemObserver g_observer = nullptr;
 }  // namespace
 
+float Px(float pixels) { return pixels * UiState().scale; }
+
 std::string Label(const char* key, const std::string& before, const std::string& after) {
-    return before + T(key) + after + "##" + key;
+    std::string label = before.empty() ? std::string() : before + " ";
+    label += T(key);
+    if (!after.empty()) label += " " + after;
+    return label + "##" + key;
 }
 
 void SetItemObserver(ItemObserver observer) { g_observer = observer; }
@@ -24,10 +31,14 @@ void NoteItem(const char* kind, const std::string& label) {
     if (hashes != std::string::npos) item.key = label.substr(hashes + 2);
     const ImGuiWindow* window = ImGui::GetCurrentWindowRead();
     item.window = window ? window->Name : "";
+    item.visibleRight = window ? window->InnerClipRect.Max.x : 0.0f;
+    item.windowHidden = window && window->Hidden;
     item.min = ImGui::GetItemRectMin();
     item.max = ImGui::GetItemRectMax();
     item.textColour = ImGui::GetStyleColorVec4(ImGuiCol_Text);
     item.font = ImGui::GetFont();
+    item.labelWidth = ImGui::CalcTextSize(item.label.c_str()).x;
+    item.enabled = !(GImGui->LastItemData.InFlags & ImGuiItemFlags_Disabled);
     g_observer(item);
 }
 
@@ -42,12 +53,14 @@ void ColoredText(const ImVec4& colour, const std::string& text) {
     ImGui::PopStyleColor();
 }
 
-void WrappedText(const std::string& text) {
-    ImGui::PushTextWrapPos(0.0f);
+void WrappedTextAt(const std::string& text, float wrapPosX, const char* kind) {
+    ImGui::PushTextWrapPos(wrapPosX);
     ImGui::TextUnformatted(text.c_str(), text.c_str() + text.size());
     ImGui::PopTextWrapPos();
-    NoteItem("text", text);
+    NoteItem(kind, text);
 }
+
+void WrappedText(const std::string& text) { WrappedTextAt(text, 0.0f); }
 
 void ColoredWrappedText(const ImVec4& colour, const std::string& text) {
     ImGui::PushStyleColor(ImGuiCol_Text, colour);
@@ -55,15 +68,46 @@ void ColoredWrappedText(const ImVec4& colour, const std::string& text) {
     ImGui::PopStyleColor();
 }
 
+float PopupMaxWidth() { return 0.8f * ImGui::GetIO().DisplaySize.x; }
+
+float PopupTextWidth() { return PopupMaxWidth() - 2.0f * ImGui::GetStyle().WindowPadding.x; }
+
+void PopupText(const std::string& text) { WrappedTextAt(text, ImGui::GetCursorPosX() + PopupTextWidth()); }
+
+void ColoredPopupText(const ImVec4& colour, const std::string& text) {
+    ImGui::PushStyleColor(ImGuiCol_Text, colour);
+    PopupText(text);
+    ImGui::PopStyleColor();
+}
+
+void TextBox(const char* id, const std::string& text, float width, float maxHeight) {
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const float wrap = width - 2.0f * style.WindowPadding.x - style.ScrollbarSize;
+    const float textHeight = ImGui::CalcTextSize(text.c_str(), text.c_str() + text.size(), false, wrap).y;
+    const float height = std::min(maxHeight, textHeight + 2.0f * style.WindowPadding.y);
+    ImGui::BeginChild(id, ImVec2(width, height), true);
+    WrappedText(text);
+    ImGui::EndChild();
+}
+
 bool LabelButton(const std::string& label, const ImVec2& size) {
-    const bool pressed = ImGui::Button(label.c_str(), size);
+    ImVec2 fitted = size;
+    const float needed = ImGui::CalcTextSize(label.c_str(), nullptr, true).x + 2.0f * ImGui::GetStyle().FramePadding.x;
+    if (fitted.x > 0.0f && fitted.x < needed) fitted.x = needed;
+    const bool pressed = ImGui::Button(label.c_str(), fitted);
     NoteItem("button", label);
     return pressed;
 }
 
-bool MenuEntry(const std::string& label, bool checked) {
+bool WideButton(const std::string& label, float height) {
+    return LabelButton(label, ImVec2(ImGui::GetContentRegionAvail().x, height));
+}
+
+bool MenuEntry(const std::string& label, bool checked, bool enabled) {
+    if (!enabled) ImGui::BeginDisabled();
     const bool chosen = ImGui::MenuItem(label.c_str(), nullptr, checked);
     NoteItem("menuitem", label);
+    if (!enabled) ImGui::EndDisabled();
     return chosen;
 }
 
@@ -73,11 +117,20 @@ bool BeginMenuNamed(const std::string& label) {
     return open;
 }
 
+void Gap() { ImGui::Dummy(ImVec2(0.0f, 0.5f * ImGui::GetTextLineHeight())); }
+
 void BeginParameterSection(const std::string& label) {
     UiStateRecord& ui = UiState();
     ImGui::PushStyleColor(ImGuiCol_Text, kSectionHeaderColour);
+    // A header that cannot be folded does not light up under the pointer.
+    const ImVec4 header = ImGui::GetStyleColorVec4(ImGuiCol_Header);
+    ImGui::PushStyleColor(ImGuiCol_HeaderHovered, header);
+    ImGui::PushStyleColor(ImGuiCol_HeaderActive, header);
+    ImGui::PushStyleVar(ImGuiStyleVar_FrameBorderSize, 0.0f);  // a band, not a control
     ImGui::PushFont(ui.FontLarge);
     ImGui::CollapsingHeader(label.c_str(), ImGuiTreeNodeFlags_Leaf);
+    ImGui::PopStyleVar();
+    ImGui::PopStyleColor(2);
     NoteItem("section", label);
     ImGui::PushStyleColor(ImGuiCol_Text, kWhite);
     ImGui::PushFont(ui.FontRegular);
@@ -92,11 +145,11 @@ void EndParameterSection() {
     ImGui::PopStyleColor();
 }
 
-void HelpIconButton(const char* helpId, const std::string& helpText) {
+void HelpIconButton(const char* helpId, const std::string& helpText, float offsetX) {
     if (!Settings::Instance().HelpIcons) return;
-    ImGui::SameLine();
+    ImGui::SameLine(offsetX);
     ImGui::PushID(helpId);
-    const bool pressed = ImGui::Button(kIconHelp, ImVec2(32, 25));
+    const bool pressed = ImGui::Button(kIconHelp, ImVec2(Px(32), Px(25)));
     NoteItem("help", helpId);
     if (pressed) {
         UiStateRecord& ui = UiState();

@@ -7,14 +7,7 @@
 #include <imgui.h>
 
 #include "settings/Localization.h"
-
-inline const ImVec4 WarningColor(1.0f, 0.85f, 0.0f, 1.0f);
-inline const ImVec4 kWhite(1.0f, 1.0f, 1.0f, 1.0f);
-inline const ImVec4 kRed(1.0f, 0.0f, 0.0f, 1.0f);
-inline const ImVec4 kStatusEnabled(0.0f, 0.75f, 0.0f, 1.0f);
-inline const ImVec4 kStatusDisabled(0.75f, 0.0f, 0.0f, 1.0f);
-inline const ImVec4 kGameFolderColour(1.0f, 0.85f, 0.85f, 1.0f);
-inline const ImVec4 kSectionHeaderColour(1.0f, 0.65f, 0.1f, 1.0f);
+#include "ui/Style.h"
 
 // Icon code points of the icon font, as UTF-8.
 inline constexpr const char* kIconChangeFolder = "\xEE\xA2\x9D";  // U+E89D
@@ -26,13 +19,20 @@ inline constexpr const char* kIconBrowse = "\xEE\xA2\xB6";        // U+E8B6
 inline constexpr const char* kIconImport = "\xEE\x85\x89";        // U+E149
 inline constexpr const char* kIconExport = "\xEE\x85\xA9";        // U+E169
 inline constexpr const char* kIconFolder = "\xEE\x8B\x88";        // U+E2C8
+// Every icon the interface draws: the only ones the font atlas holds.
+inline constexpr const char* kInterfaceIcons[] = {kIconChangeFolder, kIconInstall, kIconRestore,
+                                                  kIconLaunch,       kIconHelp,    kIconBrowse,
+                                                  kIconImport,       kIconExport,  kIconFolder};
+
+// A size in pixels at scale 1, in pixels at the interface scale.
+float Px(float pixels);
 
 // The catalogue text of a key in the current language. Keys are always
 // written as literals at the call, so they can be checked against the catalogue.
 inline std::string T(const char* key) { return Localization::Text(key); }
-// A widget label: the text of a key between optional icons, followed by
-// "##key" so that an empty or shared text never gives an invalid or shared
-// widget identity.
+// A widget label: the text of a key between optional icons (each separated
+// from the text by a space), followed by "##key" so that an empty or shared
+// text never gives an invalid or shared widget identity.
 std::string Label(const char* key, const std::string& before = "", const std::string& after = "");
 
 // What was drawn, reported to an observer when one is set: the tests find,
@@ -45,6 +45,10 @@ struct DrawnItem {
     ImVec2 min, max;
     ImVec4 textColour;
     const ImFont* font = nullptr;
+    float labelWidth = 0;     // the shown label's width in the item's font
+    float visibleRight = 0;   // right edge of what its window shows
+    bool windowHidden = false;  // its window is being measured, not shown
+    bool enabled = true;
 };
 using ItemObserver = void (*)(const DrawnItem&);
 void SetItemObserver(ItemObserver observer);
@@ -52,15 +56,37 @@ void SetItemObserver(ItemObserver observer);
 void NoteItem(const char* kind, const std::string& label);
 
 // Texts, never used as a format, and never cut short (the library's
-// formatting buffer holds about 3 KB; the terms text is longer).
+// formatting buffer holds about 3 KB; the terms text is longer). Wrapped
+// texts wrap at the right edge of the content region.
 void PlainText(const std::string& text);
 void ColoredText(const ImVec4& colour, const std::string& text);
 void WrappedText(const std::string& text);
+// Wrapped at a window-local x (0: the content region's right edge), noted
+// under the given kind.
+void WrappedTextAt(const std::string& text, float wrapPosX, const char* kind = "text");
 void ColoredWrappedText(const ImVec4& colour, const std::string& text);
 
+// Popups are at most 80 % of the window wide; their texts wrap at that width
+// (or earlier, where they are shorter the popup is narrower).
+float PopupMaxWidth();
+float PopupTextWidth();
+void PopupText(const std::string& text);
+void ColoredPopupText(const ImVec4& colour, const std::string& text);
+// A framed region holding a wrapped text: as high as the text up to
+// maxHeight, scrolling beyond.
+void TextBox(const char* id, const std::string& text, float width, float maxHeight);
+
+// A button never narrower than its label with the frame padding; a width of
+// 0 fits the label, a negative one reaches that far from the right edge.
 bool LabelButton(const std::string& label, const ImVec2& size = ImVec2(0, 0));
-bool MenuEntry(const std::string& label, bool checked = false);
+// A button across the available width.
+bool WideButton(const std::string& label, float height);
+bool MenuEntry(const std::string& label, bool checked = false, bool enabled = true);
 bool BeginMenuNamed(const std::string& label);
+
+// Half a line of room between the groups of the header: whole empty lines
+// would spread it over most of a small screen.
+void Gap();
 
 // ParameterSection: a framed, always-open header of the leaf kind in the
 // large font and the header colour, then white regular content.
@@ -69,4 +95,5 @@ void EndParameterSection();
 
 // The help button beside a control, shown only while help icons are on: it
 // puts the help text into the parameter help popup and requests it.
-void HelpIconButton(const char* helpId, const std::string& helpText);
+// offsetX: where on the line it goes (window-local), 0 for right after the control.
+void HelpIconButton(const char* helpId, const std::string& helpText, float offsetX = 0.0f);

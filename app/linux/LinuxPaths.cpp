@@ -3,6 +3,7 @@
 
 #include <SDL.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -47,3 +48,5 @@ std::vector<std::u16string> SteamRootFolders() {
     std::string base = WithoutTrailingSlash(home);
     return {Utf8ToWide(base + "/.steam/steam"), Utf8ToWide(base + "/.local/share/Steam")};
 }
+
+void PlatformReportFatalError(const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); }

@@ -11,10 +11,11 @@
 #define STBI_ONLY_PNG
 #include <stb/stb_image.h>
 
+#include <cstring>
+
 #include "app/AppPaths.h"
 #include "app/Platform.h"
 #include "app/Text.h"
-#include "ui/Style.h"
 #include "ui/UiSetup.h"
 #include "ui/UiState.h"
 
@@ -23,6 +24,8 @@ struct DisplayWindow {
     SDL_Window* window = nullptr;
     SDL_GLContext context = nullptr;
     GLuint logo = 0;
+    bool fontsUploaded = false;  // the renderer has made its font texture once
+    RedrawNeed need;
 };
 
 DisplayWindow& Display() {
@@ -46,10 +49,75 @@ GLuint LoadLogoTexture() {
     stbi_image_free(pixels);
     return texture;
 }
+
+// The interface scale from the display's DPI, and how many drawable pixels a
+// window unit holds (above 1 where the system scales windows itself).
+void UpdateUiScale() {
+    SDL_Window* window = Display().window;
+    float dpi = 0.0f;
+    const int index = SDL_GetWindowDisplayIndex(window);
+    if (index < 0 || SDL_GetDisplayDPI(index, nullptr, &dpi, nullptr) != 0) dpi = 0.0f;
+    int width = 0, height = 0, drawableWidth = 0, drawableHeight = 0;
+    SDL_GetWindowSize(window, &width, &height);
+    SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
+    const float density = width > 0 ? static_cast<float>(drawableWidth) / static_cast<float>(width) : 1.0f;
+    // Where the system scales the window, its units already are at that DPI.
+    SetUiScale(density > 1.0f ? 1.0f : UiScaleForDpi(dpi), density);
+}
+
+bool IsInput(Uint32 type) {
+    switch (type) {
+        case SDL_MOUSEMOTION:
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+        case SDL_MOUSEWHEEL:
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+        case SDL_TEXTINPUT:
+        case SDL_TEXTEDITING:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void NoteEvent(const SDL_Event& event) {
+    DisplayWindow& display = Display();
+    if (IsInput(event.type)) display.need.input = true;
+    if (event.type != SDL_WINDOWEVENT) return;
+    switch (event.window.event) {
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_DISPLAY_CHANGED:
+            UpdateUiScale();
+            display.need.exposed = true;
+            break;
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+            display.need.exposed = true;
+            break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+        case SDL_WINDOWEVENT_ENTER:
+        case SDL_WINDOWEVENT_LEAVE:
+            display.need.input = true;
+            break;
+        default:
+            break;
+    }
+}
 }  // namespace
 
 bool UiHostCreateDisplay() {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    // Without a display SDL settles for drivers that show nothing: the program
+    // would run unseen and could never be closed.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, 0);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
@@ -78,6 +146,7 @@ bool UiHostInitialise() {
     CreateUiContext();
     ImGui_ImplSDL2_InitForOpenGL(display.window, display.context);
     ImGui_ImplOpenGL3_Init("#version 150");
+    UpdateUiScale();
     LoadUiResources();
     display.logo = LoadLogoTexture();
     UiState().logoTexture =
@@ -89,6 +158,7 @@ PumpResult UiHostPumpMessage() {
     SDL_Event event;
     if (!SDL_PollEvent(&event)) return PumpResult::Idle;
     ImGui_ImplSDL2_ProcessEvent(&event);
+    NoteEvent(event);
     if (event.type == SDL_QUIT) return PumpResult::Quit;
     if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE &&
         event.window.windowID == SDL_GetWindowID(Display().window)) {
@@ -97,10 +167,26 @@ PumpResult UiHostPumpMessage() {
     return PumpResult::Handled;
 }
 
+RedrawNeed UiHostTakeRedrawNeed() {
+    const RedrawNeed need = Display().need;
+    Display().need = RedrawNeed();
+    return need;
+}
+
+void UiHostWaitForMessage(unsigned milliseconds) { SDL_WaitEventTimeout(nullptr, static_cast<int>(milliseconds)); }
+
 bool UiHostHasFocus() { return (SDL_GetWindowFlags(Display().window) & SDL_WINDOW_INPUT_FOCUS) != 0; }
 
 void UiHostBeginFrame() {
+    DisplayWindow& display = Display();
+    if (UiLookOutdated()) {
+        // Before the first frame the renderer makes the texture itself.
+        if (display.fontsUploaded) ImGui_ImplOpenGL3_DestroyFontsTexture();
+        RebuildUiLook();
+        if (display.fontsUploaded) ImGui_ImplOpenGL3_CreateFontsTexture();
+    }
     ImGui_ImplOpenGL3_NewFrame();
+    display.fontsUploaded = true;
     ImGui_ImplSDL2_NewFrame();
     ImGui::NewFrame();
 }

@@ -9,13 +9,10 @@
 #include <imgui_impl_win32.h>
 
 #include "app/AppPaths.h"
-#include "app/FileProbes.h"
-#include "app/Log.h"
 #include "app/Platform.h"
 #include "app/Text.h"
 #include "app/win32/LogoTexture.h"
-#include "settings/Localization.h"
-#include "ui/Style.h"
+#include "ui/UiSetup.h"
 #include "ui/UiState.h"
 
 extern IMGUI_IMPL_API LRESULT ImGui_ImplWin32_WndProcHandler(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -28,6 +25,7 @@ struct DisplayWindowRecord {
     IDirect3DDevice9* device = nullptr;
     D3DPRESENT_PARAMETERS presentation{};
     HWND window = nullptr;
+    RedrawNeed need;
 };
 
 DisplayWindowRecord& DisplayWindow() {
@@ -44,9 +42,17 @@ void ResetDevice() {
     ImGui_ImplDX9_CreateDeviceObjects();
 }
 
+bool IsInput(UINT message) {
+    return (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) || (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
+           message == WM_SETFOCUS || message == WM_KILLFOCUS || message == WM_MOUSELEAVE;
+}
+
 LRESULT WINAPI WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (ImGui_ImplWin32_WndProcHandler(window, message, wParam, lParam)) return 1;
     DisplayWindowRecord& display = DisplayWindow();
+    if (IsInput(message)) display.need.input = true;
+    // Uncovered parts of the window show old pixels until it is drawn again.
+    if (message == WM_PAINT) display.need.exposed = true;
+    if (ImGui_ImplWin32_WndProcHandler(window, message, wParam, lParam)) return 1;
     switch (message) {
         case WM_DESTROY:
             PostQuitMessage(0);
@@ -57,8 +63,19 @@ LRESULT WINAPI WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
                 display.presentation.BackBufferHeight = HIWORD(lParam);
                 // A failed reset is caught by the lost-device test after the next present.
                 ResetDevice();
+                display.need.exposed = true;
             }
             return 0;
+        case WM_DPICHANGED: {
+            // Moved to a screen of another DPI, or its scaling was changed:
+            // take the size Windows proposes, and the new scale.
+            SetUiScale(UiScaleForDpi(static_cast<float>(HIWORD(wParam))));
+            const RECT* proposed = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(window, nullptr, proposed->left, proposed->top, proposed->right - proposed->left,
+                         proposed->bottom - proposed->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            display.need.exposed = true;
+            return 0;
+        }
         case WM_SYSCOMMAND:
             // Alt alone must not open the window menu.
             if ((wParam & 0xfff0) == SC_KEYMENU) return 0;
@@ -160,15 +177,14 @@ bool UiHostCreateDisplay() {
 bool UiHostInitialise() {
     DisplayWindowRecord& display = DisplayWindow();
     IMGUI_CHECKVERSION();
-    ImGui::CreateContext();
-    ImGui::GetIO().IniFilename = nullptr;
+    CreateUiContext();
     ImGui_ImplWin32_Init(display.window);
     ImGui_ImplDX9_Init(display.device);
-    ApplyBaseStyle();
-    if (!LoadUiFonts()) Log(std::string("Failed to load the fonts from Data/Fonts/"));
+    // The manifest makes the program aware of each screen's DPI; Windows no
+    // longer stretches the window, so the interface grows itself.
+    SetUiScale(UiScaleForDpi(96.0f * ImGui_ImplWin32_GetDpiScaleForHwnd(display.window)));
+    LoadUiResources();
     UiState().logoTexture = LoadLogoTexture(display.device, Utf8ToWide(DataFilePath("Data/Textures/Logo.png")));
-    Localization::Load();
-    if (!PathExists(AppPaths.settingsFile)) UiState().importantNoticeRequested = true;
     return true;
 }
 
@@ -180,6 +196,16 @@ PumpResult UiHostPumpMessage() {
     return message.message == WM_QUIT ? PumpResult::Quit : PumpResult::Handled;
 }
 
+RedrawNeed UiHostTakeRedrawNeed() {
+    const RedrawNeed need = DisplayWindow().need;
+    DisplayWindow().need = RedrawNeed();
+    return need;
+}
+
+void UiHostWaitForMessage(unsigned milliseconds) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds, QS_ALLINPUT);
+}
+
 bool UiHostHasFocus() {
     const HWND window = DisplayWindow().window;
     return window && GetFocus() == window;
@@ -187,7 +213,11 @@ bool UiHostHasFocus() {
 
 void UiHostBeginFrame() {
     // The DX9 backend builds its device objects (and the font texture) here
-    // when it has none yet.
+    // when it has none yet; dropping them makes it upload a rebuilt atlas.
+    if (UiLookOutdated()) {
+        ImGui_ImplDX9_InvalidateDeviceObjects();
+        RebuildUiLook();
+    }
     ImGui_ImplDX9_NewFrame();
     ImGui_ImplWin32_NewFrame();
     ImGui::NewFrame();

@@ -11,6 +11,7 @@
 
 #include "app/FileProbes.h"
 #include "app/Platform.h"
+#include "app/Text.h"
 
 namespace {
 std::u16string WithSeparator(std::u16string folder) {
@@ -66,3 +67,8 @@ bool PlatformInitTimer(std::string&) {
 }
 
 void PlatformSleep(unsigned milliseconds) { Sleep(milliseconds); }
+
+void PlatformReportFatalError(const std::string& message) {
+    const std::wstring text(reinterpret_cast<const wchar_t*>(Utf8ToWide(message).c_str()));
+    MessageBoxW(nullptr, text.c_str(), L"Vantrel", MB_OK | MB_ICONERROR);
+}

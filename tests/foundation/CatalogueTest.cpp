@@ -6,6 +6,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -14,191 +15,62 @@
 #include "app/Text.h"
 
 namespace {
+// The 168 keys the interface looks up, in the order of their first use.
 const char* const kKeys[] = {
-    "aboutthisprogram",
-    "about_support",
-    "about_thanks",
-    "about_dtgcopyright",
-    "dtgeula",
-    "close",
-    "termsagreed",
-    "parameterhelp",
-    "wrongtsinstallpath",
-    "installsuccess",
-    "installresult_warning",
-    "installresult_forcedbloom",
-    "installresult_forcedtsx",
-    "launchts32",
-    "launchts64",
-    "installfailed",
-    "restoresuccess",
-    "restorefailed",
-    "shaderscompilation_warning",
-    "shaderscompilation_compilebutton",
-    "presetimport_notice",
-    "file",
-    "installbutton",
-    "restorebutton",
-    "presetimport",
-    "presetimportbrowsertitle",
-    "presetexport",
-    "presetexportbrowsertitle",
-    "opentsdirectory",
-    "quit",
-    "view",
-    "helpicons",
-    "settings",
-    "language",
-    "lang_english",
-    "lang_french",
-    "lang_german",
-    "about",
-    "status",
-    "enabled",
-    "installedshadersoutofdate",
-    "disabled",
-    "tsintallpath",
-    "wrongtspath",
-    "changepath",
-    "shadersparameters",
-    "restoresettings",
-    "ssaoeffect",
-    "ssao",
-    "ssao_help",
-    "ssaointensity",
-    "ssaointensity_help",
-    "reflections",
-    "reflectionsenhancements",
-    "reflectionsenhancements_help",
-    "reflectionsintensity",
-    "reflectionsintensity_help",
-    "reflectionscolordesaturation",
-    "reflectionscolordesaturation_help",
-    "dof",
-    "dofenhancements",
-    "dofenhancements_help",
-    "dofnearplane",
-    "dofnearplane_help",
-    "fog",
-    "fogenhancements",
-    "fogenhancements_help",
-    "fogbrightness",
-    "fogbrightness_help",
-    "fogcolordesaturation",
-    "fogcolordesaturation_help",
-    "fogdensitymultiplier",
-    "fogdensitymultiplier_help",
-    "procflora",
-    "procfloraenhancements",
-    "procfloraenhancements_help",
-    "procfloraswayanimation",
-    "procfloraswayanimation_help",
-    "procfloraclumpsizerandomization",
-    "procfloraclumpsizerandomization_help",
-    "procflorarandomsizemultiplier",
-    "procflorarandomsizemultiplier_help",
-    "procflorarenderdistance",
-    "procflorarenderdistance_help",
-    "weathereffectssky",
-    "weatherenhancements",
-    "weatherenhancements_help",
-    "dynamiccloudsenhancements",
-    "dynamiccloudsenhancements_help",
-    "dynamiccloudsperffix",
-    "dynamiccloudsperffix_help",
-    "rainsnowminimumopacity",
-    "rainsnowminimumopacity_desc",
-    "skysunsizemultiplier",
-    "skysunsizemultiplier_desc",
-    "skybrightnessmultiplier",
-    "skybrightnessmultiplier_desc",
-    "lightsources",
-    "lightglowenhancements",
-    "lightglowenhancements_help",
-    "sunshadowsenhancements",
-    "sunshadowsenhancements_help",
-    "nopointlightshadows",
-    "nopointlightshadows_help",
-    "nospotlightshadows",
-    "nospotlightshadows_help",
-    "nospotpointspecular",
-    "nospotpointspecular_help",
-    "pointlightsintensitymultiplier",
-    "pointlightsintensitymultiplier_help",
-    "spotlightsintensitymultiplier",
-    "spotlightsintensitymultiplier_help",
-    "pointlightsspecularintensitymultiplier",
-    "pointlightsspecularintensitymultiplier_help",
-    "spotlightsspecularintensitymultiplier",
-    "spotlightsspecularintensitymultiplier_help",
-    "lightglowcolortint",
-    "lightglowcolortint_help",
-    "pointlightscolortint",
-    "pointlightscolortint_help",
-    "spotlightscolortint",
-    "spotlightscolortint_help",
-    "glassrendering",
-    "glassenhancements",
-    "glassenhancements_help",
-    "overtintedglassfix",
-    "overtintedglassfix_help",
-    "glassreflectionsintensity",
-    "glassreflectionsintensity_help",
-    "glassreflectionscolordesaturation",
-    "glassreflectionscolordesaturation_help",
-    "fxaafix",
-    "fxaafix_help",
-    "fxaaedgebluringintensity",
-    "fxaaedgebluringintensity_help",
-    "twodvegetation",
-    "vegetationenhancements",
-    "vegetationenhancements_help",
-    "vegetationmaxbrightnessvariationamplitude",
-    "vegetationmaxbrightnessvariationamplitude_help",
-    "vegetationmaxcolorvariationamplitude",
-    "vegetationmaxcolorvariationamplitude_help",
-    "hdrbloom",
-    "hdrexposure",
-    "hdrexposure_help",
-    "bloomintensity",
-    "bloomintensity_help",
-    "bloomcolordesaturation",
-    "bloomcolordesaturation_help",
-    "imagecolors",
-    "colorbandingfix",
-    "colorbandingfix_help",
-    "gamma",
-    "gamma_help",
-    "imagesharpness",
-    "imagesharpness_help",
-    "imagecontrastboostmultiplier",
-    "imagecontrastboostmultiplier_help",
-    "colorvibrance",
-    "colorvibrance_help",
-    "imagegraylevel",
-    "imagegraylevel_help",
-    "imagesepialevel",
-    "imagesepialevel_help",
-    "presetmanager",
-    "presetfeaturedesc",
-    "presetbrowse",
-    "launcher",
+    "aboutthisprogram", "about_support", "about_thanks", "about_dtgcopyright", "dtgeula", "close", "termsagreed",
+    "parameterhelp", "wrongtsinstallpath", "installsuccess", "installresult_warning", "installresult_forcedbloom",
+    "installresult_forcedtsx", "launchts32", "launchts64", "installfailed", "restoresuccess", "restorefailed",
+    "shaderscompilation_warning", "shaderscompilation_compilebutton", "presetimport_notice", "file", "installbutton",
+    "restorebutton", "presetimport", "presetimportbrowsertitle", "presetexport", "presetexportbrowsertitle",
+    "opentsdirectory", "quit", "view", "helpicons", "settings", "language", "lang_english", "lang_french",
+    "lang_german", "about", "status", "enabled", "installedshadersoutofdate", "disabled", "tsintallpath",
+    "wrongtspath", "changepath", "shadersparameters", "restoresettings", "ssaoeffect", "ssao", "ssao_help",
+    "ssaointensity", "ssaointensity_help", "reflections", "reflectionsenhancements", "reflectionsenhancements_help",
+    "reflectionsintensity", "reflectionsintensity_help", "reflectionscolordesaturation",
+    "reflectionscolordesaturation_help", "dof", "dofenhancements", "dofenhancements_help", "dofnearplane",
+    "dofnearplane_help", "fog", "fogenhancements", "fogenhancements_help", "fogbrightness", "fogbrightness_help",
+    "fogcolordesaturation", "fogcolordesaturation_help", "fogdensitymultiplier", "fogdensitymultiplier_help",
+    "procflora", "procfloraenhancements", "procfloraenhancements_help", "procfloraswayanimation",
+    "procfloraswayanimation_help", "procfloraclumpsizerandomization", "procfloraclumpsizerandomization_help",
+    "procflorarandomsizemultiplier", "procflorarandomsizemultiplier_help", "procflorarenderdistance",
+    "procflorarenderdistance_help", "weathereffectssky", "weatherenhancements", "weatherenhancements_help",
+    "dynamiccloudsenhancements", "dynamiccloudsenhancements_help", "dynamiccloudsperffix",
+    "dynamiccloudsperffix_help", "rainsnowminimumopacity", "rainsnowminimumopacity_desc", "skysunsizemultiplier",
+    "skysunsizemultiplier_desc", "skybrightnessmultiplier", "skybrightnessmultiplier_desc", "lightsources",
+    "lightglowenhancements", "lightglowenhancements_help", "sunshadowsenhancements", "sunshadowsenhancements_help",
+    "nopointlightshadows", "nopointlightshadows_help", "nospotlightshadows", "nospotlightshadows_help",
+    "nospotpointspecular", "nospotpointspecular_help", "pointlightsintensitymultiplier",
+    "pointlightsintensitymultiplier_help", "spotlightsintensitymultiplier", "spotlightsintensitymultiplier_help",
+    "pointlightsspecularintensitymultiplier", "pointlightsspecularintensitymultiplier_help",
+    "spotlightsspecularintensitymultiplier", "spotlightsspecularintensitymultiplier_help", "lightglowcolortint",
+    "lightglowcolortint_help", "pointlightscolortint", "pointlightscolortint_help", "spotlightscolortint",
+    "spotlightscolortint_help", "glassrendering", "glassenhancements", "glassenhancements_help", "overtintedglassfix",
+    "overtintedglassfix_help", "glassreflectionsintensity", "glassreflectionsintensity_help",
+    "glassreflectionscolordesaturation", "glassreflectionscolordesaturation_help", "fxaafix", "fxaafix_help",
+    "fxaaedgebluringintensity", "fxaaedgebluringintensity_help", "twodvegetation", "vegetationenhancements",
+    "vegetationenhancements_help", "vegetationmaxbrightnessvariationamplitude",
+    "vegetationmaxbrightnessvariationamplitude_help", "vegetationmaxcolorvariationamplitude",
+    "vegetationmaxcolorvariationamplitude_help", "hdrbloom", "hdrexposure", "hdrexposure_help", "bloomintensity",
+    "bloomintensity_help", "bloomcolordesaturation", "bloomcolordesaturation_help", "imagecolors", "colorbandingfix",
+    "colorbandingfix_help", "gamma", "gamma_help", "imagesharpness", "imagesharpness_help",
+    "imagecontrastboostmultiplier", "imagecontrastboostmultiplier_help", "colorvibrance", "colorvibrance_help",
+    "imagegraylevel", "imagegraylevel_help", "imagesepialevel", "imagesepialevel_help", "presetmanager",
+    "presetfeaturedesc", "presetbrowse", "launcher",
 };
 
-// Keys the interface added later: the install progress and the install and restore details.
+// Keys the interface added since: the install progress and the install and
+// restore details.
 const char* const kAddedKeys[] = {
-    "installresult_kept",
-    "restoreresult_counts",
-    "restoreresult_leftalone",
-    "restorefailed_files",
-    "installprogress_preparing",
-    "installprogress_compiling",
-    "installprogress_count",
-    "installprogress_skyfile",
-    "installprogress_profile",
-    "installfailed_effect",
-    "openlogfile",
+    "installresult_kept", "restoreresult_counts", "restoreresult_leftalone", "restorefailed_files",
+    "installprogress_preparing", "installprogress_compiling", "installprogress_count", "installprogress_skyfile",
+    "installprogress_profile", "installfailed_effect", "openlogfile",
 };
+
+std::vector<const char*> AllKeys() {
+    std::vector<const char*> keys(std::begin(kKeys), std::end(kKeys));
+    keys.insert(keys.end(), std::begin(kAddedKeys), std::end(kAddedKeys));
+    return keys;
+}
 
 std::string Slurp(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -216,9 +88,7 @@ TEST(Catalogue, EveryKeyOnceWithThreeLanguages) {
     const pugi::xml_node root = doc.child("localization");
     ASSERT_TRUE(root);
     ASSERT_EQ(std::size(kKeys), 168u);
-    std::vector<const char*> keys(std::begin(kKeys), std::end(kKeys));
-    keys.insert(keys.end(), std::begin(kAddedKeys), std::end(kAddedKeys));
-    for (const char* key : keys) {
+    for (const char* key : AllKeys()) {
         int count = 0;
         for (pugi::xml_node element : root.children(key)) {
             ++count;
@@ -231,18 +101,11 @@ TEST(Catalogue, EveryKeyOnceWithThreeLanguages) {
         }
         EXPECT_EQ(count, 1) << key;
     }
-    // French puts a no-break space before ":", ";", "!" and "?".
-    for (const char* key : kAddedKeys) {
-        const std::string french = root.child(key).attribute("french").as_string();
-        for (size_t at = french.find_first_of(":;!?"); at != std::string::npos; at = french.find_first_of(":;!?", at + 1)) {
-            EXPECT_TRUE(at >= 2 && french.compare(at - 2, 2, "\xC2\xA0") == 0) << key << ": " << french;
-        }
-    }
 }
 
 TEST(Catalogue, InterfaceUsesOnlyKnownKeysAndNoTextAsAFormat) {
-    std::set<std::string> known(std::begin(kKeys), std::end(kKeys));
-    known.insert(std::begin(kAddedKeys), std::end(kAddedKeys));
+    const std::vector<const char*> keys = AllKeys();
+    std::set<std::string> known(keys.begin(), keys.end());
     const std::regex keyUse(R"re((?:\bT|\bLabel|Localization::Text)\("([a-z0-9_]+)")re");
     const std::regex formatCall(R"re(ImGui::(?:Text|TextColored|TextWrapped|BulletText|SetTooltip|LabelText)\(([^;]*))re");
     int used = 0;
@@ -262,4 +125,22 @@ TEST(Catalogue, InterfaceUsesOnlyKnownKeysAndNoTextAsAFormat) {
         }
     }
     EXPECT_GT(used, 50);
+}
+
+// French puts a no-break space (U+00A0 or the narrow U+202F) before ":", ";",
+// "!" and "?", so that a wrapped line never starts with one of them.
+TEST(Catalogue, FrenchHasANoBreakSpaceBeforeDoublePunctuation) {
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_file((kRoot / "Data" / "Localization.xml").c_str()));
+    int marks = 0;
+    for (pugi::xml_node element : doc.child("localization").children()) {
+        const std::u16string text = Utf8ToWide(element.attribute("french").as_string());
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (std::u16string_view(u":;!?").find(text[i]) == std::u16string_view::npos) continue;
+            ++marks;
+            EXPECT_TRUE(i > 0 && (text[i - 1] == u'\u00A0' || text[i - 1] == u'\u202F'))
+                << element.name() << ": " << element.attribute("french").as_string();
+        }
+    }
+    EXPECT_GT(marks, 40);
 }

@@ -29,13 +29,6 @@ const char* const kInstallStatus = "Shaders Installation Status##textureconversi
 const char* const kCompileConfirm = "Shaders Compilation##shaderscompilationwarning";
 const char* const kProgress = "Shaders Installation##installprogress";
 
-// A settings file already there, so no first-run notice covers the window.
-void StartAsReturningUser(UiDriver& ui) {
-    Settings::Instance().Save(u"");
-    ui.Start();
-    ui.Frame(2);
-}
-
 Settings SavedSettings() {
     Settings saved;
     const Settings current = Settings::Instance();
@@ -84,7 +77,7 @@ TEST(Frame, FirstRunShowsTheTermsNoticeAndWritesTheSettingsFile) {
 TEST(Frame, LanguageChoiceIsSavedAndChangesTheTextsInTheSameFrame) {
     UiDriver ui;
     Settings::Instance().TSPath = MakeFakeGameFolder(ui.root.path / "game");
-    StartAsReturningUser(ui);
+    ui.StartAsReturningUser();
     const std::string englishStatus = T("status");
     ASSERT_TRUE(ui.ShowsText(englishStatus));
 
@@ -104,7 +97,7 @@ TEST(Frame, AnEditMarksTheInstalledShadersOutOfDate) {
     settings.TSPath = MakeFakeGameFolder(ui.root.path / "game");
     settings.ShadersInstallOK = true;
     settings.ShadersVersion = APP_VERSION;
-    StartAsReturningUser(ui);
+    ui.StartAsReturningUser();
     EXPECT_TRUE(ui.ShowsText(T("enabled")));
     EXPECT_FALSE(ui.ShowsText(T("installedshadersoutofdate")));
 
@@ -132,7 +125,7 @@ TEST(Frame, TheInstallRunsBesideTheFramesBehindAProgressPopupAndReportsForcedOpt
     const fs::path effects = fs::path(VANTREL_SOURCE_DIR) / "tests" / "shaders" / "effects";
     WriteText(game / "dev" / "Shaders" / "Rain.fx.o", ReadText(effects / "game.fx.o"));
     fs::copy_file(effects / "lacking.fx.o", ui.root.path / "program" / "fxc-output-Rain");
-    StartAsReturningUser(ui);
+    ui.StartAsReturningUser();
     EXPECT_TRUE(ui.ShowsText(T("disabled")));
 
     ASSERT_TRUE(ui.Click(ByKey("button", "installbutton")));
@@ -210,7 +203,7 @@ TEST(Frame, AFailedInstallShowsTheEffectAndTheCompilersWordsAndOpensTheLog) {
     WriteFakeChooser(bin, "xdg-open", "", 0);
     ScopedPathFirst path(bin);
     ScopedEnv fail("FAKE_FXC_FAIL", "Rain");
-    StartAsReturningUser(ui);
+    ui.StartAsReturningUser();
     ASSERT_TRUE(ui.Click(ByKey("button", "installbutton")));
     ui.Frame(2);
     ASSERT_TRUE(ui.Click(ByKey("button", "shaderscompilation_compilebutton")));
@@ -242,7 +235,7 @@ TEST(Frame, ClosingDuringAnInstallWaitsForTheStepItIsInAndLeavesOnlyWholeFiles) 
         WriteText(game / "dev" / "Shaders" / (std::string(effect) + ".fx.o"), "STOCK");
     }
     ScopedEnv slow("FAKE_FXC_DELAY_MS", "150");
-    StartAsReturningUser(ui);
+    ui.StartAsReturningUser();
     ASSERT_TRUE(ui.Click(ByKey("button", "installbutton")));
     ui.Frame(2);
     ASSERT_TRUE(ui.Click(ByKey("button", "shaderscompilation_compilebutton")));
@@ -277,23 +270,32 @@ TEST(Frame, ClosingDuringAnInstallWaitsForTheStepItIsInAndLeavesOnlyWholeFiles) 
 
 TEST(Frame, WithoutAGameFolderOnlyTheFolderPartOfTheHeaderIsShown) {
     UiDriver ui;
-    StartAsReturningUser(ui);
+    ui.StartAsReturningUser();
     std::set<std::string> shown;
     for (const DrawnItem& item : ui.items) {
         if (item.kind != "menu" && item.kind != "menuitem") shown.insert(item.kind + ":" + item.key + item.label);
     }
     EXPECT_EQ(shown, (std::set<std::string>{"logo:", "text:" + T("tsintallpath"), "text:" + T("wrongtspath"),
                                             "button:changepath" + T("changepath") + " " + kIconChangeFolder}));
-    // Without a folder the file menu offers no install or restore.
+    // Without a folder the file menu offers no install or restore, and what
+    // needs a folder is there but disabled.
     ASSERT_TRUE(ui.Click(ByKey("menu", "file")));
     EXPECT_EQ(ui.Find(ByKey("menuitem", "installbutton")), nullptr);
-    EXPECT_NE(ui.Find(ByKey("menuitem", "presetimport")), nullptr);
+    ASSERT_NE(ui.Find(ByKey("menuitem", "presetimport")), nullptr);
+    EXPECT_TRUE(ui.Find(ByKey("menuitem", "presetimport"))->enabled);
+    for (const char* key : {"opentsdirectory", "launchts32", "launchts64"}) {
+        ASSERT_NE(ui.Find(ByKey("menuitem", key)), nullptr) << key;
+        EXPECT_FALSE(ui.Find(ByKey("menuitem", key))->enabled) << key;
+    }
+    // Escape closes the open menu.
+    ui.PressKey(ImGuiKey_Escape);
+    EXPECT_EQ(ui.Find(ByKey("menuitem", "presetimport")), nullptr);
 }
 
 TEST(Frame, HelpIconsCanBeTurnedOffFromTheViewMenu) {
     UiDriver ui;
     Settings::Instance().TSPath = MakeFakeGameFolder(ui.root.path / "game");
-    StartAsReturningUser(ui);
+    ui.StartAsReturningUser();
     EXPECT_GT(Count(ui, "help"), 10u);
 
     const DrawnItem* firstHelp = nullptr;
@@ -323,7 +325,7 @@ TEST(Frame, PercentSignsAndEmptyTextsAreShownAsTheyAre) {
         <status english="100% %s %n %d" /><tsintallpath english="%%path%%" />
         </localization>)");
     Settings::Instance().TSPath = MakeFakeGameFolder(ui.root.path / "%s%n game");
-    StartAsReturningUser(ui);
+    ui.StartAsReturningUser();
     const DrawnItem* status = ui.Find(ByLabel("text", "100% %s %n %d"));
     ASSERT_NE(status, nullptr);
     EXPECT_FLOAT_EQ(status->max.x - status->min.x, ImGui::CalcTextSize("100% %s %n %d").x);
@@ -336,23 +338,9 @@ TEST(Frame, PercentSignsAndEmptyTextsAreShownAsTheyAre) {
 
 TEST(Frame, QuitFromTheFileMenuEndsTheMainLoop) {
     UiDriver ui;
-    StartAsReturningUser(ui);
+    ui.StartAsReturningUser();
     EXPECT_FALSE(ui.QuitRequested());
     ASSERT_TRUE(OpenMenuAndChoose(ui, {"file"}, "quit"));
     EXPECT_TRUE(ui.QuitRequested());
 }
 
-TEST(Frame, TheIconFontHoldsEveryIconTheInterfaceUses) {
-    UiDriver ui;
-    StartAsReturningUser(ui);
-    const UiStateRecord& state = UiState();
-    for (const char* icon : {kIconChangeFolder, kIconInstall, kIconRestore, kIconLaunch, kIconHelp, kIconBrowse,
-                             kIconImport, kIconExport, kIconFolder}) {
-        const std::u16string codePoint = Utf8ToWide(icon);
-        ASSERT_EQ(codePoint.size(), 1u);
-        for (ImFont* font : {state.FontRegular, state.FontLarge, state.FontAccent}) {
-            ASSERT_NE(font, nullptr);
-            EXPECT_NE(font->FindGlyphNoFallback(codePoint[0]), nullptr) << std::hex << int(codePoint[0]);
-        }
-    }
-}

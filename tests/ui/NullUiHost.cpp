@@ -8,9 +8,24 @@
 
 namespace {
 bool g_quit = false;
+ImVec2 g_displaySize(1632, 918);
+float g_scale = 1.0f;
+
+// What a renderer does with the atlas: take its pixels and give it an id.
+void UploadFonts() {
+    unsigned char* pixels = nullptr;
+    int width = 0, height = 0;
+    ImGui::GetIO().Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
+    ImGui::GetIO().Fonts->SetTexID(reinterpret_cast<ImTextureID>(static_cast<intptr_t>(1)));
+}
 }  // namespace
 
 bool NullUiHostQuitRequested() { return g_quit; }
+
+void NullUiHostConfigure(ImVec2 displaySize, float scale) {
+    g_displaySize = displaySize;
+    g_scale = scale;
+}
 
 bool UiHostCreateDisplay() { return true; }
 
@@ -18,20 +33,28 @@ bool UiHostInitialise() {
     g_quit = false;
     CreateUiContext();
     ImGuiIO& io = ImGui::GetIO();
-    io.DisplaySize = ImVec2(1600, 900);
+    io.DisplaySize = g_displaySize;
     io.DeltaTime = 1.0f / 60.0f;
+    for (int key = 0; key < ImGuiKey_COUNT; ++key) io.KeyMap[key] = key + 1;  // keyboard navigation needs them all
+    SetUiScale(g_scale);
     LoadUiResources();
-    unsigned char* pixels = nullptr;
-    int width = 0, height = 0;
-    io.Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
-    io.Fonts->SetTexID(reinterpret_cast<ImTextureID>(static_cast<intptr_t>(1)));
     UiState().logoTexture = reinterpret_cast<ImTextureID>(static_cast<intptr_t>(2));
     return true;
 }
 
 PumpResult UiHostPumpMessage() { return g_quit ? PumpResult::Quit : PumpResult::Idle; }
+RedrawNeed UiHostTakeRedrawNeed() { return RedrawNeed(); }
+void UiHostWaitForMessage(unsigned) {}
 bool UiHostHasFocus() { return true; }
-void UiHostBeginFrame() { ImGui::NewFrame(); }
+
+void UiHostBeginFrame() {
+    if (UiLookOutdated()) {
+        RebuildUiLook();
+        UploadFonts();
+    }
+    ImGui::NewFrame();
+}
+
 void UiHostEndFrameAndPresent() { ImGui::Render(); }
 void UiHostRequestQuit() { g_quit = true; }
 void UiHostShutdown() { ImGui::DestroyContext(); }

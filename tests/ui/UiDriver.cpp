@@ -1,6 +1,9 @@
 #include "tests/ui/UiDriver.h"
 
 #include <algorithm>
+#include <string>
+
+#include <gtest/gtest.h>
 
 #include <imgui.h>
 
@@ -12,11 +15,50 @@
 #include "ui/UiState.h"
 
 bool NullUiHostQuitRequested();
+void NullUiHostConfigure(ImVec2 displaySize, float scale);
 
 namespace {
 std::vector<DrawnItem>* g_sink = nullptr;
 void Collect(const DrawnItem& item) {
     if (g_sink) g_sink->push_back(item);
+}
+
+std::string Describe(const DrawnItem& item) {
+    return item.kind + " '" + item.label + "' in " + item.window + " at x " + std::to_string(item.min.x) + "-" +
+           std::to_string(item.max.x) + ", y " + std::to_string(item.min.y) + "-" + std::to_string(item.max.y);
+}
+
+bool Shown(const DrawnItem& item) {
+    return !item.windowHidden && item.max.x - item.min.x > 0.5f && item.max.y - item.min.y > 0.5f;
+}
+
+// What a user would see as broken in one frame; a pixel of tolerance for
+// the library's own rounding of frames against clip rectangles.
+std::vector<std::string> LayoutFaults(const std::vector<DrawnItem>& items) {
+    std::vector<std::string> faults;
+    const float padding = ImGui::GetStyle().FramePadding.x;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const DrawnItem& item = items[i];
+        if (!Shown(item)) continue;
+        if (item.max.x > item.visibleRight + 1.0f) {
+            faults.push_back(Describe(item) + " reaches past the visible edge " + std::to_string(item.visibleRight));
+        }
+        if ((item.kind == "button" || item.kind == "tab") &&
+            item.labelWidth + 2 * padding > item.max.x - item.min.x + 1.0f) {
+            faults.push_back(Describe(item) + " is narrower than its label (" + std::to_string(item.labelWidth) + ")");
+        }
+        // A menu without a text takes the rest of the bar; it shows nothing to overlap.
+        auto blank = [](const DrawnItem& d) { return d.label.empty() && d.kind != "logo"; };
+        if (blank(item)) continue;
+        for (size_t j = i + 1; j < items.size(); ++j) {
+            const DrawnItem& other = items[j];
+            if (!Shown(other) || other.window != item.window || blank(other)) continue;
+            const float w = std::min(item.max.x, other.max.x) - std::max(item.min.x, other.min.x);
+            const float h = std::min(item.max.y, other.max.y) - std::max(item.min.y, other.min.y);
+            if (w > 1.0f && h > 1.0f) faults.push_back(Describe(item) + " overlaps " + Describe(other));
+        }
+    }
+    return faults;
 }
 }  // namespace
 
@@ -32,6 +74,7 @@ UiDriver::UiDriver(const std::string& catalogue) {
     }
     Settings::Instance() = Settings();
     UiState() = UiStateRecord();
+    NullUiHostConfigure(ImVec2(1632, 918), 1.0f);  // the window on a 1920 x 1080 screen
     g_sink = &items;
     SetItemObserver(Collect);
 }
@@ -42,16 +85,26 @@ UiDriver::~UiDriver() {
     if (ImGui::GetCurrentContext()) UiHostShutdown();
 }
 
+void UiDriver::Display(float width, float height, float scale) { NullUiHostConfigure(ImVec2(width, height), scale); }
+
 void UiDriver::Start() {
     UiHostCreateDisplay();
     UiHostInitialise();
     StartUpLoadSettings();
 }
 
+void UiDriver::StartAsReturningUser() {
+    Settings::Instance().Save(u"");
+    Start();
+    Frame(2);
+}
+
 void UiDriver::Frame(int count) {
     for (int i = 0; i < count; ++i) {
         items.clear();
         RenderUiFrame();
+        const std::vector<std::string> faults = LayoutFaults(items);
+        for (size_t f = 0; f < faults.size() && f < 5; ++f) ADD_FAILURE() << faults[f];
     }
 }
 
@@ -77,6 +130,15 @@ bool UiDriver::Click(const ItemQuery& query) {
     io.MouseDown[0] = false;
     Frame();
     return true;
+}
+
+void UiDriver::PressKey(int imguiKey) {
+    ImGuiIO& io = ImGui::GetIO();
+    const int index = io.KeyMap[imguiKey];
+    io.KeysDown[index] = true;
+    Frame();
+    io.KeysDown[index] = false;
+    Frame();
 }
 
 bool UiDriver::ShowsText(const std::string& text) const {

@@ -19,6 +19,10 @@ inline ItemQuery ByLabel(std::string kind, std::string label) { return {std::mov
 
 // A temporary program with the catalogue, the fonts and a fresh settings
 // record and UI state; the UI context lives as long as the driver.
+// Every frame it draws is checked for what a user would see as broken: an
+// item reaching past the visible right edge of its window or popup, a button
+// or tab narrower than its label, and items of one window on top of each
+// other. Each fault fails the running test.
 struct UiDriver {
     TempDir root;
     std::vector<DrawnItem> items;  // of the last frame
@@ -30,13 +34,19 @@ struct UiDriver {
     UiDriver(const UiDriver&) = delete;
     UiDriver& operator=(const UiDriver&) = delete;
 
+    // The display the host reports (window size, DPI scale); before Start.
+    void Display(float width, float height, float scale = 1.0f);
     // Host initialisation and the settings start, as the entry routine does.
     void Start();
+    // Start with a settings file already there (no first-run notice), and two frames.
+    void StartAsReturningUser();
     void Frame(int count = 1);
     const DrawnItem* Find(const ItemQuery& query) const;
     // Moves the mouse onto the item, presses and releases; false when the
     // item was not drawn in the last frame.
     bool Click(const ItemQuery& query);
+    // Presses and releases a key of the library's key map (ImGuiKey_...).
+    void PressKey(int imguiKey);
     bool ShowsText(const std::string& text) const;
     // Items drawn inside the named window (a popup's name, for instance) and its child regions.
     std::vector<DrawnItem> In(const std::string& window) const;

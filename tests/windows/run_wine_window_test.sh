@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Starts the Windows program under Wine on Xvfb, with the game registered in the
 # prefix's registry (make_prefix.sh) and a fake game folder on its drive C:.
-# First run: the terms notice; second run: the main window. Each time a
-# screenshot is taken, the window is asked to close and the exit code checked.
+# First run: the terms notice; second run: the main window; third run: the
+# main window with the display at 150 % (144 DPI). Each time a screenshot is
+# taken, the window is asked to close and the exit code checked.
 # Usage: run_wine_window_test.sh WINE Vantrel.exe close_window.exe ARTIFACTS
 set -u
 wine="$1"; program="$2"; closer="$3"; artifacts="$4"
@@ -23,11 +24,13 @@ mkdir -p "$game/dev/Shaders" "$game/data/SilverLining" "$game/Content"
 pref=$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -type d -name Roaming | head -1)/Quillstone/Vantrel
 rm -rf "$pref"
 
-display=":$((500 + RANDOM % 400))"
-Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself: other test runs on this machine have theirs.
+displayfile=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
 xvfb=$!
-for _ in $(seq 50); do DISPLAY="$display" xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-export DISPLAY="$display"
+for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -1 "$displayfile")"
+rm -f "$displayfile"
 
 fail() { echo "FAIL: $*"; exit 1; }
 
@@ -44,7 +47,8 @@ run_once() {  # name of the screenshot
   done
   if [ "$started" -eq 0 ]; then
     if grep -q "Failed to initialize display" "$pref/log.txt" 2>/dev/null; then
-      wait "$pid"
+      # The program tells the user in a message box and waits for it.
+      kill "$pid" 2>/dev/null
       echo "SKIP: Wine could not create a Direct3D 9 device on this display"
       exit 0
     fi
@@ -69,4 +73,24 @@ run_once wine-first-run-terms-notice
 [ -f "$pref/settings.xml" ] || fail "the first run wrote no settings file in $pref"
 grep -q 'C:\\Games\\RailWorks' "$pref/settings.xml" || fail "the settings file does not hold the registered game folder"
 run_once wine-main-window
+
+# At 150 % (144 DPI) the program, aware of the DPI through its manifest,
+# draws itself half as large again instead of being stretched by Windows:
+# the open tab, filled with the deep accent colour, is 1.5 times as high.
+set_dpi() {  # DPI, or "" to go back to the default
+  for key in 'HKCU\Control Panel\Desktop' 'HKCC\Software\Fonts'; do
+    if [ -n "$1" ]; then "$wine" reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    else "$wine" reg delete "$key" /v LogPixels /f >/dev/null 2>&1; fi
+  done
+  stop_wine
+}
+tab_height() {  # height of the box around the pixels of that colour
+  convert "$artifacts/$1.png" -fill black +opaque '#AD610A' -format '%@' info: | awk -F'[x+]' '{ print $2 }'
+}
+set_dpi 144
+run_once wine-main-window-150-percent
+set_dpi ""
+ratio=$(awk -v a="$(tab_height wine-main-window-150-percent)" -v b="$(tab_height wine-main-window)" 'BEGIN { printf "%.2f", a / b }')
+echo "open tab at 144 DPI: $ratio times as high as at 96 DPI"
+awk -v r="$ratio" 'BEGIN { exit !(r > 1.4 && r < 1.6) }' || fail "the interface does not follow the DPI"
 echo "PASS: screenshots in $artifacts"
