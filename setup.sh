@@ -12,7 +12,7 @@ PACKAGES=(
   libimgui-dev libpugixml-dev libsdl2-dev libgl-dev libstb-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-roboto fonts-material-design-icons-iconfont
-  glslang-tools xvfb xauth x11-utils xdotool imagemagick zenity
+  glslang-tools spirv-cross xvfb xauth x11-utils xdotool imagemagick zenity
 )
 
 export DEBIAN_FRONTEND=noninteractive

@@ -1,0 +1,603 @@
+// The passes of technique AdaptiveBloom, one function each, named and ordered
+// as in Train_post_bloom.fx:
+//   ReducePS -> Reduce, LuminancePS -> Luminance, Bloom1PS..Bloom8PS -> Bloom,
+//   PresentPS -> Present, SharpenPS -> Sharpen, HDRPS -> Hdr, FinalPS -> Final.
+// A pixel at column i of a target N pixels wide receives the quad's texture
+// coordinate i / N (Direct3D 9 puts texel corners on pixel centres); every
+// pass adds the half texel of its own target, as the shader does. Reads go
+// through the same linear, clamped sampling; writes are rounded to 8 bits.
+// Where a step reads the same texel positions for many pixels, the reads are
+// computed once (the bloom grids, the sharpen and HDR kernels); the sums are
+// those of the shader.
+#include "preview/PostChain.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "preview/PostChainSteps.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MillisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// ---- shared (the shader's TargetTexCoord, ViewTexCoord and Grey)
+
+// Half a texel of a target of the view's size times the ratio: ViewTexCoord's
+// offset, computed from the unrounded size as the shader does.
+double ViewHalfTexel(int viewPixels, float ratio) {
+    return 0.5 / std::max(static_cast<double>(static_cast<float>(viewPixels) * ratio), 1.0);
+}
+
+double QuadCoord(int pixel, int targetPixels) { return static_cast<double>(pixel) / targetPixels; }
+
+float Grey(const float c[3]) { return (c[0] + c[1] + c[2]) * 0.333f; }
+
+}  // namespace
+
+PostTarget TargetFromImage(const RgbaImage& image) {
+    PostTarget t(image.width, image.height);
+    const size_t count = static_cast<size_t>(image.width) * image.height;
+    for (size_t p = 0; p < count; ++p)
+        for (int c = 0; c < 3; ++c) t.rgb[p * 3 + c] = image.pixels[p * 4 + c] * (1.0f / 255.0f);
+    return t;
+}
+
+RgbaImage ImageFromTarget(const PostTarget& t) {
+    RgbaImage image{t.width, t.height, {}};
+    const size_t count = static_cast<size_t>(t.width) * t.height;
+    image.pixels.resize(count * 4);
+    for (size_t p = 0; p < count; ++p) {
+        for (int c = 0; c < 3; ++c) image.pixels[p * 4 + c] = ToByte(t.rgb[p * 3 + c]);
+        image.pixels[p * 4 + 3] = 255;
+    }
+    return image;
+}
+
+namespace PostStep {
+
+// ---- 1: reduce to 3 x 3
+
+PostTarget Reduce(const PostTarget& scene) {
+    PostTarget out(3, 3);
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 3; ++x) {
+            const double cellU = QuadCoord(x, 3) + 0.5 / 3.0;
+            const double cellV = QuadCoord(y, 3) + 0.5 / 3.0;
+            float sum[3] = {0, 0, 0};
+            for (int ty = 0; ty < 4; ++ty) {
+                for (int tx = 0; tx < 4; ++tx) {
+                    const double offsetU = ((tx + 0.5) / 4.0 - 0.5) / 3.0;
+                    const double offsetV = ((ty + 0.5) / 4.0 - 0.5) / 3.0;
+                    float s[3];
+                    SampleLinear(scene, LinearTap(cellU + offsetU, scene.width), LinearTap(cellV + offsetV, scene.height),
+                                 s);
+                    for (int c = 0; c < 3; ++c) sum[c] += s[c];
+                }
+            }
+            float* o = out.Row(y) + x * 3;
+            for (int c = 0; c < 3; ++c) o[c] = Quantise8(sum[c] / 16.0f);
+        }
+    }
+    return out;
+}
+
+// ---- 2: average luminance
+
+// The shader blends each frame's measurement over the previous frames; for a
+// still picture that blend settles on the measurement itself, which is what
+// the preview keeps.
+PostTarget Luminance(const PostTarget& reduce) {
+    const double c = 0.5, d = 0.625;
+    auto read = [&](double u, double v, float weight, float sum[3]) {
+        float s[3];
+        SampleLinear(reduce, LinearTap(u, reduce.width), LinearTap(v, reduce.height), s);
+        for (int k = 0; k < 3; ++k) sum[k] += s[k] * weight;
+    };
+    float sum[3] = {0, 0, 0};
+    read(c, c, 0.2f, sum);
+    for (double du : {-d, d})
+        for (double dv : {-d, d}) read(c + du, c + dv, 0.08f, sum);
+    read(c - d, c, 0.12f, sum);
+    read(c + d, c, 0.12f, sum);
+    read(c, c - d, 0.12f, sum);
+    read(c, c + d, 0.12f, sum);
+    float x[3];
+    for (int k = 0; k < 3; ++k) {
+        x[k] = Saturate(sum[k]);
+        x[k] = 8.0f * x[k] * x[k];
+    }
+    const float luminance = x[0] * 0.3f + x[1] * 0.59f + x[2] * 0.11f;
+    PostTarget out(1, 1);
+    for (float& v : out.rgb) v = Quantise8(luminance);
+    return out;
+}
+
+// ---- 3: bloom
+
+namespace {
+
+constexpr float kBloomWeights[9] = {0.0269955f, 0.0647588f, 0.120985f, 0.176033f, 0.199471f,
+                                    0.176033f,  0.120985f,  0.0647588f, 0.0269955f};
+constexpr float kBloomStepPixels[kBloomLevels] = {2, 4, 8, 8, 16, 32, 64, 128};
+
+// The reads of one axis of a Gaussian: each output pixel's nine taps point
+// into a list of distinct read positions, so positions shared by neighbours
+// are read once. Positions are keyed to 1/65536 of a texel.
+struct TapGrid {
+    std::vector<AxisTap> reads;
+    std::vector<int> index;  // [output * 9 + tap]
+};
+
+TapGrid BuildTapGrid(int outPixels, int sourcePixels, double halfTexel, double step) {
+    std::vector<int64_t> keys(static_cast<size_t>(outPixels) * 9);
+    for (int i = 0; i < outPixels; ++i)
+        for (int k = 0; k < 9; ++k) {
+            const double coord = QuadCoord(i, outPixels) + halfTexel + (k - 4) * step;
+            keys[static_cast<size_t>(i) * 9 + k] = std::llround((coord * sourcePixels - 0.5) * 65536.0);
+        }
+    std::vector<int64_t> unique = keys;
+    std::sort(unique.begin(), unique.end());
+    unique.erase(std::unique(unique.begin(), unique.end()), unique.end());
+    TapGrid grid;
+    grid.reads.reserve(unique.size());
+    for (int64_t key : unique) {
+        const int64_t base = key >= 0 ? key / 65536 : -((-key + 65535) / 65536);
+        AxisTap tap;
+        tap.f = static_cast<float>(key - base * 65536) / 65536.0f;
+        tap.i0 = ClampIndex(static_cast<int>(base), sourcePixels);
+        tap.i1 = ClampIndex(static_cast<int>(base) + 1, sourcePixels);
+        grid.reads.push_back(tap);
+    }
+    grid.index.resize(keys.size());
+    for (size_t n = 0; n < keys.size(); ++n)
+        grid.index[n] = static_cast<int>(std::lower_bound(unique.begin(), unique.end(), keys[n]) - unique.begin());
+    return grid;
+}
+
+}  // namespace
+
+// BloomGaussian: a 9 x 9 Gaussian of linear reads with steps of stepPixels
+// view pixels; the first level raises each read to the fourth power.
+PostTarget Bloom(const PostTarget& source, int viewWidth, int viewHeight, int level) {
+    const float ratio = kBloomRatios[level];
+    const bool brightPass = level == 0;
+    const int width = BloomTargetSize(viewWidth, ratio);
+    const int height = BloomTargetSize(viewHeight, ratio);
+    const TapGrid cols = BuildTapGrid(width, source.width, ViewHalfTexel(viewWidth, ratio),
+                                      kBloomStepPixels[level] / static_cast<double>(viewWidth));
+    const TapGrid rows = BuildTapGrid(height, source.height, ViewHalfTexel(viewHeight, ratio),
+                                      kBloomStepPixels[level] / static_cast<double>(viewHeight));
+
+    // Every distinct read, then the horizontal sums per read row.
+    const size_t readCols = cols.reads.size();
+    std::vector<float> line(static_cast<size_t>(source.width) * 3);
+    std::vector<float> reads(readCols * 3);
+    std::vector<float> across(rows.reads.size() * width * 3);
+    for (size_t r = 0; r < rows.reads.size(); ++r) {
+        const AxisTap& y = rows.reads[r];
+        const float* r0 = source.Row(y.i0);
+        const float* r1 = source.Row(y.i1);
+        for (size_t n = 0; n < line.size(); ++n) line[n] = r0[n] + (r1[n] - r0[n]) * y.f;
+        for (size_t c = 0; c < readCols; ++c) {
+            const AxisTap& x = cols.reads[c];
+            for (int k = 0; k < 3; ++k) {
+                float v = line[x.i0 * 3 + k] + (line[x.i1 * 3 + k] - line[x.i0 * 3 + k]) * x.f;
+                if (brightPass) {
+                    v *= v;
+                    v *= v;
+                }
+                reads[c * 3 + k] = v;
+            }
+        }
+        float* out = across.data() + r * width * 3;
+        for (int i = 0; i < width; ++i) {
+            float sum[3] = {0, 0, 0};
+            for (int t = 0; t < 9; ++t) {
+                const float* v = reads.data() + cols.index[static_cast<size_t>(i) * 9 + t] * 3;
+                for (int k = 0; k < 3; ++k) sum[k] += v[k] * kBloomWeights[t];
+            }
+            for (int k = 0; k < 3; ++k) out[i * 3 + k] = sum[k];
+        }
+    }
+    // The halving of the bright pass folds into the final scale.
+    const float scale = brightPass ? 1.02352f * 0.5f : 1.02352f;
+    PostTarget out(width, height);
+    for (int j = 0; j < height; ++j) {
+        float* o = out.Row(j);
+        for (int t = 0; t < 9; ++t) {
+            const float* from = across.data() + static_cast<size_t>(rows.index[static_cast<size_t>(j) * 9 + t]) * width * 3;
+            for (int n = 0; n < width * 3; ++n) o[n] += from[n] * kBloomWeights[t];
+        }
+        for (int n = 0; n < width * 3; ++n) o[n] = Quantise8(o[n] * scale);
+    }
+    return out;
+}
+
+// ---- 4: present
+
+namespace {
+
+float FilmicCurve(float x) {
+    const float A = 0.15f, B = 0.50f, C = 0.10f, D = 0.20f, E = 0.02f, F = 0.30f;
+    return (x * (A * x + C * B) + D * E) / (x * (A * x + B) + D * F) - E / F;
+}
+
+struct PresentConstants {
+    float exposure;   // of the bloom tone map
+    float whiteCurve;  // FilmicCurve(whitePoint)
+    float contrast;   // 0.6 * MOX_ImageContrast
+    float gamma;
+    float vibrance;
+    float vibranceSign;
+    float grey;
+    float sepia;
+    float bloomDesaturation;
+};
+
+void PresentPixel(const PresentConstants& k, const float scene[3], const float bloomIn[3], float out[3]) {
+    float bloom[3];
+    for (int c = 0; c < 3; ++c) bloom[c] = FilmicCurve(bloomIn[c] * k.exposure) / k.whiteCurve;
+    const float bloomGrey = Grey(bloom);
+    float colour[3];
+    for (int c = 0; c < 3; ++c) {
+        bloom[c] += (bloomGrey - bloom[c]) * k.bloomDesaturation;
+        // Screen blend.
+        colour[c] = 1.0f - (1.0f - scene[c]) * (1.0f - bloom[c]);
+    }
+
+    // Contrast on the luma only, chroma kept.
+    float luma = colour[0] * 0.2126f + colour[1] * 0.7152f + colour[2] * 0.0722f;
+    const float curved = luma * (luma * (1.5f - luma) + 0.5f);
+    const float chroma[3] = {colour[0] - luma, colour[1] - luma, colour[2] - luma};
+    luma += (curved - luma) * k.contrast;
+    for (int c = 0; c < 3; ++c) colour[c] = luma + chroma[c];
+
+    for (int c = 0; c < 3; ++c) colour[c] = ShaderPow(Saturate(colour[c]) * 1.0717735f, k.gamma);  // 2^0.1
+
+    // Vibrance.
+    const float saturation = std::max({colour[0], colour[1], colour[2]}) - std::min({colour[0], colour[1], colour[2]});
+    const float vibranceLuma = colour[0] * 0.212656f + colour[1] * 0.715158f + colour[2] * 0.072186f;
+    const float amount = 1.0f + k.vibrance * (1.0f - k.vibranceSign * saturation);
+    for (int c = 0; c < 3; ++c) colour[c] = vibranceLuma + (colour[c] - vibranceLuma) * amount;
+
+    const float greyLevel = colour[0] * 0.3f + colour[1] * 0.59f + colour[2] * 0.11f;
+    for (int c = 0; c < 3; ++c) colour[c] += (greyLevel - colour[c]) * k.grey;
+    const float sepiaTone[3] = {0.55f, 0.43f, 0.42f};
+    for (int c = 0; c < 3; ++c) colour[c] += (colour[c] * sepiaTone[c] * 2.55f - colour[c]) * k.sepia;
+    for (int c = 0; c < 3; ++c) out[c] = Quantise8(Saturate(colour[c]));
+}
+
+}  // namespace
+
+PostTarget Present(const PostTarget& scene, const std::array<PostTarget, kBloomLevels>& bloom,
+                   const PostTarget& luminance, const PostChainSettings& s) {
+    const int width = scene.width, height = scene.height;
+    // Dark surroundings open the eye: more bloom after a dark average.
+    const float averageLuminance = luminance.rgb[0];
+    const float adaptation = std::clamp(std::exp(1.0f - averageLuminance), 1.0f, 3.0f);
+    PresentConstants k;
+    k.exposure = 7.5f * s.BloomIntensity * adaptation;
+    k.whiteCurve = FilmicCurve(11.2f);
+    k.contrast = 0.6f * s.ImageContrast;
+    k.gamma = s.Gamma;
+    k.vibrance = s.ColorVibrance;
+    k.vibranceSign = s.ColorVibrance > 0 ? 1.0f : (s.ColorVibrance < 0 ? -1.0f : 0.0f);
+    k.grey = s.ImageGrayLevel;
+    k.sepia = s.ImageSepiaLevel;
+    k.bloomDesaturation = s.BloomColorDesaturation;
+
+    // The bloom targets are read at this target's texel centres.
+    const double halfTexelU = ViewHalfTexel(width, 1.0f), halfTexelV = ViewHalfTexel(height, 1.0f);
+    std::array<std::vector<AxisTap>, kBloomLevels> colTaps, rowTaps;
+    std::array<std::vector<float>, kBloomLevels> lines;
+    for (int l = 0; l < kBloomLevels; ++l) {
+        for (int i = 0; i < width; ++i) colTaps[l].push_back(LinearTap(QuadCoord(i, width) + halfTexelU, bloom[l].width));
+        for (int j = 0; j < height; ++j)
+            rowTaps[l].push_back(LinearTap(QuadCoord(j, height) + halfTexelV, bloom[l].height));
+        lines[l].resize(static_cast<size_t>(bloom[l].width) * 3);
+    }
+    std::vector<float> bloomRow(static_cast<size_t>(width) * 3);
+    PostTarget out(width, height);
+    for (int j = 0; j < height; ++j) {
+        std::fill(bloomRow.begin(), bloomRow.end(), 0.0f);
+        for (int l = 0; l < kBloomLevels; ++l) {
+            const AxisTap& y = rowTaps[l][j];
+            const float* r0 = bloom[l].Row(y.i0);
+            const float* r1 = bloom[l].Row(y.i1);
+            std::vector<float>& line = lines[l];
+            for (size_t n = 0; n < line.size(); ++n) line[n] = r0[n] + (r1[n] - r0[n]) * y.f;
+            for (int i = 0; i < width; ++i) {
+                const AxisTap& x = colTaps[l][i];
+                for (int c = 0; c < 3; ++c)
+                    bloomRow[i * 3 + c] += line[x.i0 * 3 + c] + (line[x.i1 * 3 + c] - line[x.i0 * 3 + c]) * x.f;
+            }
+        }
+        const float* sceneRow = scene.Row(j);
+        float* o = out.Row(j);
+        for (int i = 0; i < width; ++i) {
+            float mean[3];
+            for (int c = 0; c < 3; ++c) mean[c] = bloomRow[i * 3 + c] / 8.0f;
+            PresentPixel(k, sceneRow + i * 3, mean, o + i * 3);
+        }
+    }
+    return out;
+}
+
+// ---- 5: sharpen
+
+// The four half-texel diagonal reads average 2 x 2 texels each: together a
+// 1-2-1 kernel along both axes, with the edges clamped.
+PostTarget Sharpen(const PostTarget& present, float sharpness) {
+    const int width = present.width, height = present.height;
+    PostTarget across(width, height);
+    for (int j = 0; j < height; ++j) {
+        const float* in = present.Row(j);
+        float* o = across.Row(j);
+        for (int i = 0; i < width; ++i) {
+            const int l = ClampIndex(i - 1, width) * 3, r = ClampIndex(i + 1, width) * 3;
+            for (int c = 0; c < 3; ++c) o[i * 3 + c] = (in[l + c] + 2.0f * in[i * 3 + c] + in[r + c]) * 0.25f;
+        }
+    }
+    const float strength = 0.8f * sharpness;
+    const float weights[3] = {0.2126f * strength, 0.7152f * strength, 0.0722f * strength};
+    PostTarget out(width, height);
+    for (int j = 0; j < height; ++j) {
+        const float* up = across.Row(ClampIndex(j - 1, height));
+        const float* mid = across.Row(j);
+        const float* down = across.Row(ClampIndex(j + 1, height));
+        const float* colour = present.Row(j);
+        float* o = out.Row(j);
+        for (int i = 0; i < width; ++i) {
+            float boost = 0.0f;
+            for (int c = 0; c < 3; ++c) {
+                const int n = i * 3 + c;
+                const float blur = (up[n] + 2.0f * mid[n] + down[n]) * 0.25f;
+                boost += (colour[n] - blur) * weights[c];
+            }
+            boost = std::clamp(boost, -0.04f, 0.04f);
+            for (int c = 0; c < 3; ++c) o[i * 3 + c] = Quantise8(Saturate(colour[i * 3 + c] + boost));
+        }
+    }
+    return out;
+}
+
+// ---- 6: HDR
+
+namespace {
+
+struct KernelTap {
+    int dx, dy;
+    float weight;
+};
+
+// Adds a weighted linear read at a fixed texel offset to the kernel.
+void AddLinearRead(std::vector<KernelTap>& kernel, float offsetX, float offsetY, float weight) {
+    const float baseX = std::floor(offsetX), baseY = std::floor(offsetY);
+    const float fx = offsetX - baseX, fy = offsetY - baseY;
+    const int x0 = static_cast<int>(baseX), y0 = static_cast<int>(baseY);
+    const KernelTap corners[4] = {{x0, y0, (1 - fx) * (1 - fy)},
+                                  {x0 + 1, y0, fx * (1 - fy)},
+                                  {x0, y0 + 1, (1 - fx) * fy},
+                                  {x0 + 1, y0 + 1, fx * fy}};
+    for (const KernelTap& c : corners) {
+        auto same = std::find_if(kernel.begin(), kernel.end(), [&](const KernelTap& t) { return t.dx == c.dx && t.dy == c.dy; });
+        if (same == kernel.end()) {
+            kernel.push_back({c.dx, c.dy, c.weight * weight});
+        } else {
+            same->weight += c.weight * weight;
+        }
+    }
+}
+
+// Sum of the kernel's taps around every texel, edges clamped.
+PostTarget Convolve(const PostTarget& in, const std::vector<KernelTap>& kernel) {
+    const int width = in.width, height = in.height;
+    PostTarget out(width, height);
+    for (int j = 0; j < height; ++j) {
+        float* o = out.Row(j);
+        for (const KernelTap& t : kernel) {
+            const float* row = in.Row(ClampIndex(j + t.dy, height));
+            const int first = std::clamp(-t.dx, 0, width), last = std::clamp(width - t.dx, first, width);
+            for (int i = 0; i < first; ++i)
+                for (int c = 0; c < 3; ++c) o[i * 3 + c] += t.weight * row[ClampIndex(i + t.dx, width) * 3 + c];
+            const float* shifted = row + t.dx * 3;
+            for (int n = first * 3; n < last * 3; ++n) o[n] += t.weight * shifted[n];
+            for (int i = last; i < width; ++i)
+                for (int c = 0; c < 3; ++c) o[i * 3 + c] += t.weight * row[ClampIndex(i + t.dx, width) * 3 + c];
+        }
+    }
+    return out;
+}
+
+constexpr float kHDRRing[8][2] = {{1.5f, 1.5f}, {-1.5f, 1.5f}, {1.5f, -1.5f}, {-1.5f, -1.5f},
+                                  {0.0f, 2.5f}, {0.0f, -2.5f}, {2.5f, 0.0f},  {-2.5f, 0.0f}};
+
+}  // namespace
+
+PostTarget Hdr(const PostTarget& sharpen, float hdrExposure) {
+    const float radius1 = 0.845f;
+    const float radius2 = 0.9f * hdrExposure;
+    // colour + ring2 * 0.010 - ring1 * 0.005, as one kernel.
+    std::vector<KernelTap> kernel = {{0, 0, 1.0f}};
+    for (const auto& offset : kHDRRing) {
+        AddLinearRead(kernel, offset[0] * radius1, offset[1] * radius1, -0.005f);
+        AddLinearRead(kernel, offset[0] * radius2, offset[1] * radius2, 0.010f);
+    }
+    PostTarget out = Convolve(sharpen, kernel);
+    const float spread = radius2 - radius1;
+    for (size_t n = 0; n < out.rgb.size(); ++n) {
+        const float colour = sharpen.rgb[n];
+        const float hdr = out.rgb[n] * spread;
+        out.rgb[n] = Quantise8(Saturate(ShaderPow(std::fabs(colour + hdr), 1.1f) + hdr));
+    }
+    return out;
+}
+
+// ---- 7: final
+
+namespace {
+
+float BandingPermute(float x) { return std::fmod((34.0f * x + 1.0f) * x, 289.0f); }
+// Compiled shaders divide by a constant through its reciprocal; at the
+// multiples of 41 that gives 0.99999994, not 0, so the preview does the same.
+float BandingRand(float x) {
+    const float q = x * (1.0f / 41.0f);
+    return q - std::floor(q);
+}
+
+// What the hash gives a pixel depends only on its position modulo 289: the
+// two reads' directions and distances (in the view's pixels, before the
+// quarter turns) and the noise.
+struct BandingCell {
+    float d[2][2];
+    float noise[3];
+};
+
+const std::vector<BandingCell>& BandingCells() {
+    static const std::vector<BandingCell> cells = [] {
+        std::vector<BandingCell> table(289 * 289);
+        for (int y = 0; y < 289; ++y) {
+            for (int x = 0; x < 289; ++x) {
+                BandingCell& cell = table[static_cast<size_t>(y) * 289 + x];
+                float h = BandingPermute(BandingPermute(static_cast<float>(x)) + static_cast<float>(y));
+                for (int k = 1; k <= 2; ++k) {
+                    h = BandingPermute(h);
+                    const float angle = BandingRand(h) * 6.2831853f;
+                    h = BandingPermute(h);
+                    const float reach = BandingRand(h) * 16.0f * static_cast<float>(k);
+                    cell.d[k - 1][0] = std::cos(angle) * reach;
+                    cell.d[k - 1][1] = std::sin(angle) * reach;
+                }
+                for (float& n : cell.noise) {
+                    h = BandingPermute(h);
+                    n = BandingRand(h);
+                }
+            }
+        }
+        return table;
+    }();
+    return cells;
+}
+
+// A linear read at a pixel-space offset from texel (i, j).
+void ReadAt(const PostTarget& t, int i, int j, float dx, float dy, float out[3]) {
+    const float bx = std::floor(dx), by = std::floor(dy);
+    AxisTap x{ClampIndex(i + static_cast<int>(bx), t.width), ClampIndex(i + static_cast<int>(bx) + 1, t.width), dx - bx};
+    AxisTap y{ClampIndex(j + static_cast<int>(by), t.height), ClampIndex(j + static_cast<int>(by) + 1, t.height),
+              dy - by};
+    SampleLinear(t, x, y, out);
+}
+
+}  // namespace
+
+PostTarget Final(const PostTarget& hdr, bool colorBandingFix) {
+    if (!colorBandingFix) return hdr;
+    const std::vector<BandingCell>& cells = BandingCells();
+    const int width = hdr.width, height = hdr.height;
+    // The quarter turns happen in texture coordinates, so on a wide view they
+    // stretch across and shrink along.
+    const float aspect = static_cast<float>(width) / static_cast<float>(height);
+    PostTarget out(width, height);
+    for (int j = 0; j < height; ++j) {
+        const BandingCell* cellRow = cells.data() + static_cast<size_t>(j % 289) * 289;
+        for (int i = 0; i < width; ++i) {
+            const BandingCell& cell = cellRow[i % 289];
+            float colour[3];
+            for (int c = 0; c < 3; ++c) colour[c] = hdr.Row(j)[i * 3 + c];
+            for (int k = 1; k <= 2; ++k) {
+                const float dx = cell.d[k - 1][0], dy = cell.d[k - 1][1];
+                float a[3], b[3], c3[3], d[3];
+                ReadAt(hdr, i, j, dx, dy, a);
+                ReadAt(hdr, i, j, -dy * aspect, dx / aspect, b);
+                ReadAt(hdr, i, j, -dx, -dy, c3);
+                ReadAt(hdr, i, j, dy * aspect, -dx / aspect, d);
+                for (int c = 0; c < 3; ++c) {
+                    const float mean = (a[c] + b[c] + c3[c] + d[c]) * 0.25f;
+                    if (std::fabs(mean - colour[c]) <= 0.003f * static_cast<float>(k)) colour[c] = mean;
+                }
+            }
+            for (int c = 0; c < 3; ++c) out.Row(j)[i * 3 + c] = Quantise8(colour[c] + 0.006f * (cell.noise[c] - 0.5f));
+        }
+    }
+    return out;
+}
+
+}  // namespace PostStep
+
+PostChainSettings PostChainSettingsFrom(const ShaderSettings& shader) {
+    PostChainSettings s;
+    s.HDRExposure = shader.HDRExposure;
+    s.BloomIntensity = shader.BloomIntensity;
+    s.BloomColorDesaturation = shader.BloomColorDesaturation;
+    s.Gamma = shader.Gamma;
+    s.ImageSharpness = shader.ImageSharpness;
+    s.ImageContrast = shader.ImageContrast;
+    s.ColorVibrance = shader.ColorVibrance;
+    s.ImageGrayLevel = shader.ImageGrayLevel;
+    s.ImageSepiaLevel = shader.ImageSepiaLevel;
+    s.ColorBandingFix = shader.ColorBandingFix;
+    return s;
+}
+
+int BloomTargetSize(int viewPixels, float ratio) {
+    return std::max(1, static_cast<int>(static_cast<float>(viewPixels) * ratio));
+}
+
+RgbaImage RunPostChain(const RgbaImage& sceneImage, const PostChainSettings& settings, PostChainTargets* targets,
+                       PostChainTimings* timings) {
+    if (sceneImage.width <= 0 || sceneImage.height <= 0 ||
+        sceneImage.pixels.size() != static_cast<size_t>(sceneImage.width) * sceneImage.height * 4) {
+        return RgbaImage();
+    }
+    PostChainTimings local;
+    PostChainTimings& time = timings ? *timings : local;
+    using namespace PostStep;
+    const PostTarget scene = TargetFromImage(sceneImage);
+
+    Clock::time_point start = Clock::now();
+    const PostTarget reduce = Reduce(scene);
+    time.reduce = MillisecondsSince(start);
+
+    start = Clock::now();
+    const PostTarget luminance = Luminance(reduce);
+    time.luminance = MillisecondsSince(start);
+
+    start = Clock::now();
+    std::array<PostTarget, kBloomLevels> bloom;
+    for (int level = 0; level < kBloomLevels; ++level) bloom[level] = Bloom(level == 0 ? scene : bloom[level - 1], scene.width, scene.height, level);
+    time.bloom = MillisecondsSince(start);
+
+    start = Clock::now();
+    const PostTarget present = Present(scene, bloom, luminance, settings);
+    time.present = MillisecondsSince(start);
+
+    start = Clock::now();
+    const PostTarget sharpen = Sharpen(present, settings.ImageSharpness);
+    time.sharpen = MillisecondsSince(start);
+
+    start = Clock::now();
+    const PostTarget hdr = Hdr(sharpen, settings.HDRExposure);
+    time.hdr = MillisecondsSince(start);
+
+    start = Clock::now();
+    const PostTarget final = Final(hdr, settings.ColorBandingFix);
+    time.final = MillisecondsSince(start);
+
+    if (targets) {
+        targets->reduce = ImageFromTarget(reduce);
+        targets->luminance = ImageFromTarget(luminance);
+        for (int level = 0; level < kBloomLevels; ++level) targets->bloom[level] = ImageFromTarget(bloom[level]);
+        targets->present = ImageFromTarget(present);
+        targets->sharpen = ImageFromTarget(sharpen);
+        targets->hdr = ImageFromTarget(hdr);
+        targets->final = ImageFromTarget(final);
+    }
+    return ImageFromTarget(final);
+}
