@@ -37,8 +37,6 @@ double ViewHalfTexel(int viewPixels, float ratio) {
 
 double QuadCoord(int pixel, int targetPixels) { return static_cast<double>(pixel) / targetPixels; }
 
-float Grey(const float c[3]) { return (c[0] + c[1] + c[2]) * 0.333f; }
-
 }  // namespace
 
 PostTarget TargetFromImage(const RgbaImage& image) {
@@ -148,7 +146,7 @@ TapGrid BuildTapGrid(int outPixels, int sourcePixels, double halfTexel, double s
     TapGrid grid;
     grid.reads.reserve(unique.size());
     for (int64_t key : unique) {
-        const int64_t base = key >= 0 ? key / 65536 : -((-key + 65535) / 65536);
+        const int64_t base = key >= 0 ? key / 65536 : -((-key + 65535) / 65536);  // floor
         AxisTap tap;
         tap.f = static_cast<float>(key - base * 65536) / 65536.0f;
         tap.i0 = ClampIndex(static_cast<int>(base), sourcePixels);
@@ -241,37 +239,59 @@ struct PresentConstants {
     float bloomDesaturation;
 };
 
-void PresentPixel(const PresentConstants& k, const float scene[3], const float bloomIn[3], float out[3]) {
-    float bloom[3];
-    for (int c = 0; c < 3; ++c) bloom[c] = FilmicCurve(bloomIn[c] * k.exposure) / k.whiteCurve;
-    const float bloomGrey = Grey(bloom);
-    float colour[3];
-    for (int c = 0; c < 3; ++c) {
-        bloom[c] += (bloomGrey - bloom[c]) * k.bloomDesaturation;
-        // Screen blend.
-        colour[c] = 1.0f - (1.0f - scene[c]) * (1.0f - bloom[c]);
+// One row, step by step over whole planes, so that each loop is vectorised.
+struct PresentRow {
+    std::vector<float> r, g, b;
+    explicit PresentRow(int width) : r(width), g(width), b(width) {}
+};
+
+void PresentPixels(const PresentConstants& k, const float* scene, const float* bloomSum, float* out, PresentRow& row) {
+    const int width = static_cast<int>(row.r.size());
+    float* R = row.r.data();
+    float* G = row.g.data();
+    float* B = row.b.data();
+    for (int i = 0; i < width; ++i) {
+        float bloom[3], colour[3];
+        for (int c = 0; c < 3; ++c) bloom[c] = FilmicCurve(bloomSum[i * 3 + c] * 0.125f * k.exposure) / k.whiteCurve;
+        const float bloomGrey = (bloom[0] + bloom[1] + bloom[2]) * 0.333f;
+        for (int c = 0; c < 3; ++c) {
+            bloom[c] += (bloomGrey - bloom[c]) * k.bloomDesaturation;
+            // Screen blend.
+            colour[c] = 1.0f - (1.0f - scene[i * 3 + c]) * (1.0f - bloom[c]);
+        }
+        // Contrast on the luma only, chroma kept.
+        const float luma = colour[0] * 0.2126f + colour[1] * 0.7152f + colour[2] * 0.0722f;
+        const float curved = luma * (luma * (1.5f - luma) + 0.5f);
+        const float contrasted = luma + (curved - luma) * k.contrast;
+        R[i] = Saturate(contrasted + (colour[0] - luma)) * 1.0717735f;  // 2^0.1
+        G[i] = Saturate(contrasted + (colour[1] - luma)) * 1.0717735f;
+        B[i] = Saturate(contrasted + (colour[2] - luma)) * 1.0717735f;
     }
-
-    // Contrast on the luma only, chroma kept.
-    float luma = colour[0] * 0.2126f + colour[1] * 0.7152f + colour[2] * 0.0722f;
-    const float curved = luma * (luma * (1.5f - luma) + 0.5f);
-    const float chroma[3] = {colour[0] - luma, colour[1] - luma, colour[2] - luma};
-    luma += (curved - luma) * k.contrast;
-    for (int c = 0; c < 3; ++c) colour[c] = luma + chroma[c];
-
-    for (int c = 0; c < 3; ++c) colour[c] = ShaderPow(Saturate(colour[c]) * 1.0717735f, k.gamma);  // 2^0.1
-
-    // Vibrance.
-    const float saturation = std::max({colour[0], colour[1], colour[2]}) - std::min({colour[0], colour[1], colour[2]});
-    const float vibranceLuma = colour[0] * 0.212656f + colour[1] * 0.715158f + colour[2] * 0.072186f;
-    const float amount = 1.0f + k.vibrance * (1.0f - k.vibranceSign * saturation);
-    for (int c = 0; c < 3; ++c) colour[c] = vibranceLuma + (colour[c] - vibranceLuma) * amount;
-
-    const float greyLevel = colour[0] * 0.3f + colour[1] * 0.59f + colour[2] * 0.11f;
-    for (int c = 0; c < 3; ++c) colour[c] += (greyLevel - colour[c]) * k.grey;
-    const float sepiaTone[3] = {0.55f, 0.43f, 0.42f};
-    for (int c = 0; c < 3; ++c) colour[c] += (colour[c] * sepiaTone[c] * 2.55f - colour[c]) * k.sepia;
-    for (int c = 0; c < 3; ++c) out[c] = Quantise8(Saturate(colour[c]));
+    for (int i = 0; i < width; ++i) R[i] = ShaderPow(R[i], k.gamma);
+    for (int i = 0; i < width; ++i) G[i] = ShaderPow(G[i], k.gamma);
+    for (int i = 0; i < width; ++i) B[i] = ShaderPow(B[i], k.gamma);
+    for (int i = 0; i < width; ++i) {
+        float colour[3] = {R[i], G[i], B[i]};
+        // Vibrance.
+        const float high = colour[0] > colour[1] ? (colour[0] > colour[2] ? colour[0] : colour[2])
+                                                 : (colour[1] > colour[2] ? colour[1] : colour[2]);
+        const float low = colour[0] < colour[1] ? (colour[0] < colour[2] ? colour[0] : colour[2])
+                                                : (colour[1] < colour[2] ? colour[1] : colour[2]);
+        const float vibranceLuma = colour[0] * 0.212656f + colour[1] * 0.715158f + colour[2] * 0.072186f;
+        const float amount = 1.0f + k.vibrance * (1.0f - k.vibranceSign * (high - low));
+        for (float& c : colour) c = vibranceLuma + (c - vibranceLuma) * amount;
+        const float greyLevel = colour[0] * 0.3f + colour[1] * 0.59f + colour[2] * 0.11f;
+        for (float& c : colour) c += (greyLevel - c) * k.grey;
+        // Sepia: toward the colour times (0.55, 0.43, 0.42) * 2.55.
+        R[i] = colour[0] + (colour[0] * 0.55f * 2.55f - colour[0]) * k.sepia;
+        G[i] = colour[1] + (colour[1] * 0.43f * 2.55f - colour[1]) * k.sepia;
+        B[i] = colour[2] + (colour[2] * 0.42f * 2.55f - colour[2]) * k.sepia;
+    }
+    for (int i = 0; i < width; ++i) {
+        out[i * 3 + 0] = Quantise8(Saturate(R[i]));
+        out[i * 3 + 1] = Quantise8(Saturate(G[i]));
+        out[i * 3 + 2] = Quantise8(Saturate(B[i]));
+    }
 }
 
 }  // namespace
@@ -293,39 +313,36 @@ PostTarget Present(const PostTarget& scene, const std::array<PostTarget, kBloomL
     k.sepia = s.ImageSepiaLevel;
     k.bloomDesaturation = s.BloomColorDesaturation;
 
-    // The bloom targets are read at this target's texel centres.
+    // The bloom targets are read at this target's texel centres: each level's
+    // rows are first widened to this target's width, then blended per row.
     const double halfTexelU = ViewHalfTexel(width, 1.0f), halfTexelV = ViewHalfTexel(height, 1.0f);
-    std::array<std::vector<AxisTap>, kBloomLevels> colTaps, rowTaps;
-    std::array<std::vector<float>, kBloomLevels> lines;
+    std::array<PostTarget, kBloomLevels> widened;
+    std::array<std::vector<AxisTap>, kBloomLevels> rowTaps;
     for (int l = 0; l < kBloomLevels; ++l) {
-        for (int i = 0; i < width; ++i) colTaps[l].push_back(LinearTap(QuadCoord(i, width) + halfTexelU, bloom[l].width));
-        for (int j = 0; j < height; ++j)
-            rowTaps[l].push_back(LinearTap(QuadCoord(j, height) + halfTexelV, bloom[l].height));
-        lines[l].resize(static_cast<size_t>(bloom[l].width) * 3);
+        const PostTarget& level = bloom[l];
+        widened[l] = PostTarget(width, level.height);
+        for (int i = 0; i < width; ++i) {
+            const AxisTap x = LinearTap(QuadCoord(i, width) + halfTexelU, level.width);
+            for (int r = 0; r < level.height; ++r) {
+                const float* in = level.Row(r);
+                float* o = widened[l].Row(r) + i * 3;
+                for (int c = 0; c < 3; ++c) o[c] = in[x.i0 * 3 + c] + (in[x.i1 * 3 + c] - in[x.i0 * 3 + c]) * x.f;
+            }
+        }
+        for (int j = 0; j < height; ++j) rowTaps[l].push_back(LinearTap(QuadCoord(j, height) + halfTexelV, level.height));
     }
     std::vector<float> bloomRow(static_cast<size_t>(width) * 3);
+    PresentRow row(width);
     PostTarget out(width, height);
     for (int j = 0; j < height; ++j) {
         std::fill(bloomRow.begin(), bloomRow.end(), 0.0f);
         for (int l = 0; l < kBloomLevels; ++l) {
             const AxisTap& y = rowTaps[l][j];
-            const float* r0 = bloom[l].Row(y.i0);
-            const float* r1 = bloom[l].Row(y.i1);
-            std::vector<float>& line = lines[l];
-            for (size_t n = 0; n < line.size(); ++n) line[n] = r0[n] + (r1[n] - r0[n]) * y.f;
-            for (int i = 0; i < width; ++i) {
-                const AxisTap& x = colTaps[l][i];
-                for (int c = 0; c < 3; ++c)
-                    bloomRow[i * 3 + c] += line[x.i0 * 3 + c] + (line[x.i1 * 3 + c] - line[x.i0 * 3 + c]) * x.f;
-            }
+            const float* r0 = widened[l].Row(y.i0);
+            const float* r1 = widened[l].Row(y.i1);
+            for (size_t n = 0; n < bloomRow.size(); ++n) bloomRow[n] += r0[n] + (r1[n] - r0[n]) * y.f;
         }
-        const float* sceneRow = scene.Row(j);
-        float* o = out.Row(j);
-        for (int i = 0; i < width; ++i) {
-            float mean[3];
-            for (int c = 0; c < 3; ++c) mean[c] = bloomRow[i * 3 + c] / 8.0f;
-            PresentPixel(k, sceneRow + i * 3, mean, o + i * 3);
-        }
+        PresentPixels(k, scene.Row(j), bloomRow.data(), out.Row(j), row);
     }
     return out;
 }
@@ -379,9 +396,8 @@ struct KernelTap {
 
 // Adds a weighted linear read at a fixed texel offset to the kernel.
 void AddLinearRead(std::vector<KernelTap>& kernel, float offsetX, float offsetY, float weight) {
-    const float baseX = std::floor(offsetX), baseY = std::floor(offsetY);
-    const float fx = offsetX - baseX, fy = offsetY - baseY;
-    const int x0 = static_cast<int>(baseX), y0 = static_cast<int>(baseY);
+    const int x0 = FloorToInt(offsetX), y0 = FloorToInt(offsetY);
+    const float fx = offsetX - static_cast<float>(x0), fy = offsetY - static_cast<float>(y0);
     const KernelTap corners[4] = {{x0, y0, (1 - fx) * (1 - fy)},
                                   {x0 + 1, y0, fx * (1 - fy)},
                                   {x0, y0 + 1, (1 - fx) * fy},
@@ -486,13 +502,21 @@ const std::vector<BandingCell>& BandingCells() {
     return cells;
 }
 
+// A texel with its three channels and a spare lane, so that a linear read is
+// a few vector operations with SampleLinear's arithmetic per channel.
+typedef float Texel4 __attribute__((vector_size(16)));
+
 // A linear read at a pixel-space offset from texel (i, j).
-void ReadAt(const PostTarget& t, int i, int j, float dx, float dy, float out[3]) {
-    const float bx = std::floor(dx), by = std::floor(dy);
-    AxisTap x{ClampIndex(i + static_cast<int>(bx), t.width), ClampIndex(i + static_cast<int>(bx) + 1, t.width), dx - bx};
-    AxisTap y{ClampIndex(j + static_cast<int>(by), t.height), ClampIndex(j + static_cast<int>(by) + 1, t.height),
-              dy - by};
-    SampleLinear(t, x, y, out);
+inline __attribute__((always_inline)) Texel4 ReadAt(const Texel4* texels, int width, int height, int i, int j,
+                                                    float dx, float dy) {
+    const int bx = FloorToInt(dx), by = FloorToInt(dy);
+    const float fx = dx - static_cast<float>(bx), fy = dy - static_cast<float>(by);
+    const int x0 = ClampIndex(i + bx, width), x1 = ClampIndex(i + bx + 1, width);
+    const Texel4* r0 = texels + static_cast<size_t>(ClampIndex(j + by, height)) * width;
+    const Texel4* r1 = texels + static_cast<size_t>(ClampIndex(j + by + 1, height)) * width;
+    const Texel4 top = r0[x0] + (r0[x1] - r0[x0]) * fx;
+    const Texel4 bottom = r1[x0] + (r1[x1] - r1[x0]) * fx;
+    return top + (bottom - top) * fy;
 }
 
 }  // namespace
@@ -501,29 +525,29 @@ PostTarget Final(const PostTarget& hdr, bool colorBandingFix) {
     if (!colorBandingFix) return hdr;
     const std::vector<BandingCell>& cells = BandingCells();
     const int width = hdr.width, height = hdr.height;
+    std::vector<Texel4> texels(static_cast<size_t>(width) * height);
+    for (size_t p = 0; p < texels.size(); ++p) texels[p] = Texel4{hdr.rgb[p * 3], hdr.rgb[p * 3 + 1], hdr.rgb[p * 3 + 2], 0.0f};
     // The quarter turns happen in texture coordinates, so on a wide view they
     // stretch across and shrink along.
     const float aspect = static_cast<float>(width) / static_cast<float>(height);
     PostTarget out(width, height);
     for (int j = 0; j < height; ++j) {
         const BandingCell* cellRow = cells.data() + static_cast<size_t>(j % 289) * 289;
+        float* o = out.Row(j);
         for (int i = 0; i < width; ++i) {
             const BandingCell& cell = cellRow[i % 289];
-            float colour[3];
-            for (int c = 0; c < 3; ++c) colour[c] = hdr.Row(j)[i * 3 + c];
+            Texel4 colour = texels[static_cast<size_t>(j) * width + i];
             for (int k = 1; k <= 2; ++k) {
                 const float dx = cell.d[k - 1][0], dy = cell.d[k - 1][1];
-                float a[3], b[3], c3[3], d[3];
-                ReadAt(hdr, i, j, dx, dy, a);
-                ReadAt(hdr, i, j, -dy * aspect, dx / aspect, b);
-                ReadAt(hdr, i, j, -dx, -dy, c3);
-                ReadAt(hdr, i, j, dy * aspect, -dx / aspect, d);
-                for (int c = 0; c < 3; ++c) {
-                    const float mean = (a[c] + b[c] + c3[c] + d[c]) * 0.25f;
-                    if (std::fabs(mean - colour[c]) <= 0.003f * static_cast<float>(k)) colour[c] = mean;
-                }
+                const Texel4 mean = (ReadAt(texels.data(), width, height, i, j, dx, dy) +
+                                     ReadAt(texels.data(), width, height, i, j, -dy * aspect, dx / aspect) +
+                                     ReadAt(texels.data(), width, height, i, j, -dx, -dy) +
+                                     ReadAt(texels.data(), width, height, i, j, dy * aspect, -dx / aspect)) *
+                                    0.25f;
+                for (int c = 0; c < 3; ++c)
+                    if (std::fabs(mean[c] - colour[c]) <= 0.003f * static_cast<float>(k)) colour[c] = mean[c];
             }
-            for (int c = 0; c < 3; ++c) out.Row(j)[i * 3 + c] = Quantise8(colour[c] + 0.006f * (cell.noise[c] - 0.5f));
+            for (int c = 0; c < 3; ++c) o[i * 3 + c] = Quantise8(colour[c] + 0.006f * (cell.noise[c] - 0.5f));
         }
     }
     return out;

@@ -4,6 +4,7 @@
 // addressing, Direct3D 9 texel centres. Used by PostChain.cpp.
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 // A target holds what an A8R8G8B8 target holds: every value is k / 255.
@@ -18,12 +19,23 @@ struct PostTarget {
     const float* Row(int y) const { return rgb.data() + static_cast<size_t>(y) * width * 3; }
 };
 
+// floor without a library call (the baseline x86-64 target has no rounding
+// instruction).
+inline int FloorToInt(float x) {
+    const int i = static_cast<int>(x);
+    return i - (x < static_cast<float>(i) ? 1 : 0);
+}
+inline int FloorToInt(double x) {
+    const int i = static_cast<int>(x);
+    return i - (x < static_cast<double>(i) ? 1 : 0);
+}
+
 // What writing a colour into an 8-bit target keeps: clamped, to the nearest
 // step (NaN is written as 0, as the hardware does).
 inline float Quantise8(float v) {
     if (!(v > 0.0f)) return 0.0f;
     if (v >= 1.0f) return 1.0f;
-    return std::floor(v * 255.0f + 0.5f) * (1.0f / 255.0f);
+    return static_cast<float>(static_cast<int>(v * 255.0f + 0.5f)) * (1.0f / 255.0f);
 }
 inline uint8_t ToByte(float v) { return static_cast<uint8_t>(Quantise8(v) * 255.0f + 0.5f); }
 
@@ -39,11 +51,11 @@ inline int ClampIndex(int i, int size) { return i < 0 ? 0 : (i >= size ? size - 
 
 inline AxisTap LinearTap(double coord, int size) {
     const double t = coord * size - 0.5;
-    const double base = std::floor(t);
+    const int base = FloorToInt(t);
     AxisTap tap;
     tap.f = static_cast<float>(t - base);
-    tap.i0 = ClampIndex(static_cast<int>(base), size);
-    tap.i1 = ClampIndex(static_cast<int>(base) + 1, size);
+    tap.i0 = ClampIndex(base, size);
+    tap.i1 = ClampIndex(base + 1, size);
     return tap;
 }
 
@@ -61,34 +73,38 @@ inline void SampleLinear(const PostTarget& t, const AxisTap& x, const AxisTap& y
 inline float Saturate(float v) { return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f; }
 
 // pow as the shader compilers emit it, exp2(y * log2(x)): pow(0, 0) is NaN
-// there, not 1. Series for log2 and exp2 (relative error below 1e-6) keep the
-// per-pixel powers of the present and HDR steps cheap.
+// there, not 1. log2 and exp2 from the float's bits and short series
+// (relative error about 2e-6) keep the per-pixel powers cheap.
+// Without branches, so that loops over them are vectorised. Zero and values
+// below the normal range give -inf, as GPUs flush denormals.
 inline float FastLog2(float x) {
-    if (!(x > 0.0f)) return x == 0.0f ? -INFINITY : NAN;
-    int exponent = 0;
-    float m = std::frexp(x, &exponent);  // [0.5, 1)
-    if (m < 0.70710678f) {
-        m *= 2.0f;
-        --exponent;
-    }
-    const float t = (m - 1.0f) / (m + 1.0f);  // |t| < 0.172: the atanh series converges fast
-    const float t2 = t * t;
-    const float series = t * (2.0f + t2 * (0.6666667f + t2 * (0.4f + t2 * (0.2857143f + t2 * 0.2222222f))));
-    return static_cast<float>(exponent) + series * 1.4426950408889634f;
+    uint32_t bits;
+    std::memcpy(&bits, &x, 4);
+    const int exponent = static_cast<int>(bits >> 23) - 127;
+    const uint32_t mantissaBits = (bits & 0x007fffffu) | 0x3f800000u;
+    float m;
+    std::memcpy(&m, &mantissaBits, 4);  // [1, 2)
+    const bool upper = m > 1.41421356f;
+    const float t = (upper ? m * 0.5f : m) - 1.0f;
+    // log2(1 + t) = t q(t) with a least-squares q on [sqrt(1/2) - 1, sqrt(2) - 1].
+    const float q =
+        1.4426964f +
+        t * (-0.72136404f + t * (0.48062915f + t * (-0.35935065f + t * (0.2956336f + t * (-0.26950627f + t * 0.17212873f)))));
+    const float result = static_cast<float>(exponent + (upper ? 1 : 0)) + t * q;
+    return x >= 1.17549435e-38f ? (x <= 3.4e38f ? result : x) : (x == x && x >= 0.0f ? -INFINITY : NAN);
 }
 
 inline float FastExp2(float x) {
-    if (std::isnan(x)) return x;
-    if (x < -126.0f) return 0.0f;
-    if (x > 127.0f) return INFINITY;
-    const float whole = std::floor(x);
-    const float f = x - whole;
-    // exp2 on [0, 1): degree-7 Taylor series of e^(f ln 2).
-    const float l = f * 0.6931471805599453f;
+    const float clamped = x >= -126.0f ? (x <= 127.0f ? x : 127.0f) : -126.0f;  // NaN goes to -126 here
+    const int whole = FloorToInt(clamped);
+    // exp2 on [0, 1): a least-squares polynomial of degree 5.
+    const float f = clamped - static_cast<float>(whole);
     const float p =
-        1.0f + l * (1.0f + l * (0.5f + l * (0.16666667f + l * (0.041666668f + l * (0.008333334f +
-                                                                                  l * (0.0013888889f + l * 0.00019841270f))))));
-    return std::ldexp(p, static_cast<int>(whole));
+        0.99999990f + f * (0.69315462f + f * (0.24014077f + f * (0.055863283f + f * (0.0089462141f + f * 0.0018951075f))));
+    const uint32_t scaleBits = static_cast<uint32_t>(whole + 127) << 23;
+    float scale;
+    std::memcpy(&scale, &scaleBits, 4);
+    return x != x ? x : (x < -126.0f ? 0.0f : (x > 127.0f ? INFINITY : p * scale));
 }
 
 inline float ShaderPow(float x, float y) { return FastExp2(y * FastLog2(x)); }
