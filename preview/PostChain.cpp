@@ -476,8 +476,9 @@ struct BandingCell {
     float noise[3];
 };
 
+// Never destroyed: the preview's thread may still read it while the process ends.
 const std::vector<BandingCell>& BandingCells() {
-    static const std::vector<BandingCell> cells = [] {
+    static const std::vector<BandingCell>* cells = new std::vector<BandingCell>([] {
         std::vector<BandingCell> table(289 * 289);
         for (int y = 0; y < 289; ++y) {
             for (int x = 0; x < 289; ++x) {
@@ -498,8 +499,8 @@ const std::vector<BandingCell>& BandingCells() {
             }
         }
         return table;
-    }();
-    return cells;
+    }());
+    return *cells;
 }
 
 // A texel with its three channels and a spare lane, so that a linear read is

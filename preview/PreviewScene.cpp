@@ -36,9 +36,20 @@ Rgb ScenePixel(float x, float y, float aspect) {
         const int column = std::clamp(static_cast<int>((u - 0.5f) / 0.5f * 6.0f), 0, 5);
         return kPatches[band < 0.5f ? 0 : 1][column];
     }
-    // A dark shed standing on the horizon: the deepest shadows.
-    if (x > 0.12f * aspect && x < 0.26f * aspect && y > horizon - 0.08f && y < horizon + 0.10f)
-        return {0.08f, 0.07f, 0.07f};
+    // A signal box on the meadow: dark brick and roof for the shadows, and two
+    // lit windows, small bright sources for the bloom.
+    const float boxLeft = 0.10f * aspect, boxRight = 0.22f * aspect, boxMiddle = (boxLeft + boxRight) * 0.5f;
+    const float wallTop = horizon - 0.04f, wallBottom = horizon + 0.09f;
+    if (x > boxLeft && x < boxRight && y > wallTop && y < wallBottom) {
+        for (float window : {0.3f, 0.7f}) {
+            const float centre = boxLeft + (boxRight - boxLeft) * window;
+            if (std::fabs(x - centre) < 0.018f && y > wallTop + 0.025f && y < wallTop + 0.06f) return {1.0f, 0.86f, 0.55f};
+        }
+        return {0.24f, 0.13f, 0.10f};
+    }
+    const float roofHeight = 0.06f * (1.0f - std::fabs(x - boxMiddle) / ((boxRight - boxLeft) * 0.5f + 0.01f));
+    if (x > boxLeft - 0.01f && x < boxRight + 0.01f && y <= wallTop && y > wallTop - roofHeight)
+        return {0.07f, 0.06f, 0.07f};
     const float sunX = 0.70f * aspect, sunY = 0.22f;
     const float sunDistance = std::hypot(x - sunX, y - sunY);
     if (y < horizon) {

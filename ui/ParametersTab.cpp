@@ -10,6 +10,7 @@
 
 #include "game/WeatherPack.h"
 #include "settings/Settings.h"
+#include "ui/PreviewPanel.h"
 #include "ui/UiState.h"
 #include "ui/Widgets.h"
 
@@ -252,6 +253,7 @@ void ShaderParametersTab() {
     GlassRendering(s);
     Antialiasing(s);
     Vegetation(s);
+    PreviewPanel();
     HdrAndBloom(s);
     ImageColours(s);
     ImGui::NewLine();

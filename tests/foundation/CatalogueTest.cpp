@@ -182,6 +182,15 @@ const char* const kKeys[] = {
     "presetfeaturedesc",
     "presetbrowse",
     "launcher",
+    "previewtitle",
+    "previewscope",
+    "previewbefore",
+    "previewafter",
+    "previewcomparehint",
+    "previewloadscreenshot",
+    "previewbuiltinscene",
+    "previewbrowsertitle",
+    "previewloadfailed",
 };
 
 std::string Slurp(const std::filesystem::path& path) {
@@ -199,7 +208,7 @@ TEST(Catalogue, EveryKeyOnceWithThreeLanguages) {
     ASSERT_TRUE(doc.load_file((kRoot / "Data" / "Localization.xml").c_str()));
     const pugi::xml_node root = doc.child("localization");
     ASSERT_TRUE(root);
-    ASSERT_EQ(std::size(kKeys), 168u);
+    ASSERT_EQ(std::size(kKeys), 177u);
     for (const char* key : kKeys) {
         int count = 0;
         for (pugi::xml_node element : root.children(key)) {

@@ -9,6 +9,7 @@
 #include "app/Startup.h"
 #include "settings/Settings.h"
 #include "ui/Frame.h"
+#include "ui/PreviewPanel.h"
 #include "ui/UiState.h"
 
 bool NullUiHostQuitRequested();
@@ -32,6 +33,7 @@ UiDriver::UiDriver(const std::string& catalogue) {
     }
     Settings::Instance() = Settings();
     UiState() = UiStateRecord();
+    ResetPreviewPanel();
     g_sink = &items;
     SetItemObserver(Collect);
 }
