@@ -507,48 +507,101 @@ const std::vector<BandingCell>& BandingCells() {
 // a few vector operations with SampleLinear's arithmetic per channel.
 typedef float Texel4 __attribute__((vector_size(16)));
 
-// A linear read at a pixel-space offset from texel (i, j).
-inline __attribute__((always_inline)) Texel4 ReadAt(const Texel4* texels, int width, int height, int i, int j,
-                                                    float dx, float dy) {
-    const int bx = FloorToInt(dx), by = FloorToInt(dy);
-    const float fx = dx - static_cast<float>(bx), fy = dy - static_cast<float>(by);
-    const int x0 = ClampIndex(i + bx, width), x1 = ClampIndex(i + bx + 1, width);
-    const Texel4* r0 = texels + static_cast<size_t>(ClampIndex(j + by, height)) * width;
-    const Texel4* r1 = texels + static_cast<size_t>(ClampIndex(j + by + 1, height)) * width;
-    const Texel4 top = r0[x0] + (r0[x1] - r0[x0]) * fx;
-    const Texel4 bottom = r1[x0] + (r1[x1] - r1[x0]) * fx;
+// One of the eight reads of a pixel: the offset of its first texel and the
+// weights, fixed for a cell once the view's aspect is known.
+struct BandingRead {
+    int dx, dy;
+    float fx, fy;
+};
+
+struct BandingReads {
+    BandingRead read[2][4];
+    Texel4 noise;  // 0.006 * (rand - 0.5) per channel
+};
+
+BandingRead ReadOffset(float x, float y) {
+    const int bx = FloorToInt(x), by = FloorToInt(y);
+    return {bx, by, x - static_cast<float>(bx), y - static_cast<float>(by)};
+}
+
+// The cells' reads for a view of this aspect. The quarter turns happen in
+// texture coordinates, so on a wide view they stretch across and shrink along.
+std::vector<BandingReads> ReadsForAspect(float aspect) {
+    const std::vector<BandingCell>& cells = BandingCells();
+    std::vector<BandingReads> reads(cells.size());
+    for (size_t n = 0; n < cells.size(); ++n) {
+        const BandingCell& cell = cells[n];
+        for (int k = 0; k < 2; ++k) {
+            const float dx = cell.d[k][0], dy = cell.d[k][1];
+            reads[n].read[k][0] = ReadOffset(dx, dy);
+            reads[n].read[k][1] = ReadOffset(-dy * aspect, dx / aspect);
+            reads[n].read[k][2] = ReadOffset(-dx, -dy);
+            reads[n].read[k][3] = ReadOffset(dy * aspect, -dx / aspect);
+        }
+        for (int c = 0; c < 3; ++c) reads[n].noise[c] = 0.006f * (cell.noise[c] - 0.5f);
+        reads[n].noise[3] = 0.0f;
+    }
+    return reads;
+}
+
+inline __attribute__((always_inline)) Texel4 Blend(Texel4 a, Texel4 b, Texel4 c, Texel4 d, float fx, float fy) {
+    const Texel4 top = a + (b - a) * fx;
+    const Texel4 bottom = c + (d - c) * fx;
     return top + (bottom - top) * fy;
+}
+
+// A linear read away from the edges: no clamping needed.
+inline __attribute__((always_inline)) Texel4 ReadInside(const Texel4* at, int width, const BandingRead& r) {
+    const Texel4* p = at + r.dy * width + r.dx;
+    return Blend(p[0], p[1], p[width], p[width + 1], r.fx, r.fy);
+}
+
+// A linear read near the edges, clamped as the sampler clamps.
+Texel4 ReadClamped(const Texel4* texels, int width, int height, int i, int j, const BandingRead& r) {
+    const int x0 = ClampIndex(i + r.dx, width), x1 = ClampIndex(i + r.dx + 1, width);
+    const Texel4* r0 = texels + static_cast<size_t>(ClampIndex(j + r.dy, height)) * width;
+    const Texel4* r1 = texels + static_cast<size_t>(ClampIndex(j + r.dy + 1, height)) * width;
+    return Blend(r0[x0], r0[x1], r1[x0], r1[x1], r.fx, r.fy);
 }
 
 }  // namespace
 
 PostTarget Final(const PostTarget& hdr, bool colorBandingFix) {
     if (!colorBandingFix) return hdr;
-    const std::vector<BandingCell>& cells = BandingCells();
     const int width = hdr.width, height = hdr.height;
+    const float aspect = static_cast<float>(width) / static_cast<float>(height);
+    const std::vector<BandingReads> cells = ReadsForAspect(aspect);
     std::vector<Texel4> texels(static_cast<size_t>(width) * height);
     for (size_t p = 0; p < texels.size(); ++p) texels[p] = Texel4{hdr.rgb[p * 3], hdr.rgb[p * 3 + 1], hdr.rgb[p * 3 + 2], 0.0f};
-    // The quarter turns happen in texture coordinates, so on a wide view they
-    // stretch across and shrink along.
-    const float aspect = static_cast<float>(width) / static_cast<float>(height);
+    // Reads reach 32 pixels from the pixel, stretched by the aspect across
+    // (or along, on a tall view).
+    const int marginX = static_cast<int>(32.0f * std::max(1.0f, aspect)) + 2;
+    const int marginY = static_cast<int>(32.0f * std::max(1.0f, 1.0f / aspect)) + 2;
     PostTarget out(width, height);
     for (int j = 0; j < height; ++j) {
-        const BandingCell* cellRow = cells.data() + static_cast<size_t>(j % 289) * 289;
+        const BandingReads* cellRow = cells.data() + static_cast<size_t>(j % 289) * 289;
+        const bool rowInside = j >= marginY && j < height - marginY;
         float* o = out.Row(j);
         for (int i = 0; i < width; ++i) {
-            const BandingCell& cell = cellRow[i % 289];
-            Texel4 colour = texels[static_cast<size_t>(j) * width + i];
-            for (int k = 1; k <= 2; ++k) {
-                const float dx = cell.d[k - 1][0], dy = cell.d[k - 1][1];
-                const Texel4 mean = (ReadAt(texels.data(), width, height, i, j, dx, dy) +
-                                     ReadAt(texels.data(), width, height, i, j, -dy * aspect, dx / aspect) +
-                                     ReadAt(texels.data(), width, height, i, j, -dx, -dy) +
-                                     ReadAt(texels.data(), width, height, i, j, dy * aspect, -dx / aspect)) *
-                                    0.25f;
+            const BandingReads& cell = cellRow[i % 289];
+            const Texel4* at = texels.data() + static_cast<size_t>(j) * width + i;
+            const bool inside = rowInside && i >= marginX && i < width - marginX;
+            Texel4 colour = *at;
+            for (int k = 0; k < 2; ++k) {
+                const BandingRead* r = cell.read[k];
+                const Texel4 sum = inside ? ReadInside(at, width, r[0]) + ReadInside(at, width, r[1]) +
+                                                ReadInside(at, width, r[2]) + ReadInside(at, width, r[3])
+                                          : ReadClamped(texels.data(), width, height, i, j, r[0]) +
+                                                ReadClamped(texels.data(), width, height, i, j, r[1]) +
+                                                ReadClamped(texels.data(), width, height, i, j, r[2]) +
+                                                ReadClamped(texels.data(), width, height, i, j, r[3]);
+                const Texel4 mean = sum * 0.25f;
+                const float threshold = 0.003f * static_cast<float>(k + 1);
                 for (int c = 0; c < 3; ++c)
-                    if (std::fabs(mean[c] - colour[c]) <= 0.003f * static_cast<float>(k)) colour[c] = mean[c];
+                    if (std::fabs(mean[c] - colour[c]) <= threshold) colour[c] = mean[c];
             }
-            for (int c = 0; c < 3; ++c) o[i * 3 + c] = Quantise8(colour[c] + 0.006f * (cell.noise[c] - 0.5f));
+            colour += cell.noise;
+            for (int c = 0; c < 3; ++c) o[i * 3 + c] = Quantise8(colour[c]);
         }
     }
     return out;
