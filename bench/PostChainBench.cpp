@@ -33,6 +33,18 @@ static void BM_PostChain1280x720(benchmark::State& state) {
 }
 BENCHMARK(BM_PostChain1280x720)->Arg(1)->Arg(0)->ArgName("banding")->Unit(benchmark::kMillisecond);
 
+// The same at other widths (16:9), to see what grows with the picture.
+static void BM_PostChainWidth(benchmark::State& state) {
+    const int width = static_cast<int>(state.range(0));
+    const RgbaImage scene = MakePreviewScene(width, width * 9 / 16);
+    for (auto _ : state) {
+        RgbaImage out = RunPostChain(scene, PostChainSettings());
+        benchmark::DoNotOptimize(out.pixels.data());
+    }
+    state.SetItemsProcessed(state.iterations() * width * (width * 9 / 16));
+}
+BENCHMARK(BM_PostChainWidth)->Arg(320)->Arg(640)->Arg(1280)->Unit(benchmark::kMillisecond);
+
 static void BM_PreviewScene1280x720(benchmark::State& state) {
     for (auto _ : state) {
         RgbaImage scene = MakePreviewScene(1280, 720);

@@ -321,12 +321,14 @@ PostTarget Present(const PostTarget& scene, const std::array<PostTarget, kBloomL
     for (int l = 0; l < kBloomLevels; ++l) {
         const PostTarget& level = bloom[l];
         widened[l] = PostTarget(width, level.height);
-        for (int i = 0; i < width; ++i) {
-            const AxisTap x = LinearTap(QuadCoord(i, width) + halfTexelU, level.width);
-            for (int r = 0; r < level.height; ++r) {
-                const float* in = level.Row(r);
-                float* o = widened[l].Row(r) + i * 3;
-                for (int c = 0; c < 3; ++c) o[c] = in[x.i0 * 3 + c] + (in[x.i1 * 3 + c] - in[x.i0 * 3 + c]) * x.f;
+        std::vector<AxisTap> columnTaps(width);
+        for (int i = 0; i < width; ++i) columnTaps[i] = LinearTap(QuadCoord(i, width) + halfTexelU, level.width);
+        for (int r = 0; r < level.height; ++r) {
+            const float* in = level.Row(r);
+            float* o = widened[l].Row(r);
+            for (int i = 0; i < width; ++i) {
+                const AxisTap& x = columnTaps[i];
+                for (int c = 0; c < 3; ++c) o[i * 3 + c] = in[x.i0 * 3 + c] + (in[x.i1 * 3 + c] - in[x.i0 * 3 + c]) * x.f;
             }
         }
         for (int j = 0; j < height; ++j) rowTaps[l].push_back(LinearTap(QuadCoord(j, height) + halfTexelV, level.height));
@@ -352,33 +354,31 @@ PostTarget Present(const PostTarget& scene, const std::array<PostTarget, kBloomL
 // The four half-texel diagonal reads average 2 x 2 texels each: together a
 // 1-2-1 kernel along both axes, with the edges clamped.
 PostTarget Sharpen(const PostTarget& present, float sharpness) {
-    const int width = present.width, height = present.height;
+    const int width = present.width, height = present.height, n3 = width * 3;
     PostTarget across(width, height);
     for (int j = 0; j < height; ++j) {
         const float* in = present.Row(j);
         float* o = across.Row(j);
-        for (int i = 0; i < width; ++i) {
-            const int l = ClampIndex(i - 1, width) * 3, r = ClampIndex(i + 1, width) * 3;
-            for (int c = 0; c < 3; ++c) o[i * 3 + c] = (in[l + c] + 2.0f * in[i * 3 + c] + in[r + c]) * 0.25f;
+        for (int c = 0; c < 3; ++c) {
+            o[c] = (in[c] + 2.0f * in[c] + in[std::min(3, n3 - 3) + c]) * 0.25f;
+            o[n3 - 3 + c] = (in[std::max(0, n3 - 6) + c] + 2.0f * in[n3 - 3 + c] + in[n3 - 3 + c]) * 0.25f;
         }
+        for (int n = 3; n < n3 - 3; ++n) o[n] = (in[n - 3] + 2.0f * in[n] + in[n + 3]) * 0.25f;
     }
     const float strength = 0.8f * sharpness;
     const float weights[3] = {0.2126f * strength, 0.7152f * strength, 0.0722f * strength};
     PostTarget out(width, height);
+    std::vector<float> sharp(n3);
     for (int j = 0; j < height; ++j) {
         const float* up = across.Row(ClampIndex(j - 1, height));
         const float* mid = across.Row(j);
         const float* down = across.Row(ClampIndex(j + 1, height));
         const float* colour = present.Row(j);
+        for (int n = 0; n < n3; ++n) sharp[n] = colour[n] - (up[n] + 2.0f * mid[n] + down[n]) * 0.25f;
         float* o = out.Row(j);
         for (int i = 0; i < width; ++i) {
-            float boost = 0.0f;
-            for (int c = 0; c < 3; ++c) {
-                const int n = i * 3 + c;
-                const float blur = (up[n] + 2.0f * mid[n] + down[n]) * 0.25f;
-                boost += (colour[n] - blur) * weights[c];
-            }
-            boost = std::clamp(boost, -0.04f, 0.04f);
+            const float* d = &sharp[i * 3];
+            const float boost = std::clamp(d[0] * weights[0] + d[1] * weights[1] + d[2] * weights[2], -0.04f, 0.04f);
             for (int c = 0; c < 3; ++c) o[i * 3 + c] = Quantise8(Saturate(colour[i * 3 + c] + boost));
         }
     }
@@ -403,6 +403,7 @@ void AddLinearRead(std::vector<KernelTap>& kernel, float offsetX, float offsetY,
                                   {x0, y0 + 1, (1 - fx) * fy},
                                   {x0 + 1, y0 + 1, fx * fy}};
     for (const KernelTap& c : corners) {
+        if (c.weight == 0.0f) continue;  // a whole-texel offset: the second texel has no weight
         auto same = std::find_if(kernel.begin(), kernel.end(), [&](const KernelTap& t) { return t.dx == c.dx && t.dy == c.dy; });
         if (same == kernel.end()) {
             kernel.push_back({c.dx, c.dy, c.weight * weight});
@@ -582,8 +583,8 @@ PostTarget Final(const PostTarget& hdr, bool colorBandingFix) {
         const BandingReads* cellRow = cells.data() + static_cast<size_t>(j % 289) * 289;
         const bool rowInside = j >= marginY && j < height - marginY;
         float* o = out.Row(j);
-        for (int i = 0; i < width; ++i) {
-            const BandingReads& cell = cellRow[i % 289];
+        for (int i = 0, column = 0; i < width; ++i, column = column == 288 ? 0 : column + 1) {
+            const BandingReads& cell = cellRow[column];
             const Texel4* at = texels.data() + static_cast<size_t>(j) * width + i;
             const bool inside = rowInside && i >= marginX && i < width - marginX;
             Texel4 colour = *at;
@@ -596,9 +597,10 @@ PostTarget Final(const PostTarget& hdr, bool colorBandingFix) {
                                                 ReadClamped(texels.data(), width, height, i, j, r[2]) +
                                                 ReadClamped(texels.data(), width, height, i, j, r[3]);
                 const Texel4 mean = sum * 0.25f;
+                // Every channel within the threshold of the mean takes it.
+                const Texel4 difference = mean - colour;
                 const float threshold = 0.003f * static_cast<float>(k + 1);
-                for (int c = 0; c < 3; ++c)
-                    if (std::fabs(mean[c] - colour[c]) <= threshold) colour[c] = mean[c];
+                colour = (difference <= threshold && difference >= -threshold) ? mean : colour;
             }
             colour += cell.noise;
             for (int c = 0; c < 3; ++c) o[i * 3 + c] = Quantise8(colour[c]);
