@@ -45,6 +45,16 @@ static void BM_PostChainWidth(benchmark::State& state) {
 }
 BENCHMARK(BM_PostChainWidth)->Arg(320)->Arg(640)->Arg(1280)->Unit(benchmark::kMillisecond);
 
+// What the preview's worker does on a machine with several cores.
+static void BM_PostChain1280x720Threads(benchmark::State& state) {
+    const RgbaImage scene = MakePreviewScene(1280, 720);
+    for (auto _ : state) {
+        RgbaImage out = RunPostChain(scene, PostChainSettings(), nullptr, nullptr, static_cast<int>(state.range(0)));
+        benchmark::DoNotOptimize(out.pixels.data());
+    }
+}
+BENCHMARK(BM_PostChain1280x720Threads)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 static void BM_PreviewScene1280x720(benchmark::State& state) {
     for (auto _ : state) {
         RgbaImage scene = MakePreviewScene(1280, 720);

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 #include "preview/PostChainSteps.h"
@@ -22,6 +23,29 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// Runs body(first, last) over bands of rows on up to `threads` threads (the
+// calling one included); without a thread to spare it runs the rest itself.
+template <typename Body>
+void ForRowBands(int rows, int threads, const Body& body) {
+    const int bands = std::clamp(threads, 1, std::max(1, rows / 32));
+    const int per = (rows + bands - 1) / bands;
+    std::vector<std::thread> helpers;
+    int covered = per;
+    for (int band = 1; band < bands; ++band) {
+        const int first = band * per, last = std::min(rows, first + per);
+        if (first >= last) break;
+        try {
+            helpers.emplace_back([&body, first, last] { body(first, last); });
+        } catch (...) {
+            break;
+        }
+        covered = last;
+    }
+    body(0, std::min(rows, per));
+    if (covered < rows) body(covered, rows);
+    for (std::thread& helper : helpers) helper.join();
+}
 
 double MillisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -74,8 +98,8 @@ PostTarget Reduce(const PostTarget& scene) {
                     const double offsetU = ((tx + 0.5) / 4.0 - 0.5) / 3.0;
                     const double offsetV = ((ty + 0.5) / 4.0 - 0.5) / 3.0;
                     float s[3];
-                    SampleLinear(scene, LinearTap(cellU + offsetU, scene.width), LinearTap(cellV + offsetV, scene.height),
-                                 s);
+                    SampleLinear(scene, LinearTap(cellU + offsetU, scene.width),
+                                 LinearTap(cellV + offsetV, scene.height), s);
                     for (int c = 0; c < 3; ++c) sum[c] += s[c];
                 }
             }
@@ -121,7 +145,7 @@ PostTarget Luminance(const PostTarget& reduce) {
 
 namespace {
 
-constexpr float kBloomWeights[9] = {0.0269955f, 0.0647588f, 0.120985f, 0.176033f, 0.199471f,
+constexpr float kBloomWeights[9] = {0.0269955f, 0.0647588f, 0.120985f,  0.176033f, 0.199471f,
                                     0.176033f,  0.120985f,  0.0647588f, 0.0269955f};
 constexpr float kBloomStepPixels[kBloomLevels] = {2, 4, 8, 8, 16, 32, 64, 128};
 
@@ -210,7 +234,8 @@ PostTarget Bloom(const PostTarget& source, int viewWidth, int viewHeight, int le
     for (int j = 0; j < height; ++j) {
         float* o = out.Row(j);
         for (int t = 0; t < 9; ++t) {
-            const float* from = across.data() + static_cast<size_t>(rows.index[static_cast<size_t>(j) * 9 + t]) * width * 3;
+            const float* from =
+                across.data() + static_cast<size_t>(rows.index[static_cast<size_t>(j) * 9 + t]) * width * 3;
             for (int n = 0; n < width * 3; ++n) o[n] += from[n] * kBloomWeights[t];
         }
         for (int n = 0; n < width * 3; ++n) o[n] = Quantise8(o[n] * scale);
@@ -228,9 +253,9 @@ float FilmicCurve(float x) {
 }
 
 struct PresentConstants {
-    float exposure;   // of the bloom tone map
+    float exposure;    // of the bloom tone map
     float whiteCurve;  // FilmicCurve(whitePoint)
-    float contrast;   // 0.6 * MOX_ImageContrast
+    float contrast;    // 0.6 * MOX_ImageContrast
     float gamma;
     float vibrance;
     float vibranceSign;
@@ -297,7 +322,7 @@ void PresentPixels(const PresentConstants& k, const float* scene, const float* b
 }  // namespace
 
 PostTarget Present(const PostTarget& scene, const std::array<PostTarget, kBloomLevels>& bloom,
-                   const PostTarget& luminance, const PostChainSettings& s) {
+                   const PostTarget& luminance, const PostChainSettings& s, int threads) {
     const int width = scene.width, height = scene.height;
     // Dark surroundings open the eye: more bloom after a dark average.
     const float averageLuminance = luminance.rgb[0];
@@ -328,24 +353,28 @@ PostTarget Present(const PostTarget& scene, const std::array<PostTarget, kBloomL
             float* o = widened[l].Row(r);
             for (int i = 0; i < width; ++i) {
                 const AxisTap& x = columnTaps[i];
-                for (int c = 0; c < 3; ++c) o[i * 3 + c] = in[x.i0 * 3 + c] + (in[x.i1 * 3 + c] - in[x.i0 * 3 + c]) * x.f;
+                for (int c = 0; c < 3; ++c)
+                    o[i * 3 + c] = in[x.i0 * 3 + c] + (in[x.i1 * 3 + c] - in[x.i0 * 3 + c]) * x.f;
             }
         }
-        for (int j = 0; j < height; ++j) rowTaps[l].push_back(LinearTap(QuadCoord(j, height) + halfTexelV, level.height));
+        for (int j = 0; j < height; ++j)
+            rowTaps[l].push_back(LinearTap(QuadCoord(j, height) + halfTexelV, level.height));
     }
-    std::vector<float> bloomRow(static_cast<size_t>(width) * 3);
-    PresentRow row(width);
     PostTarget out(width, height);
-    for (int j = 0; j < height; ++j) {
-        std::fill(bloomRow.begin(), bloomRow.end(), 0.0f);
-        for (int l = 0; l < kBloomLevels; ++l) {
-            const AxisTap& y = rowTaps[l][j];
-            const float* r0 = widened[l].Row(y.i0);
-            const float* r1 = widened[l].Row(y.i1);
-            for (size_t n = 0; n < bloomRow.size(); ++n) bloomRow[n] += r0[n] + (r1[n] - r0[n]) * y.f;
+    ForRowBands(height, threads, [&](int first, int last) {
+        std::vector<float> bloomRow(static_cast<size_t>(width) * 3);
+        PresentRow row(width);
+        for (int j = first; j < last; ++j) {
+            std::fill(bloomRow.begin(), bloomRow.end(), 0.0f);
+            for (int l = 0; l < kBloomLevels; ++l) {
+                const AxisTap& y = rowTaps[l][j];
+                const float* r0 = widened[l].Row(y.i0);
+                const float* r1 = widened[l].Row(y.i1);
+                for (size_t n = 0; n < bloomRow.size(); ++n) bloomRow[n] += r0[n] + (r1[n] - r0[n]) * y.f;
+            }
+            PresentPixels(k, scene.Row(j), bloomRow.data(), out.Row(j), row);
         }
-        PresentPixels(k, scene.Row(j), bloomRow.data(), out.Row(j), row);
-    }
+    });
     return out;
 }
 
@@ -353,7 +382,7 @@ PostTarget Present(const PostTarget& scene, const std::array<PostTarget, kBloomL
 
 // The four half-texel diagonal reads average 2 x 2 texels each: together a
 // 1-2-1 kernel along both axes, with the edges clamped.
-PostTarget Sharpen(const PostTarget& present, float sharpness) {
+PostTarget Sharpen(const PostTarget& present, float sharpness, int threads) {
     const int width = present.width, height = present.height, n3 = width * 3;
     PostTarget across(width, height);
     for (int j = 0; j < height; ++j) {
@@ -368,20 +397,23 @@ PostTarget Sharpen(const PostTarget& present, float sharpness) {
     const float strength = 0.8f * sharpness;
     const float weights[3] = {0.2126f * strength, 0.7152f * strength, 0.0722f * strength};
     PostTarget out(width, height);
-    std::vector<float> sharp(n3);
-    for (int j = 0; j < height; ++j) {
-        const float* up = across.Row(ClampIndex(j - 1, height));
-        const float* mid = across.Row(j);
-        const float* down = across.Row(ClampIndex(j + 1, height));
-        const float* colour = present.Row(j);
-        for (int n = 0; n < n3; ++n) sharp[n] = colour[n] - (up[n] + 2.0f * mid[n] + down[n]) * 0.25f;
-        float* o = out.Row(j);
-        for (int i = 0; i < width; ++i) {
-            const float* d = &sharp[i * 3];
-            const float boost = std::clamp(d[0] * weights[0] + d[1] * weights[1] + d[2] * weights[2], -0.04f, 0.04f);
-            for (int c = 0; c < 3; ++c) o[i * 3 + c] = Quantise8(Saturate(colour[i * 3 + c] + boost));
+    ForRowBands(height, threads, [&](int first, int last) {
+        std::vector<float> sharp(n3);
+        for (int j = first; j < last; ++j) {
+            const float* up = across.Row(ClampIndex(j - 1, height));
+            const float* mid = across.Row(j);
+            const float* down = across.Row(ClampIndex(j + 1, height));
+            const float* colour = present.Row(j);
+            for (int n = 0; n < n3; ++n) sharp[n] = colour[n] - (up[n] + 2.0f * mid[n] + down[n]) * 0.25f;
+            float* o = out.Row(j);
+            for (int i = 0; i < width; ++i) {
+                const float* d = &sharp[i * 3];
+                const float boost =
+                    std::clamp(d[0] * weights[0] + d[1] * weights[1] + d[2] * weights[2], -0.04f, 0.04f);
+                for (int c = 0; c < 3; ++c) o[i * 3 + c] = Quantise8(Saturate(colour[i * 3 + c] + boost));
+            }
         }
-    }
+    });
     return out;
 }
 
@@ -404,7 +436,8 @@ void AddLinearRead(std::vector<KernelTap>& kernel, float offsetX, float offsetY,
                                   {x0 + 1, y0 + 1, fx * fy}};
     for (const KernelTap& c : corners) {
         if (c.weight == 0.0f) continue;  // a whole-texel offset: the second texel has no weight
-        auto same = std::find_if(kernel.begin(), kernel.end(), [&](const KernelTap& t) { return t.dx == c.dx && t.dy == c.dy; });
+        auto same = std::find_if(kernel.begin(), kernel.end(),
+                                 [&](const KernelTap& t) { return t.dx == c.dx && t.dy == c.dy; });
         if (same == kernel.end()) {
             kernel.push_back({c.dx, c.dy, c.weight * weight});
         } else {
@@ -413,11 +446,10 @@ void AddLinearRead(std::vector<KernelTap>& kernel, float offsetX, float offsetY,
     }
 }
 
-// Sum of the kernel's taps around every texel, edges clamped.
-PostTarget Convolve(const PostTarget& in, const std::vector<KernelTap>& kernel) {
+// Sum of the kernel's taps around every texel of rows [first, last), edges clamped.
+void Convolve(const PostTarget& in, const std::vector<KernelTap>& kernel, PostTarget& out, int first, int last) {
     const int width = in.width, height = in.height;
-    PostTarget out(width, height);
-    for (int j = 0; j < height; ++j) {
+    for (int j = first; j < last; ++j) {
         float* o = out.Row(j);
         for (const KernelTap& t : kernel) {
             const float* row = in.Row(ClampIndex(j + t.dy, height));
@@ -430,7 +462,6 @@ PostTarget Convolve(const PostTarget& in, const std::vector<KernelTap>& kernel) 
                 for (int c = 0; c < 3; ++c) o[i * 3 + c] += t.weight * row[ClampIndex(i + t.dx, width) * 3 + c];
         }
     }
-    return out;
 }
 
 constexpr float kHDRRing[8][2] = {{1.5f, 1.5f}, {-1.5f, 1.5f}, {1.5f, -1.5f}, {-1.5f, -1.5f},
@@ -438,7 +469,7 @@ constexpr float kHDRRing[8][2] = {{1.5f, 1.5f}, {-1.5f, 1.5f}, {1.5f, -1.5f}, {-
 
 }  // namespace
 
-PostTarget Hdr(const PostTarget& sharpen, float hdrExposure) {
+PostTarget Hdr(const PostTarget& sharpen, float hdrExposure, int threads) {
     const float radius1 = 0.845f;
     const float radius2 = 0.9f * hdrExposure;
     // colour + ring2 * 0.010 - ring1 * 0.005, as one kernel.
@@ -447,13 +478,17 @@ PostTarget Hdr(const PostTarget& sharpen, float hdrExposure) {
         AddLinearRead(kernel, offset[0] * radius1, offset[1] * radius1, -0.005f);
         AddLinearRead(kernel, offset[0] * radius2, offset[1] * radius2, 0.010f);
     }
-    PostTarget out = Convolve(sharpen, kernel);
     const float spread = radius2 - radius1;
-    for (size_t n = 0; n < out.rgb.size(); ++n) {
-        const float colour = sharpen.rgb[n];
-        const float hdr = out.rgb[n] * spread;
-        out.rgb[n] = Quantise8(Saturate(ShaderPow(std::fabs(colour + hdr), 1.1f) + hdr));
-    }
+    PostTarget out(sharpen.width, sharpen.height);
+    ForRowBands(sharpen.height, threads, [&](int first, int last) {
+        Convolve(sharpen, kernel, out, first, last);
+        const size_t end = static_cast<size_t>(last) * sharpen.width * 3;
+        for (size_t n = static_cast<size_t>(first) * sharpen.width * 3; n < end; ++n) {
+            const float colour = sharpen.rgb[n];
+            const float hdr = out.rgb[n] * spread;
+            out.rgb[n] = Quantise8(Saturate(ShaderPow(std::fabs(colour + hdr), 1.1f) + hdr));
+        }
+    });
     return out;
 }
 
@@ -567,45 +602,48 @@ Texel4 ReadClamped(const Texel4* texels, int width, int height, int i, int j, co
 
 }  // namespace
 
-PostTarget Final(const PostTarget& hdr, bool colorBandingFix) {
+PostTarget Final(const PostTarget& hdr, bool colorBandingFix, int threads) {
     if (!colorBandingFix) return hdr;
     const int width = hdr.width, height = hdr.height;
     const float aspect = static_cast<float>(width) / static_cast<float>(height);
     const std::vector<BandingReads> cells = ReadsForAspect(aspect);
     std::vector<Texel4> texels(static_cast<size_t>(width) * height);
-    for (size_t p = 0; p < texels.size(); ++p) texels[p] = Texel4{hdr.rgb[p * 3], hdr.rgb[p * 3 + 1], hdr.rgb[p * 3 + 2], 0.0f};
+    for (size_t p = 0; p < texels.size(); ++p)
+        texels[p] = Texel4{hdr.rgb[p * 3], hdr.rgb[p * 3 + 1], hdr.rgb[p * 3 + 2], 0.0f};
     // Reads reach 32 pixels from the pixel, stretched by the aspect across
     // (or along, on a tall view).
     const int marginX = static_cast<int>(32.0f * std::max(1.0f, aspect)) + 2;
     const int marginY = static_cast<int>(32.0f * std::max(1.0f, 1.0f / aspect)) + 2;
     PostTarget out(width, height);
-    for (int j = 0; j < height; ++j) {
-        const BandingReads* cellRow = cells.data() + static_cast<size_t>(j % 289) * 289;
-        const bool rowInside = j >= marginY && j < height - marginY;
-        float* o = out.Row(j);
-        for (int i = 0, column = 0; i < width; ++i, column = column == 288 ? 0 : column + 1) {
-            const BandingReads& cell = cellRow[column];
-            const Texel4* at = texels.data() + static_cast<size_t>(j) * width + i;
-            const bool inside = rowInside && i >= marginX && i < width - marginX;
-            Texel4 colour = *at;
-            for (int k = 0; k < 2; ++k) {
-                const BandingRead* r = cell.read[k];
-                const Texel4 sum = inside ? ReadInside(at, width, r[0]) + ReadInside(at, width, r[1]) +
-                                                ReadInside(at, width, r[2]) + ReadInside(at, width, r[3])
-                                          : ReadClamped(texels.data(), width, height, i, j, r[0]) +
-                                                ReadClamped(texels.data(), width, height, i, j, r[1]) +
-                                                ReadClamped(texels.data(), width, height, i, j, r[2]) +
-                                                ReadClamped(texels.data(), width, height, i, j, r[3]);
-                const Texel4 mean = sum * 0.25f;
-                // Every channel within the threshold of the mean takes it.
-                const Texel4 difference = mean - colour;
-                const float threshold = 0.003f * static_cast<float>(k + 1);
-                colour = (difference <= threshold && difference >= -threshold) ? mean : colour;
+    ForRowBands(height, threads, [&](int first, int last) {
+        for (int j = first; j < last; ++j) {
+            const BandingReads* cellRow = cells.data() + static_cast<size_t>(j % 289) * 289;
+            const bool rowInside = j >= marginY && j < height - marginY;
+            float* o = out.Row(j);
+            for (int i = 0, column = 0; i < width; ++i, column = column == 288 ? 0 : column + 1) {
+                const BandingReads& cell = cellRow[column];
+                const Texel4* at = texels.data() + static_cast<size_t>(j) * width + i;
+                const bool inside = rowInside && i >= marginX && i < width - marginX;
+                Texel4 colour = *at;
+                for (int k = 0; k < 2; ++k) {
+                    const BandingRead* r = cell.read[k];
+                    const Texel4 sum = inside ? ReadInside(at, width, r[0]) + ReadInside(at, width, r[1]) +
+                                                    ReadInside(at, width, r[2]) + ReadInside(at, width, r[3])
+                                              : ReadClamped(texels.data(), width, height, i, j, r[0]) +
+                                                    ReadClamped(texels.data(), width, height, i, j, r[1]) +
+                                                    ReadClamped(texels.data(), width, height, i, j, r[2]) +
+                                                    ReadClamped(texels.data(), width, height, i, j, r[3]);
+                    const Texel4 mean = sum * 0.25f;
+                    // Every channel within the threshold of the mean takes it.
+                    const Texel4 difference = mean - colour;
+                    const float threshold = 0.003f * static_cast<float>(k + 1);
+                    colour = (difference <= threshold && difference >= -threshold) ? mean : colour;
+                }
+                colour += cell.noise;
+                for (int c = 0; c < 3; ++c) o[i * 3 + c] = Quantise8(colour[c]);
             }
-            colour += cell.noise;
-            for (int c = 0; c < 3; ++c) o[i * 3 + c] = Quantise8(colour[c]);
         }
-    }
+    });
     return out;
 }
 
@@ -631,7 +669,7 @@ int BloomTargetSize(int viewPixels, float ratio) {
 }
 
 RgbaImage RunPostChain(const RgbaImage& sceneImage, const PostChainSettings& settings, PostChainTargets* targets,
-                       PostChainTimings* timings) {
+                       PostChainTimings* timings, int threads) {
     if (sceneImage.width <= 0 || sceneImage.height <= 0 ||
         sceneImage.pixels.size() != static_cast<size_t>(sceneImage.width) * sceneImage.height * 4) {
         return RgbaImage();
@@ -651,23 +689,24 @@ RgbaImage RunPostChain(const RgbaImage& sceneImage, const PostChainSettings& set
 
     start = Clock::now();
     std::array<PostTarget, kBloomLevels> bloom;
-    for (int level = 0; level < kBloomLevels; ++level) bloom[level] = Bloom(level == 0 ? scene : bloom[level - 1], scene.width, scene.height, level);
+    for (int level = 0; level < kBloomLevels; ++level)
+        bloom[level] = Bloom(level == 0 ? scene : bloom[level - 1], scene.width, scene.height, level);
     time.bloom = MillisecondsSince(start);
 
     start = Clock::now();
-    const PostTarget present = Present(scene, bloom, luminance, settings);
+    const PostTarget present = Present(scene, bloom, luminance, settings, threads);
     time.present = MillisecondsSince(start);
 
     start = Clock::now();
-    const PostTarget sharpen = Sharpen(present, settings.ImageSharpness);
+    const PostTarget sharpen = Sharpen(present, settings.ImageSharpness, threads);
     time.sharpen = MillisecondsSince(start);
 
     start = Clock::now();
-    const PostTarget hdr = Hdr(sharpen, settings.HDRExposure);
+    const PostTarget hdr = Hdr(sharpen, settings.HDRExposure, threads);
     time.hdr = MillisecondsSince(start);
 
     start = Clock::now();
-    const PostTarget final = Final(hdr, settings.ColorBandingFix);
+    const PostTarget final = Final(hdr, settings.ColorBandingFix, threads);
     time.final = MillisecondsSince(start);
 
     if (targets) {

@@ -55,5 +55,7 @@ struct PostChainTimings {
 
 // Runs the seven steps over the scene (alpha ignored) and returns what the
 // last one writes into the back buffer. An empty scene gives an empty image.
-RgbaImage RunPostChain(const RgbaImage& scene, const PostChainSettings& settings,
-                       PostChainTargets* targets = nullptr, PostChainTimings* timings = nullptr);
+// The full-size steps split their rows over up to `threads` threads; the
+// result is the same for any count.
+RgbaImage RunPostChain(const RgbaImage& scene, const PostChainSettings& settings, PostChainTargets* targets = nullptr,
+                       PostChainTimings* timings = nullptr, int threads = 1);

@@ -11,12 +11,13 @@ PostTarget TargetFromImage(const RgbaImage& image);
 RgbaImage ImageFromTarget(const PostTarget& target);
 
 namespace PostStep {
-PostTarget Reduce(const PostTarget& scene);                      // ReducePS
-PostTarget Luminance(const PostTarget& reduce);                  // LuminancePS, settled
+PostTarget Reduce(const PostTarget& scene);                                            // ReducePS
+PostTarget Luminance(const PostTarget& reduce);                                        // LuminancePS, settled
 PostTarget Bloom(const PostTarget& source, int viewWidth, int viewHeight, int level);  // Bloom1PS..Bloom8PS
+// The full-size steps split their rows over up to `threads` threads.
 PostTarget Present(const PostTarget& scene, const std::array<PostTarget, kBloomLevels>& bloom,
-                   const PostTarget& luminance, const PostChainSettings& settings);  // PresentPS
-PostTarget Sharpen(const PostTarget& present, float imageSharpness);  // SharpenPS
-PostTarget Hdr(const PostTarget& sharpen, float hdrExposure);         // HDRPS
-PostTarget Final(const PostTarget& hdr, bool colorBandingFix);        // FinalPS
+                   const PostTarget& luminance, const PostChainSettings& settings, int threads = 1);  // PresentPS
+PostTarget Sharpen(const PostTarget& present, float imageSharpness, int threads = 1);                 // SharpenPS
+PostTarget Hdr(const PostTarget& sharpen, float hdrExposure, int threads = 1);                        // HDRPS
+PostTarget Final(const PostTarget& hdr, bool colorBandingFix, int threads = 1);                       // FinalPS
 }  // namespace PostStep

@@ -33,9 +33,8 @@ inline int FloorToInt(double x) {
 // What writing a colour into an 8-bit target keeps: clamped, to the nearest
 // step (NaN is written as 0, as the hardware does).
 inline float Quantise8(float v) {
-    if (!(v > 0.0f)) return 0.0f;
-    if (v >= 1.0f) return 1.0f;
-    return static_cast<float>(static_cast<int>(v * 255.0f + 0.5f)) * (1.0f / 255.0f);
+    const float clamped = v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f;  // selects, no branches
+    return static_cast<float>(static_cast<int>(clamped * 255.0f + 0.5f)) * (1.0f / 255.0f);
 }
 inline uint8_t ToByte(float v) { return static_cast<uint8_t>(Quantise8(v) * 255.0f + 0.5f); }
 
@@ -89,7 +88,8 @@ inline float FastLog2(float x) {
     // log2(1 + t) = t q(t) with a least-squares q on [sqrt(1/2) - 1, sqrt(2) - 1].
     const float q =
         1.4426964f +
-        t * (-0.72136404f + t * (0.48062915f + t * (-0.35935065f + t * (0.2956336f + t * (-0.26950627f + t * 0.17212873f)))));
+        t * (-0.72136404f +
+             t * (0.48062915f + t * (-0.35935065f + t * (0.2956336f + t * (-0.26950627f + t * 0.17212873f)))));
     const float result = static_cast<float>(exponent + (upper ? 1 : 0)) + t * q;
     return x >= 1.17549435e-38f ? (x <= 3.4e38f ? result : x) : (x == x && x >= 0.0f ? -INFINITY : NAN);
 }
@@ -100,7 +100,8 @@ inline float FastExp2(float x) {
     // exp2 on [0, 1): a least-squares polynomial of degree 5.
     const float f = clamped - static_cast<float>(whole);
     const float p =
-        0.99999990f + f * (0.69315462f + f * (0.24014077f + f * (0.055863283f + f * (0.0089462141f + f * 0.0018951075f))));
+        0.99999990f +
+        f * (0.69315462f + f * (0.24014077f + f * (0.055863283f + f * (0.0089462141f + f * 0.0018951075f))));
     const uint32_t scaleBits = static_cast<uint32_t>(whole + 127) << 23;
     float scale;
     std::memcpy(&scale, &scaleBits, 4);

@@ -27,7 +27,8 @@ RgbaImage ScaleToWidth(const RgbaImage& image, int maxWidth) {
             const uint8_t* row = image.pixels.data() + static_cast<size_t>(j) * image.width * 4;
             for (int x = 0; x < width; ++x) {
                 const double left = x * sx, right = (x + 1) * sx;
-                for (int i = static_cast<int>(left); i < std::min(image.width, static_cast<int>(right + 0.999999)); ++i) {
+                for (int i = static_cast<int>(left); i < std::min(image.width, static_cast<int>(right + 0.999999));
+                     ++i) {
                     const double w = wy * (std::min<double>(i + 1, right) - std::max<double>(i, left));
                     if (w <= 0) continue;
                     for (int c = 0; c < 4; ++c) sum[x * 4 + c] += w * row[i * 4 + c];
@@ -35,7 +36,8 @@ RgbaImage ScaleToWidth(const RgbaImage& image, int maxWidth) {
             }
         }
         uint8_t* o = out.pixels.data() + static_cast<size_t>(y) * width * 4;
-        for (int n = 0; n < width * 4; ++n) o[n] = static_cast<uint8_t>(std::clamp(sum[n] / (sx * sy) + 0.5, 0.0, 255.0));
+        for (int n = 0; n < width * 4; ++n)
+            o[n] = static_cast<uint8_t>(std::clamp(sum[n] / (sx * sy) + 0.5, 0.0, 255.0));
     }
     return out;
 }

@@ -13,11 +13,18 @@ Rgb Mix(Rgb a, Rgb b, float t) { return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g
 
 // Colour patches: primaries, secondaries, and the muted tones of a landscape
 // (foliage, brick, skin, slate), which vibrance treats differently.
-const Rgb kPatches[2][6] = {
-    {{0.85f, 0.08f, 0.08f}, {0.10f, 0.70f, 0.15f}, {0.10f, 0.20f, 0.85f}, {0.95f, 0.85f, 0.10f}, {0.10f, 0.75f, 0.80f},
-     {0.80f, 0.15f, 0.70f}},
-    {{0.35f, 0.45f, 0.25f}, {0.60f, 0.30f, 0.22f}, {0.85f, 0.65f, 0.52f}, {0.40f, 0.45f, 0.52f}, {0.95f, 0.50f, 0.10f},
-     {0.55f, 0.55f, 0.55f}}};
+const Rgb kPatches[2][6] = {{{0.85f, 0.08f, 0.08f},
+                             {0.10f, 0.70f, 0.15f},
+                             {0.10f, 0.20f, 0.85f},
+                             {0.95f, 0.85f, 0.10f},
+                             {0.10f, 0.75f, 0.80f},
+                             {0.80f, 0.15f, 0.70f}},
+                            {{0.35f, 0.45f, 0.25f},
+                             {0.60f, 0.30f, 0.22f},
+                             {0.85f, 0.65f, 0.52f},
+                             {0.40f, 0.45f, 0.52f},
+                             {0.95f, 0.50f, 0.10f},
+                             {0.55f, 0.55f, 0.55f}}};
 
 // Everything is placed in units of the picture's height, so the sun stays
 // round whatever the width.
@@ -43,7 +50,8 @@ Rgb ScenePixel(float x, float y, float aspect) {
     if (x > boxLeft && x < boxRight && y > wallTop && y < wallBottom) {
         for (float window : {0.3f, 0.7f}) {
             const float centre = boxLeft + (boxRight - boxLeft) * window;
-            if (std::fabs(x - centre) < 0.018f && y > wallTop + 0.025f && y < wallTop + 0.06f) return {1.0f, 0.86f, 0.55f};
+            if (std::fabs(x - centre) < 0.018f && y > wallTop + 0.025f && y < wallTop + 0.06f)
+                return {1.0f, 0.86f, 0.55f};
         }
         return {0.24f, 0.13f, 0.10f};
     }

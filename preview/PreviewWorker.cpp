@@ -1,5 +1,6 @@
 #include "preview/PreviewWorker.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -44,7 +45,11 @@ void Loop(Worker& w) {
         lock.unlock();
 
         const auto start = std::chrono::steady_clock::now();
-        auto image = std::make_shared<const RgbaImage>(RunPostChain(*request.scene, request.settings));
+        // The full-size steps share the machine's cores (up to four); the
+        // picture is the same as from one.
+        const int threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+        auto image =
+            std::make_shared<const RgbaImage>(RunPostChain(*request.scene, request.settings, nullptr, nullptr, threads));
         const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 
         lock.lock();

@@ -72,8 +72,7 @@ void Picture(PanelState& panel) {
     ImGui::InvisibleButton("##previewpicture", ImVec2(width, height));
     NoteItem("preview", "##previewpicture");
     if (ImGui::IsItemHovered() || ImGui::IsItemActive()) ImGui::SetMouseCursor(ImGuiMouseCursor_ResizeEW);
-    if (ImGui::IsItemActive())
-        panel.split = std::clamp((ImGui::GetIO().MousePos.x - origin.x) / width, 0.0f, 1.0f);
+    if (ImGui::IsItemActive()) panel.split = std::clamp((ImGui::GetIO().MousePos.x - origin.x) / width, 0.0f, 1.0f);
 
     ImDrawList* draw = ImGui::GetWindowDrawList();
     const ImVec2 end(origin.x + width, origin.y + height);

@@ -13,12 +13,12 @@ bool PreviewNeedsRedraw();
 
 // What the panel shows, for checks.
 struct PreviewShown {
-    int width = 0;            // of the picture, 0 before the first frame
+    int width = 0;  // of the picture, 0 before the first frame
     int height = 0;
-    bool screenshot = false;  // a loaded screenshot rather than the built-in scene
-    bool hasResult = false;   // a computed picture is shown
+    bool screenshot = false;     // a loaded screenshot rather than the built-in scene
+    bool hasResult = false;      // a computed picture is shown
     PostChainSettings settings;  // those it was computed with
-    float split = 0.5f;       // the compare line, 0 (all after) to 1 (all before)
+    float split = 0.5f;          // the compare line, 0 (all after) to 1 (all before)
 };
 PreviewShown PreviewPanelShown();
 // Drops the panel's pictures and textures (the next frame starts afresh).

@@ -87,7 +87,8 @@ TEST(PreviewPanel, LoadsAScreenshotThroughTheOpenDialogAndGoesBackToTheScene) {
     ASSERT_TRUE(ui.Click(ByKey("button", "previewloadscreenshot")));
     const std::vector<std::string> args = ReadLines(bin / "zenity-args.txt");
     EXPECT_NE(std::find(args.begin(), args.end(), "--title=" + T("previewbrowsertitle")), args.end());
-    EXPECT_TRUE(std::any_of(args.begin(), args.end(), [](const std::string& a) { return a.find("*.jpg") != std::string::npos; }));
+    EXPECT_TRUE(std::any_of(args.begin(), args.end(),
+                            [](const std::string& a) { return a.find("*.jpg") != std::string::npos; }));
     ASSERT_TRUE(FramesUntil(ui, [] { return PreviewPanelShown().screenshot && PreviewPanelShown().hasResult; }));
     EXPECT_EQ(PreviewPanelShown().width, 1280);
     EXPECT_EQ(PreviewPanelShown().height, 168);

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "app/Platform.h"
+#include "app/Text.h"
 #include "preview/PostChain.h"
 #include "preview/PostChainSteps.h"
 #include "preview/PreviewScene.h"
@@ -55,18 +56,7 @@ ToolRun RunTool(const std::string& command, const fs::path& errorFile) {
     return run;
 }
 
-std::string SpirvCross() {
-    const char* path = std::getenv("PATH");
-    std::string folders = path ? path : "";
-    size_t start = 0;
-    while (start <= folders.size()) {
-        const size_t end = std::min(folders.find(':', start), folders.size());
-        const fs::path candidate = fs::path(folders.substr(start, end - start)) / "spirv-cross";
-        if (!candidate.parent_path().empty() && fs::exists(candidate)) return candidate.string();
-        start = end + 1;
-    }
-    return std::string();
-}
+std::string SpirvCross() { return WideToUtf8(LocateExecutable(u"spirv-cross")); }
 
 // ---- what the effect declares (read from the preprocessed source)
 
@@ -98,8 +88,7 @@ EffectDecl ReadEffect(const std::string& text) {
     std::smatch found;
     if (!std::regex_search(text, found, technique)) return effect;
     const std::string body = text.substr(found.position(0));
-    const std::regex pass(
-        R"(pass\s+(\w+)\s*(<[^>]*>)?\s*\{[^}]*?PixelShader\s*=\s*compile\s+ps_\w+\s+(\w+)\s*\()");
+    const std::regex pass(R"(pass\s+(\w+)\s*(<[^>]*>)?\s*\{[^}]*?PixelShader\s*=\s*compile\s+ps_\w+\s+(\w+)\s*\()");
     const std::regex target(R"(RenderTarget\s*=\s*\"(\w+)\")");
     for (std::sregex_iterator it(body.begin(), body.end(), pass), end; it != end; ++it) {
         PassDecl p{(*it)[1], (*it)[3], ""};
@@ -204,17 +193,17 @@ CompiledPass Compile(const fs::path& source, const std::string& entry, const fs:
     const fs::path bytecode = folder / (entry + ".d3dbc"), spirv = folder / (entry + ".spv"),
                    glsl = folder / (entry + ".frag"), errors = folder / (entry + ".err");
     const std::string compiler = kCompiler.string();
-    ToolRun run = RunTool(compiler + " -x hlsl -p ps_3_0 -e " + entry + " -b d3dbc -o " + bytecode.string() + " " +
-                          source.string(),
-                      errors);
-    if (run.ok) run = RunTool(compiler + " -x d3dbc -b spirv-binary -o " + spirv.string() + " " + bytecode.string(), errors);
+    ToolRun run = RunTool(
+        compiler + " -x hlsl -p ps_3_0 -e " + entry + " -b d3dbc -o " + bytecode.string() + " " + source.string(),
+        errors);
+    if (run.ok)
+        run = RunTool(compiler + " -x d3dbc -b spirv-binary -o " + spirv.string() + " " + bytecode.string(), errors);
     if (run.ok)
         // Temporaries throughout: Debian's SPIRV-Cross otherwise rewrites
         // "r = r * a + b" as "r *= a + b".
         run = RunTool(SpirvCross() + " --version 330 --no-420pack-extension --force-temporary " + spirv.string() +
-                          " --output " +
-                      glsl.string(),
-                  errors);
+                          " --output " + glsl.string(),
+                      errors);
     if (!run.ok) {
         pass.error = entry + ": " + run.errors;
         return pass;
@@ -254,8 +243,8 @@ std::string VertexShaderFor(const std::string& fragment) {
     const bool found = std::regex_search(fragment, input, in);
     const std::string type = found ? input[1].str() : "vec2", name = found ? input[2].str() : "v0";
     const std::string fill = type == "vec2" ? "" : (type == "vec3" ? ", 0.0" : ", 0.0, 1.0");
-    return "#version 330\nlayout(location = 0) in vec2 position;\nuniform vec2 targetSize;\nout " + type + " " +
-           name + ";\nvoid main() {\n  " + name + " = " + type + "(position * 0.5 + 0.5 - 0.5 / targetSize" + fill +
+    return "#version 330\nlayout(location = 0) in vec2 position;\nuniform vec2 targetSize;\nout " + type + " " + name +
+           ";\nvoid main() {\n  " + name + " = " + type + "(position * 0.5 + 0.5 - 0.5 / targetSize" + fill +
            ");\n  gl_Position = vec4(position, 0.0, 1.0);\n}\n";
 }
 
@@ -458,7 +447,7 @@ TEST(PostChainShader, ThePreviewComputesWhatTheInstalledShaderComputes) {
                                               BuildDefinitionList(u"Train_post_bloom", cases[n].shader)));
         const ToolRun preprocess =
             RunTool(kCompiler.string() + " -E -x hlsl -o " + (folder / "pre.fx").string() + " " + p.source.string(),
-                folder / "pre.err");
+                    folder / "pre.err");
         ASSERT_TRUE(preprocess.ok) << preprocess.errors;
         const std::string text = ReadText(folder / "pre.fx");
         p.effect = ReadEffect(text);
@@ -480,7 +469,8 @@ TEST(PostChainShader, ThePreviewComputesWhatTheInstalledShaderComputes) {
     }
     std::atomic<size_t> next{0};
     auto worker = [&] {
-        for (size_t n; (n = next++) < jobs.size();) jobs[n].result = Compile(jobs[n].source, jobs[n].entry, jobs[n].folder);
+        for (size_t n; (n = next++) < jobs.size();)
+            jobs[n].result = Compile(jobs[n].source, jobs[n].entry, jobs[n].folder);
     };
     std::thread helper(worker);
     worker();
@@ -501,8 +491,9 @@ TEST(PostChainShader, ThePreviewComputesWhatTheInstalledShaderComputes) {
         PostChainTargets chain;
         RunPostChain(scene, settings, &chain);
         const std::map<std::string, const RgbaImage*> chainTargets = {
-            {"Reduce", &chain.reduce},   {"Luminance", &chain.luminance}, {"Present", &chain.present},
-            {"Sharpen", &chain.sharpen}, {"HDR", &chain.hdr},             {"Final", &chain.final}};
+            {"Reduce", &chain.reduce},   {"Luminance", &chain.luminance},
+            {"Present", &chain.present}, {"Sharpen", &chain.sharpen},
+            {"HDR", &chain.hdr},         {"Final", &chain.final}};
 
         // Each step also runs on the shader's own input for that pass, so a
         // rounding difference upstream is not taken for a fault downstream.
@@ -511,7 +502,8 @@ TEST(PostChainShader, ThePreviewComputesWhatTheInstalledShaderComputes) {
         auto glOutput = [&](const std::string& pass) { return TargetFromImage(gl.targets.at(targetOf.at(pass))); };
         const PostTarget sceneTarget = TargetFromImage(scene);
         std::array<PostTarget, kBloomLevels> glBloom;
-        for (int level = 0; level < kBloomLevels; ++level) glBloom[level] = glOutput("Bloom" + std::to_string(level + 1));
+        for (int level = 0; level < kBloomLevels; ++level)
+            glBloom[level] = glOutput("Bloom" + std::to_string(level + 1));
         std::map<std::string, PostTarget> alone = {
             {"Reduce", PostStep::Reduce(sceneTarget)},
             {"Luminance", PostStep::Luminance(glOutput("Reduce"))},
@@ -541,7 +533,8 @@ TEST(PostChainShader, ThePreviewComputesWhatTheInstalledShaderComputes) {
             // (up to 1.6), the HDR power and the banding fix's replacement by
             // a mean up to 0.009 away widen them toward the back buffer.
             const bool widened = pass.name == "Sharpen" || pass.name == "HDR" || pass.name == "Final";
-            EXPECT_LE(whole, widened ? 2 + 3 : 1) << cases[n].name << ": pass " << pass.name << " at the end of the chain";
+            EXPECT_LE(whole, widened ? 2 + 3 : 1)
+                << cases[n].name << ": pass " << pass.name << " at the end of the chain";
         }
         std::printf("%s\n", line.c_str());
     }
