@@ -51,7 +51,7 @@ double MillisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// ---- shared (the shader's TargetTexCoord, ViewTexCoord and Grey)
+// ---- shared (the shader's TargetTexCoord and ViewTexCoord)
 
 // Half a texel of a target of the view's size times the ratio: ViewTexCoord's
 // offset, computed from the unrounded size as the shader does.
@@ -114,7 +114,8 @@ PostTarget Reduce(const PostTarget& scene) {
 
 // The shader blends each frame's measurement over the previous frames; for a
 // still picture that blend settles on the measurement itself, which is what
-// the preview keeps.
+// the preview keeps. (In the game the 8-bit target can stop short of it: a
+// step of frame time times the distance rounds away below half a level.)
 PostTarget Luminance(const PostTarget& reduce) {
     const double c = 0.5, d = 0.625;
     auto read = [&](double u, double v, float weight, float sum[3]) {

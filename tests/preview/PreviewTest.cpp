@@ -84,9 +84,9 @@ TEST(PreviewPicture, ScreenshotsAreScaledToTheWorkingWidthAndBadFilesRefused) {
             p[2] = x < w / 2 ? 10 : 200;
         }
     const fs::path png = dir.path / "shot.png", jpeg = dir.path / "shot.jpg", bmp = dir.path / "shot.bmp";
-    ASSERT_TRUE(stbi_write_png(png.c_str(), w, h, 3, rgb.data(), w * 3));
-    ASSERT_TRUE(stbi_write_jpg(jpeg.c_str(), w, h, 3, rgb.data(), 95));
-    ASSERT_TRUE(stbi_write_bmp(bmp.c_str(), w, h, 3, rgb.data()));
+    ASSERT_TRUE(stbi_write_png(png.string().c_str(), w, h, 3, rgb.data(), w * 3));
+    ASSERT_TRUE(stbi_write_jpg(jpeg.string().c_str(), w, h, 3, rgb.data(), 95));
+    ASSERT_TRUE(stbi_write_bmp(bmp.string().c_str(), w, h, 3, rgb.data()));
     for (const fs::path& file : {png, jpeg, bmp}) {
         const RgbaImage picture = LoadPreviewPicture(Utf8ToWide((file).string()));
         ASSERT_EQ(picture.width, 1280) << file;
@@ -99,7 +99,7 @@ TEST(PreviewPicture, ScreenshotsAreScaledToTheWorkingWidthAndBadFilesRefused) {
     }
     // A picture narrower than the working width is kept as it is.
     const fs::path small = dir.path / "small.png";
-    ASSERT_TRUE(stbi_write_png(small.c_str(), 320, 180, 3, rgb.data(), w * 3));
+    ASSERT_TRUE(stbi_write_png(small.string().c_str(), 320, 180, 3, rgb.data(), w * 3));
     EXPECT_EQ(LoadPreviewPicture(Utf8ToWide((small).string())).width, 320);
 
     // Not a picture, a missing file, and a header that claims 100000 pixels.
