@@ -118,7 +118,8 @@ bool UiHostUploadTexture(UiTexture& texture, const unsigned char* rgba, int widt
     const bool fresh = name == 0;
     if (fresh) glGenTextures(1, &name);
     if (name == 0) return false;
-    while (glGetError() != GL_NO_ERROR) {}
+    // Earlier errors are not ours; a lost context keeps reporting, so the clearing is bounded.
+    for (int n = 0; n < 16 && glGetError() != GL_NO_ERROR; ++n) {}
     glBindTexture(GL_TEXTURE_2D, name);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
