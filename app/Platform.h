@@ -65,6 +65,8 @@ bool OpenWebPage(const std::string& url);
 std::u16string BrowseForGameFolder(const std::string& initial);
 std::u16string OpenPresetFileDialog(const std::u16string& title);
 std::u16string SavePresetFileDialog(const std::u16string& title);
+// The open dialog for pictures (PNG, JPEG, BMP); empty when cancelled.
+std::u16string OpenImageFileDialog(const std::u16string& title);
 
 // ---- display window and UI host
 bool UiHostCreateDisplay();
@@ -87,6 +89,18 @@ void UiHostWaitForMessage(unsigned milliseconds);
 bool UiHostHasFocus();
 void UiHostBeginFrame();
 void UiHostEndFrameAndPresent();
+// A picture in the UI host's renderer: `id` is what the UI library draws
+// (its ImTextureID), null when there is none.
+struct UiTexture {
+    void* id = nullptr;
+    int width = 0;
+    int height = 0;
+};
+// Fills the texture with 8-bit RGBA pixels, rows top first, creating it or
+// replacing it when the size changed; false, with the texture released, when
+// the renderer cannot hold it.
+bool UiHostUploadTexture(UiTexture& texture, const unsigned char* rgba, int width, int height);
+void UiHostReleaseTexture(UiTexture& texture);
 // Asks the main loop to end, as closing the window does.
 void UiHostRequestQuit();
 void UiHostShutdown();

@@ -6,6 +6,9 @@ pkg_check_modules(IMGUI REQUIRED IMPORTED_TARGET imgui)
 
 set(IMGUI_BACKENDS /usr/share/doc/libimgui-dev/examples/backends)
 
+# stb_image for the logo and the preview's screenshots (app/ImageDecode.cpp).
+target_include_directories(vantrel_core SYSTEM PRIVATE /usr/include/stb)
+
 # Shell services and paths: everything the tests need without a window.
 add_library(vantrel_platform STATIC app/linux/LinuxPaths.cpp app/linux/LinuxSpawn.cpp app/linux/LinuxProcesses.cpp
             app/linux/LinuxDesktop.cpp app/linux/LinuxChoosers.cpp app/linux/LinuxEffectCompiler.cpp)

@@ -38,6 +38,9 @@ target_include_directories(imgui_static SYSTEM PUBLIC ${IMGUI_DIR})
 target_compile_options(imgui_static PRIVATE -w)
 target_link_libraries(imgui_static PUBLIC imm32)
 
+# stb_image for the logo and the preview's screenshots (app/ImageDecode.cpp).
+target_include_directories(vantrel_core SYSTEM PRIVATE ${VANTREL_STB_INCLUDE_DIR})
+
 # ---- shell services and paths: everything the tests need without a window
 add_library(vantrel_platform STATIC app/win32/WinPaths.cpp app/win32/WinShell.cpp app/win32/WinEffectCompiler.cpp)
 target_link_libraries(vantrel_platform PUBLIC vantrel_core shell32 ole32 comdlg32 advapi32 uuid winmm)
@@ -51,10 +54,9 @@ target_link_libraries(vantrel_ui PUBLIC vantrel_core imgui_static)
 
 # ---- the Direct3D 9 UI host (d3d9.dll only: the logo goes through stb_image)
 set(IMGUI_BACKEND_SOURCES ${IMGUI_DIR}/backends/imgui_impl_win32.cpp ${IMGUI_DIR}/backends/imgui_impl_dx9.cpp)
-add_library(vantrel_uihost_dx9 STATIC app/win32/UiHostDx9.cpp app/win32/LogoTexture.cpp app/win32/StbImage.cpp
-                                      ${IMGUI_BACKEND_SOURCES})
+add_library(vantrel_uihost_dx9 STATIC app/win32/UiHostDx9.cpp app/win32/LogoTexture.cpp ${IMGUI_BACKEND_SOURCES})
 target_include_directories(vantrel_uihost_dx9 SYSTEM PRIVATE ${IMGUI_DIR}/backends ${VANTREL_STB_INCLUDE_DIR})
-set_source_files_properties(${IMGUI_BACKEND_SOURCES} app/win32/StbImage.cpp PROPERTIES COMPILE_OPTIONS -w)
+set_source_files_properties(${IMGUI_BACKEND_SOURCES} PROPERTIES COMPILE_OPTIONS -w)
 target_link_libraries(vantrel_uihost_dx9 PUBLIC vantrel_ui vantrel_platform imgui_static d3d9 dwmapi gdi32 user32)
 
 # ---- the program

@@ -11,6 +11,7 @@
 #include "ui/Actions.h"
 #include "ui/Panels.h"
 #include "ui/ParametersTab.h"
+#include "ui/PreviewPanel.h"
 #include "ui/UiState.h"
 #include "ui/Widgets.h"
 
@@ -47,9 +48,10 @@ void Tabs() {
 
 }  // namespace
 
-// What runs beside the frame: the install's progress and, when it ends, its
-// result must be drawn without waiting for input.
-bool FrameNeedsRedraw() { return ShaderInstaller::InstallIsRunning(); }
+// What runs beside the frame must be drawn without waiting for input: the
+// install's progress and, when it ends, its result; a preview being computed
+// and, when it is ready, its picture.
+bool FrameNeedsRedraw() { return ShaderInstaller::InstallIsRunning() || PreviewNeedsRedraw(); }
 
 void RenderUiFrame() {
     CollectInstallResult();

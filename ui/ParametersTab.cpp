@@ -17,6 +17,7 @@
 
 #include "game/WeatherPack.h"
 #include "settings/Settings.h"
+#include "ui/PreviewPanel.h"
 #include "ui/UiState.h"
 #include "ui/Widgets.h"
 
@@ -62,6 +63,7 @@ struct Section {
     std::vector<Row> rows;
     const char* notice = nullptr;  // drawn first, wrapped, in the warning colour
     bool noticeOnly = false;       // the notice takes the place of every row
+    bool previewFirst = false;     // the preview of the image settings comes before it
 };
 
 // Window-local x of each column and the widths of the first two.
@@ -282,7 +284,10 @@ std::vector<Section> Sections(ShaderSettings& s, bool addOn) {
          {Slider(T("hdrexposure"), s.HDRExposure, 0.5f, 2, "hdrexposure_help", T("hdrexposure_help")),
           Slider(T("bloomintensity"), s.BloomIntensity, 0, 2, "bloomintensity_help", T("bloomintensity_help")),
           Slider(T("bloomcolordesaturation"), s.BloomColorDesaturation, 0, 1, "bloomcolordesaturation_help",
-                 T("bloomcolordesaturation_help"))}});
+                 T("bloomcolordesaturation_help"))},
+         nullptr,
+         false,
+         true});
     sections.push_back(
         {Label("imagecolors"),
          {Switch(T("colorbandingfix"), s.ColorBandingFix, "colorbandingfixhelp", T("colorbandingfix_help")),
@@ -310,6 +315,9 @@ void ShaderParametersTab() {
     const std::vector<Section> sections = Sections(settings.Shader, IsWeatherPackInstalled());
     const Columns columns = LayOut(sections);
     ImGui::PopFont();
-    for (const Section& section : sections) DrawSection(section, columns);
+    for (const Section& section : sections) {
+        if (section.previewFirst) PreviewPanel();
+        DrawSection(section, columns);
+    }
     ImGui::NewLine();
 }

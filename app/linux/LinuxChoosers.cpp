@@ -82,6 +82,27 @@ std::string StartFolderForKdialog() {
 const char* const kZenityPresetFilter = "--file-filter=MOX Preset File (*.xml) | *.xml";
 const char* const kZenityAllFilter = "--file-filter=All Files (*.*) | *";
 const char* const kKdialogPresetFilter = "*.xml|MOX Preset File (*.xml)\n*|All Files (*.*)";
+const char* const kZenityImageFilter =
+    "--file-filter=Pictures (*.png, *.jpg, *.jpeg, *.bmp) | *.png *.PNG *.jpg *.JPG *.jpeg *.JPEG *.bmp *.BMP";
+const char* const kKdialogImageFilter = "*.png *.PNG *.jpg *.JPG *.jpeg *.JPEG *.bmp *.BMP|Pictures (*.png, *.jpg, *.jpeg, *.bmp)\n*|All Files (*.*)";
+
+// An open dialog with a filter and "all files"; only an existing file is returned.
+std::u16string OpenFileDialog(const std::u16string& title, const char* zenityFilter, const char* kdialogFilter) {
+    std::string tool;
+    const ChooserTool kind = FindChooser(tool);
+    std::vector<std::string> argv{tool};
+    if (kind == ChooserTool::Zenity) {
+        argv.insert(argv.end(), {"--file-selection", "--title=" + WideToUtf8(title), zenityFilter, kZenityAllFilter});
+    } else if (kind == ChooserTool::Kdialog) {
+        argv.insert(argv.end(), {"--getopenfilename", StartFolderForKdialog(), kdialogFilter, "--title", WideToUtf8(title)});
+    } else {
+        return std::u16string();
+    }
+    std::string chosen = RunChooser(std::move(argv));
+    // The Windows dialog only returns existing files.
+    if (chosen.empty() || !IsRegularFile(chosen)) return std::u16string();
+    return Utf8ToWide(chosen);
+}
 
 std::string WithoutTrailingSlash(std::string path) {
     while (path.size() > 1 && path.back() == '/') path.pop_back();
@@ -121,22 +142,11 @@ std::u16string BrowseForGameFolder(const std::string& initial) {
 }
 
 std::u16string OpenPresetFileDialog(const std::u16string& title) {
-    std::string tool;
-    const ChooserTool kind = FindChooser(tool);
-    std::vector<std::string> argv{tool};
-    if (kind == ChooserTool::Zenity) {
-        argv.insert(argv.end(),
-                    {"--file-selection", "--title=" + WideToUtf8(title), kZenityPresetFilter, kZenityAllFilter});
-    } else if (kind == ChooserTool::Kdialog) {
-        argv.insert(argv.end(), {"--getopenfilename", StartFolderForKdialog(), kKdialogPresetFilter, "--title",
-                                 WideToUtf8(title)});
-    } else {
-        return std::u16string();
-    }
-    std::string chosen = RunChooser(std::move(argv));
-    // The Windows dialog only returns existing files.
-    if (chosen.empty() || !IsRegularFile(chosen)) return std::u16string();
-    return Utf8ToWide(chosen);
+    return OpenFileDialog(title, kZenityPresetFilter, kKdialogPresetFilter);
+}
+
+std::u16string OpenImageFileDialog(const std::u16string& title) {
+    return OpenFileDialog(title, kZenityImageFilter, kKdialogImageFilter);
 }
 
 std::u16string SavePresetFileDialog(const std::u16string& title) {

@@ -7,13 +7,11 @@
 #include "imgui_impl_opengl3.h"
 #include "imgui_impl_sdl.h"
 
-#define STB_IMAGE_IMPLEMENTATION
-#define STBI_ONLY_PNG
-#include <stb/stb_image.h>
-
 #include <cstring>
 
 #include "app/AppPaths.h"
+#include "app/FileIo.h"
+#include "app/ImageDecode.h"
 #include "app/Platform.h"
 #include "app/Text.h"
 #include "ui/UiSetup.h"
@@ -23,7 +21,7 @@ namespace {
 struct DisplayWindow {
     SDL_Window* window = nullptr;
     SDL_GLContext context = nullptr;
-    GLuint logo = 0;
+    UiTexture logo;
     bool fontsUploaded = false;  // the renderer has made its font texture once
     RedrawNeed need;
 };
@@ -33,20 +31,14 @@ DisplayWindow& Display() {
     return *display;
 }
 
-// The logo as a texture; 0 when the file cannot be read.
-GLuint LoadLogoTexture() {
-    const std::string path = DataFilePath("Data/Textures/Logo.png");
-    int width = 0, height = 0, channels = 0;
-    unsigned char* pixels = stbi_load(path.c_str(), &width, &height, &channels, 4);
-    if (!pixels) return 0;
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
-    stbi_image_free(pixels);
+// The logo as a texture; empty when the file cannot be read.
+UiTexture LoadLogoTexture() {
+    UiTexture texture;
+    std::string bytes;
+    if (!ReadFileBytes(Utf8ToWide(DataFilePath("Data/Textures/Logo.png")), bytes)) return texture;
+    const DecodedImage image = DecodeImageRgba(bytes);
+    if (!image.pixels.empty())
+        UiHostUploadTexture(texture, image.pixels.data(), static_cast<int>(image.width), static_cast<int>(image.height));
     return texture;
 }
 
@@ -149,8 +141,7 @@ bool UiHostInitialise() {
     UpdateUiScale();
     LoadUiResources();
     display.logo = LoadLogoTexture();
-    UiState().logoTexture =
-        display.logo ? reinterpret_cast<ImTextureID>(static_cast<intptr_t>(display.logo)) : nullptr;
+    UiState().logoTexture = display.logo.id;
     return true;
 }
 
@@ -202,6 +193,43 @@ void UiHostEndFrameAndPresent() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
     SDL_GL_SwapWindow(Display().window);
+}
+
+bool UiHostUploadTexture(UiTexture& texture, const unsigned char* rgba, int width, int height) {
+    if (!rgba || width <= 0 || height <= 0) {
+        UiHostReleaseTexture(texture);
+        return false;
+    }
+    GLuint name = static_cast<GLuint>(reinterpret_cast<intptr_t>(texture.id));
+    const bool fresh = name == 0;
+    if (fresh) glGenTextures(1, &name);
+    if (name == 0) return false;
+    // Earlier errors are not ours; a lost context keeps reporting, so the clearing is bounded.
+    for (int n = 0; n < 16 && glGetError() != GL_NO_ERROR; ++n) {}
+    glBindTexture(GL_TEXTURE_2D, name);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    if (fresh || texture.width != width || texture.height != height) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    } else {
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    }
+    texture = {reinterpret_cast<void*>(static_cast<intptr_t>(name)), width, height};
+    if (glGetError() != GL_NO_ERROR) {
+        UiHostReleaseTexture(texture);
+        return false;
+    }
+    return true;
+}
+
+void UiHostReleaseTexture(UiTexture& texture) {
+    const GLuint name = static_cast<GLuint>(reinterpret_cast<intptr_t>(texture.id));
+    if (name != 0) glDeleteTextures(1, &name);
+    texture = UiTexture();
 }
 
 void UiHostRequestQuit() {

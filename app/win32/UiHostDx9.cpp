@@ -254,6 +254,32 @@ void UiHostShutdown() {
     UnregisterClassW(kWindowClass, GetModuleHandleW(nullptr));
 }
 
+// Managed-pool textures: they survive device resets like the logo.
+bool UiHostUploadTexture(UiTexture& texture, const unsigned char* rgba, int width, int height) {
+    IDirect3DDevice9* device = DisplayWindow().device;
+    if (!device || !rgba || width <= 0 || height <= 0) {
+        UiHostReleaseTexture(texture);
+        return false;
+    }
+    if (texture.id && (texture.width != width || texture.height != height)) UiHostReleaseTexture(texture);
+    if (!texture.id) {
+        IDirect3DTexture9* created = CreateRgbaTexture(device, static_cast<unsigned>(width), static_cast<unsigned>(height));
+        if (!created) return false;
+        texture = {created, width, height};
+    }
+    if (!FillRgbaTexture(static_cast<IDirect3DTexture9*>(texture.id), rgba, static_cast<unsigned>(width),
+                         static_cast<unsigned>(height))) {
+        UiHostReleaseTexture(texture);
+        return false;
+    }
+    return true;
+}
+
+void UiHostReleaseTexture(UiTexture& texture) {
+    if (texture.id) static_cast<IDirect3DTexture9*>(texture.id)->Release();
+    texture = UiTexture();
+}
+
 // Asks the window to close, as its close button does; the main loop then
 // ends with the quit message.
 void UiHostRequestQuit() {

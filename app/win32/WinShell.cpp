@@ -75,21 +75,24 @@ int CALLBACK FolderChooserEvents(HWND window, UINT message, LPARAM, LPARAM data)
     return 0;
 }
 
-// Both preset dialogs: one description, differing in flags and call.
-std::u16string RunPresetDialog(const std::u16string& title, bool save) {
-    static const wchar_t kFilter[] = L"MOX Preset File (*.xml)\0*.xml\0All Files (*.*)\0*.*\0";
+const wchar_t kPresetFilter[] = L"MOX Preset File (*.xml)\0*.xml\0All Files (*.*)\0*.*\0";
+const wchar_t kImageFilter[] = L"Pictures (*.png, *.jpg, *.jpeg, *.bmp)\0*.png;*.jpg;*.jpeg;*.bmp\0All Files (*.*)\0*.*\0";
+
+// The preset and picture dialogs: one description, differing in filter,
+// default extension, flags and call.
+std::u16string RunFileDialog(const std::u16string& title, bool save, const wchar_t* filter, const wchar_t* extension) {
     wchar_t file[MAX_PATH] = L"";
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = nullptr;
-    dialog.lpstrFilter = kFilter;
+    dialog.lpstrFilter = filter;
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = file;
     dialog.nMaxFile = MAX_PATH;
     dialog.lpstrInitialDir = L"";
     dialog.lpstrTitle = W(title);
     // Without a period: the dialog appends the text after one of its own.
-    dialog.lpstrDefExt = L"xml";
+    dialog.lpstrDefExt = extension;
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
                    (save ? OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
     ComScope com;
@@ -319,6 +322,14 @@ std::u16string BrowseForGameFolder(const std::string& initial) {
     return converted ? U(path) : std::u16string();
 }
 
-std::u16string OpenPresetFileDialog(const std::u16string& title) { return RunPresetDialog(title, false); }
+std::u16string OpenPresetFileDialog(const std::u16string& title) {
+    return RunFileDialog(title, false, kPresetFilter, L"xml");
+}
 
-std::u16string SavePresetFileDialog(const std::u16string& title) { return RunPresetDialog(title, true); }
+std::u16string SavePresetFileDialog(const std::u16string& title) {
+    return RunFileDialog(title, true, kPresetFilter, L"xml");
+}
+
+std::u16string OpenImageFileDialog(const std::u16string& title) {
+    return RunFileDialog(title, false, kImageFilter, L"png");
+}

@@ -392,9 +392,20 @@ float4 HDRPS(PostPSInput i) : COLOR0
 // ---- 7: final
 
 #ifdef MOX_COLORBANDINGFIX
+// x mod 289 for whole numbers below 2^17, exact on any hardware. fmod compiles
+// to frac(x * (1 / 289)) * 289, which leaves whole numbers; the next permute
+// multiplies the error by thousands, so the pattern would depend on the GPU.
+// Flooring from half a step above keeps a slightly low quotient right.
+float BandingMod289(float x)
+{
+    return x - 289.0 * floor(x * (1.0 / 289.0) + 0.5 / 289.0);
+}
+
+// ((34 x + 1) x) mod 289, with both factors reduced first so the product
+// stays small enough for the mod above.
 float BandingPermute(float x)
 {
-    return fmod((34.0 * x + 1.0) * x, 289.0);
+    return BandingMod289(BandingMod289(34.0 * x + 1.0) * BandingMod289(x));
 }
 
 float BandingRand(float x)
@@ -411,7 +422,7 @@ float4 FinalPS(PostPSInput i) : COLOR0
     // Smooth 8-bit steps: where a wide neighbourhood barely differs from the
     // pixel, take its mean, then hide what is left under slight noise.
     float2 pixel = floor(uv * gViewSize.xy);
-    float h = BandingPermute(BandingPermute(fmod(pixel.x, 289.0)) + fmod(pixel.y, 289.0));
+    float h = BandingPermute(BandingPermute(BandingMod289(pixel.x)) + BandingMod289(pixel.y));
     [unroll] for (int k = 1; k <= 2; k++)
     {
         h = BandingPermute(h);

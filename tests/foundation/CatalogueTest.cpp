@@ -58,12 +58,14 @@ const char* const kKeys[] = {
     "presetfeaturedesc", "presetbrowse", "launcher",
 };
 
-// Keys the interface added since: the install progress and the install and
-// restore details.
+// Keys the interface added since: the install progress, the install and
+// restore details, and the preview.
 const char* const kAddedKeys[] = {
     "installresult_kept", "restoreresult_counts", "restoreresult_leftalone", "restorefailed_files",
     "installprogress_preparing", "installprogress_compiling", "installprogress_count", "installprogress_skyfile",
-    "installprogress_profile", "installfailed_effect", "openlogfile",
+    "installprogress_profile", "installfailed_effect", "openlogfile", "previewtitle", "previewscope",
+    "previewbefore", "previewafter", "previewcomparehint", "previewloadscreenshot", "previewbuiltinscene",
+    "previewbrowsertitle", "previewloadfailed",
 };
 
 std::vector<const char*> AllKeys() {

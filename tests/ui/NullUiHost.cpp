@@ -42,6 +42,20 @@ bool UiHostInitialise() {
     return true;
 }
 
+// Texture ids are counted; only their sizes are kept.
+bool UiHostUploadTexture(UiTexture& texture, const unsigned char* rgba, int width, int height) {
+    static intptr_t next = 100;
+    if (!rgba || width <= 0 || height <= 0) {
+        texture = UiTexture();
+        return false;
+    }
+    if (!texture.id) texture.id = reinterpret_cast<void*>(next++);
+    texture.width = width;
+    texture.height = height;
+    return true;
+}
+void UiHostReleaseTexture(UiTexture& texture) { texture = UiTexture(); }
+
 PumpResult UiHostPumpMessage() { return g_quit ? PumpResult::Quit : PumpResult::Idle; }
 RedrawNeed UiHostTakeRedrawNeed() { return RedrawNeed(); }
 void UiHostWaitForMessage(unsigned) {}

@@ -12,6 +12,7 @@
 #include "app/Startup.h"
 #include "settings/Settings.h"
 #include "ui/Frame.h"
+#include "ui/PreviewPanel.h"
 #include "ui/UiState.h"
 
 bool NullUiHostQuitRequested();
@@ -75,6 +76,7 @@ UiDriver::UiDriver(const std::string& catalogue) {
     Settings::Instance() = Settings();
     UiState() = UiStateRecord();
     NullUiHostConfigure(ImVec2(1632, 918), 1.0f);  // the window on a 1920 x 1080 screen
+    ResetPreviewPanel();
     g_sink = &items;
     SetItemObserver(Collect);
 }

@@ -1,5 +1,6 @@
 #pragma once
-// PNG (and the other formats stb_image reads) decoded to 8-bit RGBA.
+// PNG, JPEG and BMP files decoded to 8-bit RGBA (stb_image), for the logo and
+// the preview's screenshots.
 #include <string>
 #include <vector>
 
@@ -8,5 +9,8 @@ struct DecodedImage {
     unsigned height = 0;
     std::vector<unsigned char> pixels;  // width * height * 4 bytes, R G B A; empty on failure
 };
+
+// Pictures larger than this on either side are refused before decoding.
+inline constexpr unsigned kMaxDecodedSide = 16384;
 
 DecodedImage DecodeImageRgba(const std::string& fileBytes);

@@ -1,0 +1,108 @@
+// The preview panel in the parameters tab: it follows the settings through
+// its worker, the line on the picture compares before and after, and a
+// screenshot comes in through the open dialog.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include <imgui.h>
+
+#include "settings/Settings.h"
+#include "tests/support/FakeTools.h"
+#include "tests/ui/UiDriver.h"
+#include "ui/PreviewPanel.h"
+
+namespace {
+
+// Draws frames until the condition holds, as the main loop would while the
+// worker computes; false after 30 seconds.
+bool FramesUntil(UiDriver& ui, const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (std::chrono::steady_clock::now() < deadline) {
+        ui.Frame();
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+// A returning user with a game folder, on a screen tall enough to hold the
+// whole parameters tab.
+void Start(UiDriver& ui) {
+    Settings::Instance().TSPath = MakeFakeGameFolder(ui.root.path / "game");
+    Settings::Instance().Save(u"");
+    ui.Start();
+    ImGui::GetIO().DisplaySize = ImVec2(1600, 6000);
+    ui.Frame(2);
+}
+
+}  // namespace
+
+TEST(PreviewPanel, FollowsTheSettingsAndComparesBeforeAndAfter) {
+    UiDriver ui;
+    Start(ui);
+    ASSERT_TRUE(FramesUntil(ui, [] { return PreviewPanelShown().hasResult; }));
+    EXPECT_TRUE(ui.ShowsText(T("previewscope")));
+    EXPECT_TRUE(ui.Find(ByKey("section", "previewtitle")));
+    EXPECT_EQ(PreviewPanelShown().width, 1280);
+    EXPECT_EQ(PreviewPanelShown().settings, PostChainSettingsFrom(Settings::Instance().Shader));
+    EXPECT_FALSE(PreviewNeedsRedraw());
+
+    // An edit, as a slider makes it: the frame asks for a redraw until the
+    // picture with the new value is shown.
+    Settings::Instance().Shader.Gamma = 1.6f;
+    ui.Frame();
+    EXPECT_TRUE(PreviewNeedsRedraw());
+    ASSERT_TRUE(FramesUntil(ui, [] { return PreviewPanelShown().settings.Gamma == 1.6f; }));
+    EXPECT_FALSE(PreviewNeedsRedraw());
+
+    // Dragging across the picture moves the line to the mouse.
+    const DrawnItem* picture = ui.Find(ByKey("preview", "previewpicture"));
+    ASSERT_NE(picture, nullptr);
+    const float y = (picture->min.y + picture->max.y) / 2, width = picture->max.x - picture->min.x;
+    ImGuiIO& io = ImGui::GetIO();
+    io.MousePos = ImVec2(picture->min.x + width * 0.5f, y);
+    ui.Frame();
+    io.MouseDown[0] = true;
+    ui.Frame();
+    io.MousePos = ImVec2(picture->min.x + width * 0.2f, y);
+    ui.Frame();
+    io.MouseDown[0] = false;
+    ui.Frame();
+    EXPECT_NEAR(PreviewPanelShown().split, 0.2f, 0.01f);
+}
+
+TEST(PreviewPanel, LoadsAScreenshotThroughTheOpenDialogAndGoesBackToTheScene) {
+    UiDriver ui;
+    Start(ui);
+    const fs::path bin = ui.root.path / "bin";
+    fs::create_directories(bin);
+    ScopedPathFirst path(bin);
+
+    // The logo, 1900 x 250, comes in scaled to the working width.
+    const fs::path logo = fs::path(VANTREL_SOURCE_DIR) / "Data" / "Textures" / "Logo.png";
+    WriteFakeChooser(bin, "zenity", logo.string(), 0);
+    ASSERT_TRUE(ui.Click(ByKey("button", "previewloadscreenshot")));
+    const std::vector<std::string> args = ReadLines(bin / "zenity-args.txt");
+    EXPECT_NE(std::find(args.begin(), args.end(), "--title=" + T("previewbrowsertitle")), args.end());
+    EXPECT_TRUE(std::any_of(args.begin(), args.end(),
+                            [](const std::string& a) { return a.find("*.jpg") != std::string::npos; }));
+    ASSERT_TRUE(FramesUntil(ui, [] { return PreviewPanelShown().screenshot && PreviewPanelShown().hasResult; }));
+    EXPECT_EQ(PreviewPanelShown().width, 1280);
+    EXPECT_EQ(PreviewPanelShown().height, 168);
+
+    // A file that is no picture: a notice, and the screenshot stays.
+    WriteText(ui.root.path / "notes.png", "not a picture");
+    WriteFakeChooser(bin, "zenity", (ui.root.path / "notes.png").string(), 0);
+    ASSERT_TRUE(ui.Click(ByKey("button", "previewloadscreenshot")));
+    EXPECT_TRUE(ui.ShowsText(T("previewloadfailed")));
+    EXPECT_EQ(PreviewPanelShown().height, 168);
+
+    ASSERT_TRUE(ui.Click(ByKey("button", "previewbuiltinscene")));
+    EXPECT_FALSE(ui.ShowsText(T("previewloadfailed")));
+    ASSERT_TRUE(FramesUntil(ui, [] { return PreviewPanelShown().hasResult; }));
+    EXPECT_FALSE(PreviewPanelShown().screenshot);
+    EXPECT_EQ(PreviewPanelShown().height, 720);
+}
