@@ -40,7 +40,7 @@ namespace {
 
 const int kWidth = 384;
 const int kHeight = 216;
-const fs::path kCompiler = fs::path(VANTREL_BINARY_DIR) / "vkd3d" / "vkd3d-compiler";
+const fs::path kCompiler = VANTREL_VKD3D_COMPILER;
 
 // ---- running the tools
 
