@@ -1,4 +1,4 @@
-// Starting the game detached, and the weather add-on's marker.
+// Starting the game, detached or through Steam, and the weather add-on's marker.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -12,48 +12,38 @@
 #include "game/WeatherPack.h"
 #include "settings/Settings.h"
 #include "tests/support/FakeTools.h"
-#include "tests/support/TestEnv.h"
 
-TEST(LaunchGame, StartsTheBuildDetachedInTheGameFolderAndLogsAMissingOne) {
+TEST(LaunchGame, StartsTheBuildDetachedInTheGameFolderAndLogsWhatCannotStart) {
     TempDir root;
     UseTempAppPaths(root);
     Settings& settings = Settings::Instance();
     settings = Settings();
-    const fs::path game = root.path / "Rail Works";
-    settings.TSPath = MakeFakeGameFolder(game, true, false);
-    // The native stand-in beside RailWorks.exe is what runs on Linux.
-    WriteScript(game, "RailWorks", "pwd > started.tmp && mv started.tmp started.txt\n");
-
-    LaunchGame(GameVariant::Bit32);
-    ASSERT_TRUE(WaitForFile(game / "started.txt"));
-    EXPECT_EQ(ReadLines(game / "started.txt"), std::vector<std::string>{fs::canonical(game).string()});
-    EXPECT_TRUE(ReadLogLines().empty());
-    // Not a child of ours: nothing is left to reap.
-    int status = 0;
-    EXPECT_EQ(waitpid(-1, &status, WNOHANG), -1);
-    EXPECT_EQ(errno, ECHILD);
-
-    LaunchGame(GameVariant::Bit64);
-    EXPECT_EQ(ReadLogLines(), (std::vector<std::string>{"Failed to launch program", "Directory: " + game.string(),
-                                                         "Path: " + game.string() + "\\RailWorks64.exe"}));
-}
-
-TEST(LaunchGame, EmptyFolderAndOverlongPathFailWithThreeLines) {
-    TempDir root;
-    UseTempAppPaths(root);
-    Settings::Instance() = Settings();
     LaunchGame(GameVariant::Bit32);
     EXPECT_EQ(ReadLogLines(),
               (std::vector<std::string>{"Failed to launch program", "Directory: ", "Path: \\RailWorks.exe"}));
 
-    UseTempAppPaths(root);
+    // The native stand-in beside RailWorks.exe is what runs on Linux.
+    ClearLog();
+    const fs::path game = root.path / "Rail Works";
+    settings.TSPath = MakeFakeGameFolder(game, true, false);
+    WriteScript(game, "RailWorks", "pwd > started.tmp && mv started.tmp started.txt\n");
+    LaunchGame(GameVariant::Bit32);
+    ASSERT_TRUE(WaitForFile(game / "started.txt"));
+    EXPECT_EQ(ReadLines(game / "started.txt"), std::vector<std::string>{fs::canonical(game).string()});
+    EXPECT_TRUE(ReadLogLines().empty());
+    int status = 0;  // not a child of ours: nothing is left to reap
+    EXPECT_EQ(waitpid(-1, &status, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+    LaunchGame(GameVariant::Bit64);
+    EXPECT_EQ(ReadLogLines(), (std::vector<std::string>{"Failed to launch program", "Directory: " + game.string(),
+                                                        "Path: " + game.string() + "\\RailWorks64.exe"}));
+
+    ClearLog();
     std::string folder = root.path.string();
     while (folder.size() < 250) folder += "/deeper";
-    fs::create_directories(folder);
     WriteScript(folder, "RailWorks", "exit 0\n");
-    const std::string path = folder + "/RailWorks";
-    ASSERT_GE(path.size(), 260u);
-    EXPECT_FALSE(LaunchProgram(Utf8ToWide(folder), Utf8ToWide(path)));
+    ASSERT_GE(folder.size() + 10, 260u);
+    EXPECT_FALSE(LaunchProgram(Utf8ToWide(folder), Utf8ToWide(folder + "/RailWorks")));
     EXPECT_EQ(ReadLogLines().size(), 3u);
 }
 
@@ -62,12 +52,11 @@ TEST(LaunchGame, AGameInASteamLibraryIsStartedThroughSteam) {
     UseTempAppPaths(root);
     Settings& settings = Settings::Instance();
     settings = Settings();
-    const fs::path library = root.path / "Steam Library";
-    const fs::path game = library / "steamapps" / "common" / "RailWorks";
+    const fs::path library = root.path / "Steam Library", game = library / "steamapps" / "common" / "RailWorks";
     settings.TSPath = MakeFakeGameFolder(game);
     WriteScript(game, "RailWorks", "echo started > started.txt\n");
     const fs::path bin = root.path / "bin";
-    WriteScript(bin, "steam", "printf '%s\\n' \"$@\" > '" + (bin / "steam-args.txt").string() + "'\n");
+    WriteFakeChooser(bin, "steam", "", 0);
     ScopedPathFirst path(bin);
 
     // Only a library that holds Steam's manifest of the game counts.
@@ -82,10 +71,11 @@ TEST(LaunchGame, AGameInASteamLibraryIsStartedThroughSteam) {
         ClearLog();
         fs::remove(bin / "steam-args.txt");
         LaunchGame(variant);
-        ASSERT_TRUE(WaitForFile(bin / "steam-args.txt"));
+        ASSERT_TRUE(WaitForFile(bin / "steam-cwd.txt"));
         EXPECT_EQ(ReadLines(bin / "steam-args.txt"), (std::vector<std::string>{"-applaunch", "24010"}));
         EXPECT_EQ(ReadLogLines(), std::vector<std::string>{"Starting the game through Steam (steam -applaunch 24010); "
                                                            "Steam chooses the 32-bit or 64-bit build"});
+        fs::remove(bin / "steam-cwd.txt");
     }
     EXPECT_FALSE(fs::exists(game / "started.txt"));
 
@@ -98,19 +88,15 @@ TEST(LaunchGame, AGameInASteamLibraryIsStartedThroughSteam) {
 
 TEST(WeatherPack, SeesTheMarkerOfThisGameFolderAtEveryCall) {
     TempDir root;
-    Settings& settings = Settings::Instance();
-    settings = Settings();
-    settings.TSPath = MakeFakeGameFolder(root.path / "game");
-    const fs::path other = root.path / "other";
-    MakeFakeGameFolder(other);
-    const fs::path relative = fs::path("Assets") / "AP" / "WeatherEP" / "TrackMarkers" / "Weather" / "weather.bin";
-    WriteText(other / relative, "marker");
+    Settings::Instance() = Settings();
+    Settings::Instance().TSPath = MakeFakeGameFolder(root.path / "game");
+    const fs::path marker = fs::path("Assets") / "AP" / "WeatherEP" / "TrackMarkers" / "Weather" / "weather.bin";
+    WriteText(root.path / "other" / marker, "marker");
     EXPECT_FALSE(IsWeatherPackInstalled());
-
-    WriteText(root.path / "game" / relative, "marker");
+    WriteText(root.path / "game" / marker, "marker");
     EXPECT_TRUE(IsWeatherPackInstalled());
-    fs::remove(root.path / "game" / relative);
+    fs::remove(root.path / "game" / marker);
     EXPECT_FALSE(IsWeatherPackInstalled());
-    fs::create_directories(root.path / "game" / relative);
+    fs::create_directories(root.path / "game" / marker);
     EXPECT_TRUE(IsWeatherPackInstalled());
 }
