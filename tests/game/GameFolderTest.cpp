@@ -1,6 +1,6 @@
-// Finding the game folder: validity, the Steam libraries of a fake home with
-// no registry, and the folder and file choosers through a fake zenity or
-// kdialog on PATH.
+// The game folder: validity, the Steam libraries of a fake home with no
+// registry, the folder and file choosers through a fake zenity or kdialog on
+// PATH, and the weather add-on's marker in it.
 #include <gtest/gtest.h>
 
 #include "app/AppPaths.h"
@@ -9,6 +9,7 @@
 #include "app/Platform.h"
 #include "app/Text.h"
 #include "game/GameFolder.h"
+#include "game/WeatherPack.h"
 #include "settings/Settings.h"
 #include "tests/support/FakeTools.h"
 
@@ -149,4 +150,19 @@ TEST(Choosers, FallBackToKdialogReportAMissingToolAndAskBeforeAnAddedExtensionRe
     EXPECT_EQ(dialog("kdialog", "0"), W(root.path / "mine.xml"));
     EXPECT_EQ(ReadLines(calls).back(), "--warningyesno|" + question + "|--title|Export|");
     EXPECT_EQ(ReadText(root.path / "mine.xml"), "<MOXPreset/>");  // the dialogs only choose
+}
+
+TEST(WeatherPack, SeesTheMarkerOfThisGameFolderAtEveryCall) {
+    TempDir root;
+    Settings::Instance() = Settings();
+    Settings::Instance().TSPath = MakeFakeGameFolder(root.path / "game");
+    const fs::path marker = fs::path("Assets") / "AP" / "WeatherEP" / "TrackMarkers" / "Weather" / "weather.bin";
+    WriteText(root.path / "other" / marker, "marker");
+    EXPECT_FALSE(IsWeatherPackInstalled());
+    WriteText(root.path / "game" / marker, "marker");
+    EXPECT_TRUE(IsWeatherPackInstalled());
+    fs::remove(root.path / "game" / marker);
+    EXPECT_FALSE(IsWeatherPackInstalled());
+    fs::create_directories(root.path / "game" / marker);
+    EXPECT_TRUE(IsWeatherPackInstalled());
 }
