@@ -54,7 +54,7 @@ void ConfirmInstall(UiDriver& ui) {
 
 }  // namespace
 
-TEST(Frame, FirstRunShowsTheTermsNoticeAndWritesTheSettingsFile) {
+TEST(Frame, AFirstRunWithoutTheGameShowsTheTermsThenOnlyTheFolderPartOfTheHeader) {
     UiDriver ui;
     ui.Start();
     EXPECT_TRUE(PathExists(AppPaths.settingsFile));
@@ -70,7 +70,25 @@ TEST(Frame, FirstRunShowsTheTermsNoticeAndWritesTheSettingsFile) {
     ui.Start();
     ui.Frame(2);
     EXPECT_TRUE(ui.In(kNotice).empty());
+    std::set<std::string> shown;
+    for (const DrawnItem& item : ui.items) {
+        if (item.kind != "menu" && item.kind != "menuitem") shown.insert(item.kind + ":" + item.key + item.label);
+    }
+    EXPECT_EQ(shown, (std::set<std::string>{"logo:", "text:" + T("tsintallpath"), "text:" + T("wrongtspath"),
+                                            "button:changepath" + T("changepath") + " " + kIconChangeFolder}));
+    // The file menu offers no install or restore; what needs a folder is there but disabled.
+    ASSERT_TRUE(ui.Click(ByKey("menu", "file")));
+    EXPECT_EQ(ui.Find(ByKey("menuitem", "installbutton")), nullptr);
+    ASSERT_NE(ui.Find(ByKey("menuitem", "presetimport")), nullptr);
+    EXPECT_TRUE(ui.Find(ByKey("menuitem", "presetimport"))->enabled);
+    for (const char* key : {"opentsdirectory", "launchts32", "launchts64"}) {
+        ASSERT_NE(ui.Find(ByKey("menuitem", key)), nullptr) << key;
+        EXPECT_FALSE(ui.Find(ByKey("menuitem", key))->enabled) << key;
+    }
+    ui.PressKey(ImGuiKey_Escape);  // closes the open menu
+    EXPECT_EQ(ui.Find(ByKey("menuitem", "presetimport")), nullptr);
 }
+
 
 TEST(Frame, TheMenusSwitchAndSaveTheLanguageAndTheHelpIconsAndQuit) {
     UiDriver ui;
@@ -247,28 +265,6 @@ TEST(Frame, ClosingDuringAnInstallWaitsForTheStepItIsInAndLeavesOnlyWholeFiles) 
     EXPECT_FALSE(SavedSettings().ShadersInstallOK);
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
     EXPECT_EQ(listing(), atExit);  // nothing is still at work
-}
-
-TEST(Frame, WithoutAGameFolderOnlyTheFolderPartOfTheHeaderIsShownAndItsMenuItemsAreDisabled) {
-    UiDriver ui;
-    ui.StartAsReturningUser();
-    std::set<std::string> shown;
-    for (const DrawnItem& item : ui.items) {
-        if (item.kind != "menu" && item.kind != "menuitem") shown.insert(item.kind + ":" + item.key + item.label);
-    }
-    EXPECT_EQ(shown, (std::set<std::string>{"logo:", "text:" + T("tsintallpath"), "text:" + T("wrongtspath"),
-                                            "button:changepath" + T("changepath") + " " + kIconChangeFolder}));
-    // The file menu offers no install or restore; what needs a folder is there but disabled.
-    ASSERT_TRUE(ui.Click(ByKey("menu", "file")));
-    EXPECT_EQ(ui.Find(ByKey("menuitem", "installbutton")), nullptr);
-    ASSERT_NE(ui.Find(ByKey("menuitem", "presetimport")), nullptr);
-    EXPECT_TRUE(ui.Find(ByKey("menuitem", "presetimport"))->enabled);
-    for (const char* key : {"opentsdirectory", "launchts32", "launchts64"}) {
-        ASSERT_NE(ui.Find(ByKey("menuitem", key)), nullptr) << key;
-        EXPECT_FALSE(ui.Find(ByKey("menuitem", key))->enabled) << key;
-    }
-    ui.PressKey(ImGuiKey_Escape);  // closes the open menu
-    EXPECT_EQ(ui.Find(ByKey("menuitem", "presetimport")), nullptr);
 }
 
 TEST(Frame, PercentSignsAndEmptyTextsAreShownAsTheyAre) {
