@@ -1,9 +1,10 @@
+// The entry routine's steps without a window: the preference folder, first
+// run and repair of a stale game folder, data files that are folders, and a
+// save killed at random.
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <random>
@@ -20,100 +21,66 @@
 #include "settings/Localization.h"
 #include "settings/Settings.h"
 #include "shaders/ShaderInstaller.h"
-#include "tests/support/PipelineTestEnv.h"
 #include "tests/support/FakeTools.h"
-#include "tests/support/TestEnv.h"
+#include "tests/support/PipelineTestEnv.h"
 
-namespace {
-std::u16string Wide(const fs::path& p) { return Utf8ToWide(p.string()); }
-
-// A home folder whose Steam library holds a game folder.
-fs::path MakeHomeWithSteamGame(const fs::path& home) {
-    const fs::path library = home / "SteamLibrary";
-    WriteText(home / ".steam" / "steam" / "steamapps" / "libraryfolders.vdf",
-              "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + library.string() + "\"\n\t}\n}\n");
+TEST(StartUp, FirstRunStoresTheDiscoveredGameAndALaterStartRepairsAStaleFolder) {
+    TempDir tmp;
+    UseTempAppPaths(tmp);
+    // No registry: Steam's root holds only what an uninstalled game left
+    // behind; the second library, on another disk with a UTF-8 name and
+    // written with a trailing slash, holds the game.
+    const fs::path home = tmp.path / "home", steam = home / ".local" / "share" / "Steam";
+    const fs::path library = tmp.path / "Spiele \xC3\xBC" / "SteamLibrary";
     const fs::path game = library / "steamapps" / "common" / "RailWorks";
     MakeFakeGameFolder(game);
-    return game;
-}
-}  // namespace
+    MakeFakeGameFolder(steam / "steamapps" / "common" / "RailWorks", false, false);
+    WriteText(steam / "steamapps" / "libraryfolders.vdf",
+              "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + steam.string() +
+                  "\"\n\t\t\"apps\"\n\t\t{\n\t\t\t\"228980\"\t\t\"1\"\n\t\t}\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" +
+                  library.string() + "/\"\n\t\t\"label\"\t\t\"\"\n\t}\n}\n");
+    ScopedEnv homeEnv("HOME", home.string());
 
-TEST(StartUp, FoldersAndAFreshLogUnderThePlatformPreferenceFolder) {
-    TempDir tmp;
-    ScopedEnv data("XDG_DATA_HOME", (tmp.path / "data").string());
-    ScopedEnv home("HOME", (tmp.path / "home").string());
-    ASSERT_TRUE(StartUpPaths());
-    const std::string pref = WideToUtf8(AppPaths.preferenceFolder);
-    EXPECT_EQ(pref.rfind((tmp.path / "data").string(), 0), 0u) << pref;
-    EXPECT_NE(pref.find("Vantrel"), std::string::npos);
-    EXPECT_EQ(pref.back(), '/');
-    EXPECT_TRUE(fs::is_directory(FsPath(AppPaths.preferenceFolder)));
-    EXPECT_TRUE(fs::is_directory(FsPath(AppPaths.workFolder)));
-    EXPECT_EQ(AppPaths.settingsFile, AppPaths.preferenceFolder + u"settings.xml");
-
-    Log("left from an earlier run");
-    ASSERT_TRUE(StartUpPaths());  // a second start begins with an empty log
-    EXPECT_TRUE(ReadLogLines().empty());
-}
-
-TEST(StartUp, FirstRunCreatesTheSettingsFileWithTheDiscoveredGame) {
-    TempDir tmp;
-    UseTempAppPaths(tmp);
-    const fs::path game = MakeHomeWithSteamGame(tmp.path / "home");
-    ScopedEnv home("HOME", (tmp.path / "home").string());
-
+    // What the discovery starts from is reset, but for the help icons.
     Settings& settings = Settings::Instance();
     settings = Settings();
+    settings.Language = 2;
+    settings.ShadersInstallOK = true;
+    settings.ShadersVersion = u"1.03";
     settings.Shader.SSAO = false;
+    settings.HelpIcons = false;
     StartUpDiscoverGame();
     StartUpLoadSettings();
-
-    EXPECT_EQ(ReadLogLines(), (std::vector<std::string>{
-                                  "Found train simulator in a Steam library: " + game.string(),
-                                  "Vantrel initialized (version 1.04)",
-                                  "Settings file not found. Creating it now...",
-                                  "Saving settings...",
-                                  "Settings saved",
-                              }));
-    Settings stored;
+    std::string found = "Found train simulator in a Steam library: " + game.string();
+    found.replace(found.find("\xC3\xBC"), 2, "\xFC");  // the log is single-byte
+    EXPECT_EQ(ReadLogLines(), (std::vector<std::string>{found, "Vantrel initialized (version 1.04)",
+                                                        "Settings file not found. Creating it now...",
+                                                        "Saving settings...", "Settings saved"}));
+    Settings stored, expected;
     stored.Load(u"");
-    EXPECT_EQ(stored.TSPath, Wide(game));
-    EXPECT_TRUE(stored.NeedShadersUpdate);
-    EXPECT_TRUE(stored.Shader.SSAO);
-}
+    expected.TSPath = Utf8ToWide(game.string());
+    expected.NeedShadersUpdate = true;
+    expected.HelpIcons = false;
+    EXPECT_TRUE(stored == expected);
 
-TEST(StartUp, StoredGameFolderIsKeptWhenValidAndRepairedOtherwise) {
-    TempDir tmp;
-    UseTempAppPaths(tmp);
-    Settings& settings = Settings::Instance();
-
-    // Valid: nothing is written at start-up.
-    Settings stored;
-    stored.TSPath = MakeFakeGameFolder(tmp.path / "game", false, true);  // 64-bit build only
-    stored.Save(u"");
-    const std::string before = ReadText(tmp.path / "pref" / "settings.xml");
+    // A later start with the game in place writes nothing.
+    const fs::path file = tmp.path / "pref" / "settings.xml";
+    const std::string before = ReadText(file);
     ClearLog();
     settings = Settings();
     StartUpLoadSettings();
     EXPECT_EQ(settings.TSPath, stored.TSPath);
     EXPECT_EQ(ReadLogLines().back(), "Done...");
-    EXPECT_EQ(ReadText(tmp.path / "pref" / "settings.xml"), before);
+    EXPECT_EQ(ReadText(file), before);
 
-    // A folder without the game, and an empty path, are reset and saved.
-    for (const std::u16string& stale : {Wide(tmp.path / "pref"), std::u16string()}) {
-        stored.TSPath = stale;
-        stored.Save(u"");
-        ClearLog();
-        StartUpLoadSettings();
-        EXPECT_TRUE(settings.TSPath.empty());
-        const auto lines = ReadLogLines();
-        ASSERT_GE(lines.size(), 3u);
-        EXPECT_EQ(lines[lines.size() - 3], "TS Path is not valid anymore. Reseting it to empty value...");
-        Settings reread;
-        reread.TSPath.assign(3, u'x');  // anything non-empty
-        reread.Load(u"");
-        EXPECT_TRUE(reread.TSPath.empty());
-    }
+    // Once the game is gone from the folder, the path is reset and saved.
+    fs::remove(game / "RailWorks.exe");
+    fs::remove(game / "RailWorks64.exe");
+    StartUpLoadSettings();
+    EXPECT_TRUE(settings.TSPath.empty());
+    EXPECT_TRUE(Logged("TS Path is not valid anymore. Reseting it to empty value..."));
+    stored.Load(u"");
+    EXPECT_TRUE(stored.TSPath.empty());
 }
 
 TEST(StartUp, DataFilesThatAreFoldersAreLoggedAndStartUpEndsNormally) {
@@ -121,64 +88,50 @@ TEST(StartUp, DataFilesThatAreFoldersAreLoggedAndStartUpEndsNormally) {
     UseTempAppPaths(tmp);
     const fs::path home = tmp.path / "home";
     const fs::path vdf = home / ".steam" / "steam" / "steamapps" / "libraryfolders.vdf";
-    fs::create_directories(vdf);
-    fs::create_directories(tmp.path / "program" / "Data" / "Localization.xml");
-    fs::create_directories(tmp.path / "pref" / "settings.xml");
+    const std::string catalogue = (tmp.path / "program").string() + "/Data/Localization.xml";
+    const std::string settingsFile = (tmp.path / "pref" / "settings.xml").string();
+    for (const fs::path& file : {vdf, fs::path(catalogue), fs::path(settingsFile)}) fs::create_directories(file);
     ScopedEnv homeEnv("HOME", home.string());
 
     Settings::Instance() = Settings();
     StartUpDiscoverGame();
     Localization::Load();  // as the UI host does
     StartUpLoadSettings();
-    const std::string settingsFile = (tmp.path / "pref" / "settings.xml").string();
-    EXPECT_EQ(ReadLogLines(),
-              (std::vector<std::string>{
-                  "ERROR: Can't read " + vdf.string() + ": Is a directory",
-                  "Unable to find train simulator install path reg key",
-                  "Loading localization file...",
-                  "ERROR: Can't read " + (tmp.path / "program").string() + "/Data/Localization.xml: Is a directory",
-                  "Failed to load localization file",
-                  "Vantrel initialized (version 1.04)",
-                  "Reading settings...",
-                  "ERROR: Can't read " + settingsFile + ": Is a directory",
-                  "Done...",
-                  "TS Path is not valid anymore. Reseting it to empty value...",
-                  "Saving settings...",
-                  "ERROR: Can't save " + settingsFile + ": Is a directory",
-                  "Failed to save settings",
-              }));
+    EXPECT_EQ(ReadLogLines(), (std::vector<std::string>{
+                                  "ERROR: Can't read " + vdf.string() + ": Is a directory",
+                                  "Unable to find train simulator install path reg key",
+                                  "Loading localization file...",
+                                  "ERROR: Can't read " + catalogue + ": Is a directory",
+                                  "Failed to load localization file",
+                                  "Vantrel initialized (version 1.04)",
+                                  "Reading settings...",
+                                  "ERROR: Can't read " + settingsFile + ": Is a directory",
+                                  "Done...",
+                                  "TS Path is not valid anymore. Reseting it to empty value...",
+                                  "Saving settings...",
+                                  "ERROR: Can't save " + settingsFile + ": Is a directory",
+                                  "Failed to save settings",
+                              }));
 
     // A game shader that is a folder stops the install with its cause logged.
     TempDir other;
     const fs::path game = SetUpPipeline(other);
-    const fs::path shader = game / "dev" / "Shaders" / "DeferredDirectional.fx.o";
-    fs::create_directories(shader);
+    fs::create_directories(game / "dev" / "Shaders" / "DeferredDirectional.fx.o");
     EXPECT_FALSE(ShaderInstaller::Install());
-    EXPECT_TRUE(fs::is_directory(shader));
-    const auto lines = ReadLogLines();
-    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
-        return line.rfind("ERROR: Can't read ", 0) == 0 && line.find("DeferredDirectional.fx.o: Is a directory") != std::string::npos;
-    })) << testing::PrintToString(lines);
+    EXPECT_TRUE(fs::is_directory(game / "dev" / "Shaders" / "DeferredDirectional.fx.o"));
+    EXPECT_TRUE(
+        Logged("ERROR: Can't read " + game.string() + "\\dev\\Shaders\\DeferredDirectional.fx.o: Is a directory"));
 }
 
 namespace {
-// The settings file is the complete output of one save: it parses, ends its
-// root and holds all 54 parameters.
+// The complete output of one save: it parses, ends its root and holds all 54 parameters.
 bool IsCompleteSettingsFile(const fs::path& file) {
     const std::string text = ReadText(file);
     pugi::xml_document document;
-    if (!document.load_string(text.c_str())) return false;
-    const pugi::xml_node shaders = document.child("Settings").child("TSXXShaders");
+    const pugi::xml_node shaders =
+        document.load_string(text.c_str()) ? document.child("Settings").child("TSXXShaders") : pugi::xml_node();
     return text.size() > 20 && text.compare(text.size() - 12, 12, "</Settings>\n") == 0 &&
            std::distance(shaders.begin(), shaders.end()) == 54;
-}
-
-// The save loop has written the file at least once (its runs are numbered).
-bool SavedByTheLoop(const fs::path& file) {
-    const std::string text = ReadText(file);
-    const std::string mark = "<ShadersVersion value=\"";
-    const size_t at = text.find(mark);
-    return at != std::string::npos && at + mark.size() < text.size() && std::isdigit(text[at + mark.size()]);
 }
 
 bool HoldsTemporaries(const fs::path& folder) {
@@ -195,13 +148,22 @@ TEST(StartUp, ASaveKilledAtRandomLeavesACompleteFileAndTheNextStartTidiesUp) {
     ScopedEnv home("HOME", (tmp.path / "home").string());
     ASSERT_TRUE(StartUpPaths());
     const fs::path pref = FsPath(AppPaths.preferenceFolder);
+    EXPECT_EQ(pref.string().rfind((tmp.path / "data").string(), 0), 0u) << pref;
+    EXPECT_NE(pref.string().find("Vantrel"), std::string::npos);
+    EXPECT_TRUE(fs::is_directory(FsPath(AppPaths.workFolder)));
+    EXPECT_EQ(AppPaths.settingsFile, AppPaths.preferenceFolder + u"settings.xml");
+    Log("left from an earlier run");
 
     const unsigned seed = std::random_device()();
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> delay(0, 3000);
-    const std::string tool = ToolPath("save_loop").string();
-    const std::string folder = pref.string();
+    const std::string tool = ToolPath("save_loop").string(), folder = pref.string();
+    const auto savedByTheLoop = [&] {  // its runs are numbered
+        const std::string text = ReadText(pref / "settings.xml"), mark = "<ShadersVersion value=\"";
+        const size_t at = text.find(mark);
+        return at != std::string::npos && std::isdigit(static_cast<unsigned char>(text[at + mark.size()]));
+    };
     int leftTemporaries = 0;
     for (int run = 0; run < 40; ++run) {
         char* const argv[] = {const_cast<char*>(tool.c_str()), const_cast<char*>(folder.c_str()), nullptr};
@@ -209,7 +171,7 @@ TEST(StartUp, ASaveKilledAtRandomLeavesACompleteFileAndTheNextStartTidiesUp) {
         Settings().Save(u"");
         ASSERT_EQ(posix_spawn(&pid, tool.c_str(), nullptr, nullptr, argv, environ), 0);
         // Killed a random moment after its first save, wherever it then is.
-        for (int wait = 0; wait < 10000 && !SavedByTheLoop(pref / "settings.xml"); ++wait) {
+        for (int wait = 0; wait < 10000 && !savedByTheLoop(); ++wait) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
@@ -227,4 +189,5 @@ TEST(StartUp, ASaveKilledAtRandomLeavesACompleteFileAndTheNextStartTidiesUp) {
     ASSERT_TRUE(StartUpPaths());
     EXPECT_FALSE(HoldsTemporaries(pref));
     EXPECT_TRUE(IsCompleteSettingsFile(pref / "settings.xml"));
+    EXPECT_TRUE(ReadLogLines().empty());  // every start begins a fresh log
 }

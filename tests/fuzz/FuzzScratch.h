@@ -7,4 +7,6 @@
 // The scratch folder, ending with '/'.
 const std::u16string& FuzzScratch();
 // The fuzzer's input as a byte string.
-std::string FuzzInput(const unsigned char* data, unsigned long size);
+inline std::string FuzzInput(const unsigned char* data, unsigned long size) {
+    return std::string(reinterpret_cast<const char*>(data), size);
+}

@@ -11,24 +11,17 @@
 #include "settings/Settings.h"
 #include "tests/fuzz/FuzzScratch.h"
 
-namespace {
-const char* const kKeys[] = {"file", "close", "about", "ssao", "ssao_help", "launcher", "a", ""};
-
-std::string TextIn(uint32_t language, const char* key) {
-    Settings::Instance().Language = language;
-    return Localization::Text(key);
-}
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::u16string catalogue = FuzzScratch() + u"Data/Localization.xml";
     static const bool folderMade = !CreateDirectories(FuzzScratch() + u"Data");
-    if (!folderMade || !WriteFileBytes(catalogue, FuzzInput(data, size))) std::abort();
+    if (!folderMade || !WriteFileBytes(FuzzScratch() + u"Data/Localization.xml", FuzzInput(data, size))) std::abort();
     Localization::Load();
-    for (const char* key : kKeys) {
-        const std::string english = TextIn(0, key);
-        if (!english.empty() && (TextIn(1, key).empty() || TextIn(2, key).empty())) std::abort();
-        if (!TextIn(3, key).empty()) std::abort();
+    const auto text = [](uint32_t language, const char* key) {
+        Settings::Instance().Language = language;
+        return Localization::Text(key);
+    };
+    for (const char* key : {"file", "close", "about", "ssao", "ssao_help", "launcher", "a", ""}) {
+        if (!text(0, key).empty() && (text(1, key).empty() || text(2, key).empty())) std::abort();
+        if (!text(3, key).empty()) std::abort();
     }
     return 0;
 }

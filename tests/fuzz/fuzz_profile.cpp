@@ -17,34 +17,21 @@
 #include "tests/fuzz/FuzzScratch.h"
 
 namespace {
-struct Conversions {
-    std::string profileXml;  // what the first conversion writes
-    bool handedBack = false;
-    std::string handedBackXml;
-};
-Conversions& Run() {
-    static Conversions run;
-    return run;
-}
-
-bool EndsWith(const std::u16string& text, const std::u16string& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-bool OptionOn(const pugi::xml_node& profile, const char* name) { return profile.child(name).text().as_int() != 0; }
+std::string g_profileXml;  // what the first conversion writes
+bool g_handedBack = false;
+std::string g_handedBackXml;
 }  // namespace
 
 int RunProcessAndWait(const std::u16string&, const std::vector<std::u16string>& arguments, const std::u16string&,
                       std::string*) {
-    if (arguments.size() != 1) return 1;
-    const std::u16string& file = arguments[0];
-    if (EndsWith(file, u"PlayerProfiles.bin")) {
-        return WriteFileBytes(file.substr(0, file.size() - 3) + u"xml", Run().profileXml) ? 0 : 1;
-    }
-    if (EndsWith(file, u"PlayerProfiles.xml")) {
-        if (!ReadFileBytes(file, Run().handedBackXml)) return 1;
-        Run().handedBack = true;
-        return WriteFileBytes(file.substr(0, file.size() - 3) + u"bin", "converted " + Run().handedBackXml) ? 0 : 1;
+    const std::u16string file = arguments.size() == 1 ? arguments[0] : u"";
+    const std::u16string stem = file.substr(0, file.size() < 3 ? 0 : file.size() - 3);
+    if (stem.size() > 15 && stem.compare(stem.size() - 15, 15, u"PlayerProfiles.") == 0) {
+        if (file.compare(stem.size(), 3, u"bin") == 0) return WriteFileBytes(stem + u"xml", g_profileXml) ? 0 : 1;
+        if (file.compare(stem.size(), 3, u"xml") == 0 && ReadFileBytes(file, g_handedBackXml)) {
+            g_handedBack = true;
+            return WriteFileBytes(stem + u"bin", "converted " + g_handedBackXml) ? 0 : 1;
+        }
     }
     return 1;
 }
@@ -56,19 +43,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     settings.TSPath = game;
     settings.Shader.DOFEnhancements = size % 2 == 0;
     settings.Shader.ProceduralFloraEnhancements = size % 3 == 0;
-    Run() = Conversions();
-    Run().profileXml = FuzzInput(data, size);
+    g_profileXml = FuzzInput(data, size);
+    g_handedBack = false;
     if (!made || !WriteFileBytes(game + u"\\Content\\PlayerProfiles.bin", "stock profile")) std::abort();
 
-    bool forcedBloom = false;
-    bool forcedTSX = false;
+    bool forcedBloom = false, forcedTSX = false;
     PatchPlayerProfiles(forcedBloom, forcedTSX);
-    if ((forcedBloom || forcedTSX) && !Run().handedBack) std::abort();
-    if (Run().handedBack) {
+    if ((forcedBloom || forcedTSX) && !g_handedBack) std::abort();
+    if (g_handedBack) {
         pugi::xml_document document;
-        if (!document.load_string(Run().handedBackXml.c_str())) std::abort();
+        if (!document.load_string(g_handedBackXml.c_str())) std::abort();
         const pugi::xml_node profile = document.child("cRecordSet").child("Record").child("cPlayerProfile");
-        if (!OptionOn(profile, "DetailPostProcessingBL") || !OptionOn(profile, "TSXEnabled")) std::abort();
+        for (const char* forced : {"DetailPostProcessingBL", "TSXEnabled"}) {
+            if (profile.child(forced).text().as_int() == 0) std::abort();
+        }
     }
     return 0;
 }

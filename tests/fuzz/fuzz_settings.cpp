@@ -10,39 +10,25 @@
 #include "settings/Settings.h"
 #include "tests/fuzz/FuzzScratch.h"
 
-namespace {
-#ifdef FUZZ_PRESETS
-const std::u16string& Target() {
-    static const std::u16string preset = FuzzScratch() + u"preset.xml";
-    return preset;
-}
-const std::u16string& LoadPath() { return Target(); }
-#else
-const std::u16string& Target() {
-    FuzzScratch();
-    return AppPaths.settingsFile;
-}
-const std::u16string& LoadPath() {
-    static const std::u16string settingsFile;  // empty: the settings file
-    return settingsFile;
-}
-#endif
-
-std::string SavedFrom(const Settings& settings) {
-    settings.Save(LoadPath());
-    std::string text;
-    if (!ReadFileBytes(Target(), text)) std::abort();
-    return text;
-}
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (!WriteFileBytes(Target(), FuzzInput(data, size))) std::abort();
+#ifdef FUZZ_PRESETS
+    static const std::u16string loadPath = FuzzScratch() + u"preset.xml", file = loadPath;
+#else
+    // An empty path loads and saves the settings file; FuzzScratch() points it into the scratch folder.
+    static const std::u16string loadPath, file = (FuzzScratch(), AppPaths.settingsFile);
+#endif
+    const auto savedFrom = [&](const Settings& settings) {
+        settings.Save(loadPath);
+        std::string text;
+        if (!ReadFileBytes(file, text)) std::abort();
+        return text;
+    };
+    if (!WriteFileBytes(file, FuzzInput(data, size))) std::abort();
     Settings loaded;
-    loaded.Load(LoadPath());
-    const std::string first = SavedFrom(loaded);
+    loaded.Load(loadPath);
+    const std::string first = savedFrom(loaded);
     Settings reloaded;
-    reloaded.Load(LoadPath());
-    if (SavedFrom(reloaded) != first) std::abort();  // a value changed on its way through the file
+    reloaded.Load(loadPath);
+    if (savedFrom(reloaded) != first) std::abort();  // a value changed on its way through the file
     return 0;
 }

@@ -13,30 +13,17 @@
 #include "game/GameFolder.h"
 #include "tests/fuzz/FuzzScratch.h"
 
-namespace {
-bool MakeLibraries() {
-    const std::u16string game = FuzzScratch() + u"lib/steamapps/common/RailWorks";
-    const std::u16string leftover = FuzzScratch() + u"old/steamapps/common/RailWorks";
-    return !CreateDirectories(game) && WriteFileBytes(game + u"/RailWorks.exe", "game") &&
-           !CreateDirectories(leftover) && !CreateDirectories(FuzzScratch() + u"root/steamapps");
-}
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool made = MakeLibraries();
-    static const std::string scratch = WideToUtf8(FuzzScratch().substr(0, FuzzScratch().size() - 1));
+    static const std::u16string& scratch = FuzzScratch();
+    static const bool made = !CreateDirectories(scratch + u"lib/steamapps/common/RailWorks") &&
+                             WriteFileBytes(scratch + u"lib/steamapps/common/RailWorks/RailWorks.exe", "game") &&
+                             !CreateDirectories(scratch + u"old/steamapps/common/RailWorks") &&
+                             !CreateDirectories(scratch + u"root/steamapps");
+    static const std::string folder = WideToUtf8(scratch.substr(0, scratch.size() - 1));
     std::string vdf;
-    for (const char c : FuzzInput(data, size)) {
-        if (c == '~') {
-            vdf += scratch;
-        } else {
-            vdf += c;
-        }
-    }
-    if (!made || !WriteFileBytes(FuzzScratch() + u"root/steamapps/libraryfolders.vdf", vdf)) {
-        std::abort();
-    }
-    const std::u16string found = FindGameInSteamLibraries({FuzzScratch() + u"root"});
+    for (const char c : FuzzInput(data, size)) vdf += c == '~' ? folder : std::string(1, c);
+    if (!made || !WriteFileBytes(scratch + u"root/steamapps/libraryfolders.vdf", vdf)) std::abort();
+    const std::u16string found = FindGameInSteamLibraries({scratch + u"root"});
     if (!found.empty() && !IsValidGamePath(found)) std::abort();
     return 0;
 }

@@ -3,47 +3,39 @@
 #include <cstdlib>
 
 #include "tests/support/FakeSerzFormat.h"
-#include "tests/support/TestEnv.h"
 
 namespace {
+void SetVariable(const std::string& name, const std::optional<std::string>& value) {
 #ifdef _WIN32
-void SetVariable(const std::string& name, const std::string& value) { _putenv_s(name.c_str(), value.c_str()); }
-void ClearVariable(const std::string& name) { _putenv_s(name.c_str(), ""); }
-const char* const kPathSeparator = ";";
+    _putenv_s(name.c_str(), value ? value->c_str() : "");
 #else
-void SetVariable(const std::string& name, const std::string& value) { setenv(name.c_str(), value.c_str(), 1); }
-void ClearVariable(const std::string& name) { unsetenv(name.c_str()); }
-const char* const kPathSeparator = ":";
-#endif
-}  // namespace
-
-ScopedEnv::ScopedEnv(std::string variable, const std::string& value) : name(std::move(variable)) {
-    if (const char* old = std::getenv(name.c_str())) {
-        hadValue = true;
-        oldValue = old;
-    }
-    SetVariable(name, value);
-}
-
-ScopedEnv::~ScopedEnv() {
-    if (hadValue) {
-        SetVariable(name, oldValue);
+    if (value) {
+        setenv(name.c_str(), value->c_str(), 1);
     } else {
-        ClearVariable(name);
+        unsetenv(name.c_str());
     }
+#endif
 }
 
-namespace {
 std::string PathValue(const fs::path& folder, bool keepOldPath) {
-    const char* old = std::getenv("PATH");
+#ifdef _WIN32
+    const char* const separator = ";";
+#else
+    const char* const separator = ":";
+#endif
     std::string value = folder.string();
-    if (keepOldPath && old && *old) {
-        value += kPathSeparator;
-        value.append(old);
-    }
+    const char* old = std::getenv("PATH");
+    if (keepOldPath && old && *old) value.append(separator).append(old);
     return value;
 }
 }  // namespace
+
+ScopedEnv::ScopedEnv(std::string variable, const std::string& value) : name(std::move(variable)) {
+    if (const char* before = std::getenv(name.c_str())) old = before;
+    SetVariable(name, value);
+}
+
+ScopedEnv::~ScopedEnv() { SetVariable(name, old); }
 
 ScopedPathFirst::ScopedPathFirst(const fs::path& folder, bool keepOldPath)
     : env("PATH", PathValue(folder, keepOldPath)) {}
@@ -56,25 +48,12 @@ fs::path WriteScript(const fs::path& folder, const std::string& name, const std:
 }
 
 fs::path WriteFakeChooser(const fs::path& folder, const std::string& name, const std::string& output, int exitCode) {
-    const fs::path record = folder / (name + "-args.txt");
-    std::string body = ": > '" + record.string() + "'\n";
-    body += "for a in \"$@\"; do printf '%s\\n' \"$a\" >> '" + record.string() + "'; done\n";
-    if (!output.empty()) body += "printf '%s\\n' '" + output + "'\n";
-    body += "exit " + std::to_string(exitCode) + "\n";
-    return WriteScript(folder, name, body);
-}
-
-std::vector<std::string> ReadLines(const fs::path& path) {
-    std::vector<std::string> lines;
-    std::string text = ReadText(path);
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
+    const std::string record = "'" + (folder / name).string() + "-args.txt'";
+    return WriteScript(folder, name,
+                       ": > " + record + "\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> " + record + "; done\n" +
+                           "pwd > '" + (folder / name).string() + "-cwd.txt'\n" +
+                           (output.empty() ? "" : "printf '%s\\n' '" + output + "'\n") + "exit " +
+                           std::to_string(exitCode) + "\n");
 }
 
 void InstallFakeConverter(const fs::path& gameFolder) {
@@ -82,24 +61,14 @@ void InstallFakeConverter(const fs::path& gameFolder) {
     fs::copy_file(ToolPath("fake_serz.exe"), gameFolder / "serz.exe", fs::copy_options::overwrite_existing);
 #else
     fs::copy_file(ToolPath("fake_serz"), gameFolder / "serz", fs::copy_options::overwrite_existing);
-    fs::permissions(gameFolder / "serz", fs::perms::owner_all);
     WriteText(gameFolder / "serz.exe", "placeholder for the game's converter\n");
 #endif
 }
 
-void SetFakeConverterFailing(const fs::path& gameFolder, bool failing) {
+void SetFakeConverterFailure(const fs::path& gameFolder, const std::string& mode) {
     std::error_code ec;
-    if (failing) {
-        WriteText(gameFolder / "serz-fail", "");
-    } else {
-        fs::remove(gameFolder / "serz-fail", ec);
-    }
-}
-
-void SetFakeConverterFailingBack(const fs::path& gameFolder, const std::string& mode) {
-    std::error_code ec;
-    fs::remove(gameFolder / "serz-fail-back", ec);
-    if (!mode.empty()) WriteText(gameFolder / "serz-fail-back", mode);
+    fs::remove(gameFolder / "serz-fail", ec);
+    if (!mode.empty()) WriteText(gameFolder / "serz-fail", mode);
 }
 
 std::vector<std::string> FakeConverterCalls(const fs::path& gameFolder) {

@@ -1,18 +1,17 @@
 #pragma once
-// Stand-ins for the desktop and the game's tools, run as real processes:
-// the fake converter in a fake game folder, and shell scripts put first on
-// PATH (a fake zenity, kdialog, wine ...).
-#include <filesystem>
+// Stand-ins run as real processes: shell scripts put first on PATH (a fake
+// zenity, kdialog, wine, xdg-open ...) and the fake converter in a fake game
+// folder.
+#include <optional>
 #include <string>
 #include <vector>
 
-namespace fs = std::filesystem;
+#include "tests/support/TestEnv.h"
 
 // Sets an environment variable for the scope and restores the old value.
 struct ScopedEnv {
     std::string name;
-    bool hadValue = false;
-    std::string oldValue;
+    std::optional<std::string> old;
     ScopedEnv(std::string name, const std::string& value);
     ~ScopedEnv();
     ScopedEnv(const ScopedEnv&) = delete;
@@ -27,20 +26,18 @@ struct ScopedPathFirst {
 
 // An executable "#!/bin/sh" script folder/name with the given body.
 fs::path WriteScript(const fs::path& folder, const std::string& name, const std::string& body);
-
-// A fake chooser (zenity or kdialog) in folder: records its arguments, one a
-// line, in folder/<name>-args.txt, prints output and exits with exitCode.
+// A stand-in tool (a file chooser, or any program the code runs): records its
+// arguments, one a line, in folder/<name>-args.txt and its working folder in
+// folder/<name>-cwd.txt, prints output (when not empty) and exits with exitCode.
 fs::path WriteFakeChooser(const fs::path& folder, const std::string& name, const std::string& output, int exitCode);
-std::vector<std::string> ReadLines(const fs::path& path);
 
-// The stand-in converter as <game>/serz plus a <game>/serz.exe placeholder.
+// The stand-in converter (tests/tools/fake_serz.cpp) as <game>/serz beside a
+// serz.exe placeholder (as <game>/serz.exe on Windows).
 void InstallFakeConverter(const fs::path& gameFolder);
-// Makes the installed converter exit non-zero without writing anything.
-void SetFakeConverterFailing(const fs::path& gameFolder, bool failing);
-// Makes only its conversion back to the profile fail: "exit", "damage" or
-// "unchanged" (see tests/tools/fake_serz.cpp); an empty mode ends that.
-void SetFakeConverterFailingBack(const fs::path& gameFolder, const std::string& mode);
-// The arguments of every converter run so far, one entry per run.
+// What the converter fails from now on: "all" (every run), "exit", "damage"
+// or "unchanged" (only the conversion back, see fake_serz.cpp); "" nothing.
+void SetFakeConverterFailure(const fs::path& gameFolder, const std::string& mode);
+// The argument of every converter run so far, one entry per run.
 std::vector<std::string> FakeConverterCalls(const fs::path& gameFolder);
 // Content/PlayerProfiles.bin in the converter's format, from an XML text.
 void WriteFakeProfile(const fs::path& gameFolder, const std::string& xml);

@@ -1,17 +1,14 @@
 #pragma once
-// Helpers for the shader pipeline tests: the stand-in compiler beside the
-// program, a fake game folder as TSPath, and the weather add-on marker.
+// Helpers for the shader pipeline tests: a fake game folder as TSPath with
+// the stand-in compiler beside the program, and the weather add-on's marker.
 #include <string>
 #include <vector>
 
 #include "tests/support/TestEnv.h"
 
-// Copies tests/tools/fake_fxc beside the program as "fxc", where the process
-// service finds it before any fxc.exe.
-void InstallFakeCompiler();
-
-// Temp program paths, a fake game folder <root>/game as TSPath and the stand-in
-// compiler. Returns the game folder.
+// Temp program paths, a fake game folder <root>/game as TSPath and the
+// stand-in compiler beside the program as "fxc", where the process service
+// finds it before any fxc.exe. Returns the game folder.
 fs::path SetUpPipeline(const TempDir& root);
 
 // Creates the weather add-on's marker file in the game folder.

@@ -12,17 +12,12 @@
 #include "app/Log.h"
 #include "app/Text.h"
 
-namespace {
-std::u16string WideOf(const fs::path& p) { return Utf8ToWide(p.string()); }
-}  // namespace
-
 TempDir::TempDir() {
-    std::random_device rd;
-    for (;;) {
-        path = fs::temp_directory_path() / ("vantrel-test-" + std::to_string(rd()));
-        std::error_code ec;
-        if (fs::create_directory(path, ec)) break;
-    }
+    std::random_device random;
+    std::error_code ec;
+    do {
+        path = fs::temp_directory_path() / ("vantrel-test-" + std::to_string(random()));
+    } while (!fs::create_directory(path, ec));
 }
 
 TempDir::~TempDir() {
@@ -31,12 +26,12 @@ TempDir::~TempDir() {
     fs::remove_all(path, ec);
 }
 
-std::u16string TempDir::Wide() const { return WideOf(path) + u"/"; }
+std::u16string TempDir::Wide() const { return Utf8ToWide(path.string()) + u"/"; }
 
 void UseTempAppPaths(const TempDir& root) {
     fs::create_directories(root.path / "pref");
     fs::create_directories(root.path / "program" / "temp");
-    SetAppPaths(WideOf(root.path / "pref") + u"/", WideOf(root.path / "program") + u"/");
+    SetAppPaths(Utf8ToWide((root.path / "pref").string()) + u"/", Utf8ToWide((root.path / "program").string()) + u"/");
     ClearLog();
 }
 
@@ -49,31 +44,20 @@ std::string ReadText(const fs::path& path) {
 
 void WriteText(const fs::path& path, const std::string& text) {
     fs::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 
-std::vector<std::string> ReadLogLines() {
+std::vector<std::string> ReadLines(const fs::path& path) {
     std::vector<std::string> lines;
-    std::istringstream in(ReadText(FsPath(AppPaths.preferenceFolder + u"log.txt")));
-    std::string line;
-    while (std::getline(in, line)) {
+    std::istringstream in(ReadText(path));
+    for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         lines.push_back(line);
     }
     return lines;
 }
 
-std::u16string MakeFakeGameFolder(const fs::path& folder, bool with32, bool with64) {
-    fs::create_directories(folder / "dev" / "Shaders");
-    fs::create_directories(folder / "data" / "SilverLining");
-    fs::create_directories(folder / "Content");
-    if (with32) WriteText(folder / "RailWorks.exe", "fake 32-bit game\n");
-    if (with64) WriteText(folder / "RailWorks64.exe", "fake 64-bit game\n");
-    return WideOf(folder);
-}
-
-fs::path ToolPath(const std::string& name) { return fs::path(VANTREL_TOOLS_DIR) / name; }
+std::vector<std::string> ReadLogLines() { return ReadLines(FsPath(AppPaths.preferenceFolder + u"log.txt")); }
 
 bool Logged(const std::string& line) {
     const auto log = ReadLogLines();
@@ -81,10 +65,19 @@ bool Logged(const std::string& line) {
 }
 
 bool WaitForFile(const fs::path& file) {
-    for (int i = 0; i < 200; ++i) {
+    const auto ready = [&] {
         std::error_code ec;
-        if (fs::exists(file, ec) && fs::file_size(file, ec) > 0) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
+        return fs::exists(file, ec) && fs::file_size(file, ec) > 0;
+    };
+    for (int i = 0; i < 200 && !ready(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return ready();
 }
+
+std::u16string MakeFakeGameFolder(const fs::path& folder, bool with32, bool with64) {
+    for (const char* sub : {"dev/Shaders", "data/SilverLining", "Content"}) fs::create_directories(folder / sub);
+    if (with32) WriteText(folder / "RailWorks.exe", "fake 32-bit game\n");
+    if (with64) WriteText(folder / "RailWorks64.exe", "fake 64-bit game\n");
+    return Utf8ToWide(folder.string());
+}
+
+fs::path ToolPath(const std::string& name) { return fs::path(VANTREL_TOOLS_DIR) / name; }

@@ -1,6 +1,6 @@
 #pragma once
 // Test helpers: throw-away folders, the program's paths pointed into them,
-// reading the log, and a fake game folder.
+// text files and the log, and a fake game folder.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -21,17 +21,19 @@ struct TempDir {
 // folder too) and starts an empty log.
 void UseTempAppPaths(const TempDir& root);
 
+std::string ReadText(const fs::path& path);
+// Creates the missing folders on the way.
+void WriteText(const fs::path& path, const std::string& text);
+// The lines of a text file without their line ends (LF or CR LF).
+std::vector<std::string> ReadLines(const fs::path& path);
 std::vector<std::string> ReadLogLines();
 // The log holds this exact line.
 bool Logged(const std::string& line);
 // Waits up to ten seconds for a file to appear with some content.
 bool WaitForFile(const fs::path& file);
-std::string ReadText(const fs::path& path);
-void WriteText(const fs::path& path, const std::string& text);
 
 // A game folder with RailWorks.exe / RailWorks64.exe markers and the folders
-// dev/Shaders, data/SilverLining and Content. Returns it as a TSPath (no
-// trailing separator).
+// dev/Shaders, data/SilverLining and Content. Returns it as a TSPath.
 std::u16string MakeFakeGameFolder(const fs::path& folder, bool with32 = true, bool with64 = true);
 
 // Path of a stand-in tool built by the test suite (tests/tools/<name>.cpp).

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <set>
 #include <thread>
 
@@ -13,7 +12,6 @@
 #include "app/FileProbes.h"
 #include "app/Platform.h"
 #include "app/Text.h"
-#include "settings/Localization.h"
 #include "settings/Settings.h"
 #include "shaders/ShaderInstaller.h"
 #include "tests/support/FakeTools.h"
@@ -31,14 +29,11 @@ const char* const kProgress = "Shaders Installation##installprogress";
 
 Settings SavedSettings() {
     Settings saved;
-    const Settings current = Settings::Instance();
-    Settings::Instance().Load(u"");
-    saved = Settings::Instance();
-    Settings::Instance() = current;
+    saved.Load(u"");
     return saved;
 }
 
-bool OpenMenuAndChoose(UiDriver& ui, const std::vector<std::string>& menus, const std::string& item) {
+bool Choose(UiDriver& ui, const std::vector<std::string>& menus, const std::string& item) {
     for (const std::string& menu : menus) {
         if (!ui.Click(ByKey("menu", menu))) return false;
     }
@@ -49,18 +44,22 @@ size_t Count(const UiDriver& ui, const std::string& kind) {
     return std::count_if(ui.items.begin(), ui.items.end(), [&](const DrawnItem& i) { return i.kind == kind; });
 }
 
+// Confirms the install from its popup, as the user does from the button.
+void ConfirmInstall(UiDriver& ui) {
+    ASSERT_TRUE(ui.Click(ByKey("button", "installbutton")));
+    ui.Frame(2);  // a request opens its popup in the next frame, drawn from the one after
+    ASSERT_FALSE(ui.In(kCompileConfirm).empty());
+    ASSERT_TRUE(ui.Click(ByKey("button", "shaderscompilation_compilebutton")));
+}
+
 }  // namespace
 
-TEST(Frame, FirstRunShowsTheTermsNoticeAndWritesTheSettingsFile) {
+TEST(Frame, AFirstRunWithoutTheGameShowsTheTermsThenOnlyTheFolderPartOfTheHeader) {
     UiDriver ui;
-    ASSERT_FALSE(PathExists(AppPaths.settingsFile));
     ui.Start();
     EXPECT_TRUE(PathExists(AppPaths.settingsFile));
     ui.Frame(2);
-    const auto notice = ui.In(kNotice);
-    ASSERT_FALSE(notice.empty());
-    EXPECT_TRUE(std::any_of(notice.begin(), notice.end(),
-                            [](const DrawnItem& i) { return i.kind == "text" && i.label == T("dtgeula"); }));
+    EXPECT_TRUE(ui.ShowsText(T("dtgeula"), kNotice));
     ASSERT_TRUE(ui.Click(ByKey("button", "termsagreed")));
     ui.Frame();
     EXPECT_TRUE(ui.In(kNotice).empty());
@@ -71,27 +70,61 @@ TEST(Frame, FirstRunShowsTheTermsNoticeAndWritesTheSettingsFile) {
     ui.Start();
     ui.Frame(2);
     EXPECT_TRUE(ui.In(kNotice).empty());
-    EXPECT_NE(ui.Find(ByKey("menu", "file")), nullptr);
+    std::set<std::string> shown;
+    for (const DrawnItem& item : ui.items) {
+        if (item.kind != "menu" && item.kind != "menuitem") shown.insert(item.kind + ":" + item.key + item.label);
+    }
+    EXPECT_EQ(shown, (std::set<std::string>{"logo:", "text:" + T("tsintallpath"), "text:" + T("wrongtspath"),
+                                            "button:changepath" + T("changepath") + " " + kIconChangeFolder}));
+    // The file menu offers no install or restore; what needs a folder is there but disabled.
+    ASSERT_TRUE(ui.Click(ByKey("menu", "file")));
+    EXPECT_EQ(ui.Find(ByKey("menuitem", "installbutton")), nullptr);
+    ASSERT_NE(ui.Find(ByKey("menuitem", "presetimport")), nullptr);
+    EXPECT_TRUE(ui.Find(ByKey("menuitem", "presetimport"))->enabled);
+    for (const char* key : {"opentsdirectory", "launchts32", "launchts64"}) {
+        ASSERT_NE(ui.Find(ByKey("menuitem", key)), nullptr) << key;
+        EXPECT_FALSE(ui.Find(ByKey("menuitem", key))->enabled) << key;
+    }
+    ui.PressKey(ImGuiKey_Escape);  // closes the open menu
+    EXPECT_EQ(ui.Find(ByKey("menuitem", "presetimport")), nullptr);
 }
 
-TEST(Frame, LanguageChoiceIsSavedAndChangesTheTextsInTheSameFrame) {
+
+TEST(Frame, TheMenusSwitchAndSaveTheLanguageAndTheHelpIconsAndQuit) {
     UiDriver ui;
-    Settings::Instance().TSPath = MakeFakeGameFolder(ui.root.path / "game");
+    Settings& settings = Settings::Instance();
+    settings.TSPath = MakeFakeGameFolder(ui.root.path / "game");
     ui.StartAsReturningUser();
     const std::string englishStatus = T("status");
     ASSERT_TRUE(ui.ShowsText(englishStatus));
-
-    ASSERT_TRUE(OpenMenuAndChoose(ui, {"settings", "language"}, "lang_german"));
-    EXPECT_EQ(Settings::Instance().Language, 2u);
+    ASSERT_TRUE(Choose(ui, {"settings", "language"}, "lang_german"));
+    EXPECT_EQ(settings.Language, 2u);
     EXPECT_EQ(SavedSettings().Language, 2u);
     // The click's own frame drew the header after the menu: already german.
-    const std::string germanStatus = T("status");
-    EXPECT_NE(germanStatus, englishStatus);
-    EXPECT_TRUE(ui.ShowsText(germanStatus));
+    EXPECT_NE(T("status"), englishStatus);
+    EXPECT_TRUE(ui.ShowsText(T("status")));
     EXPECT_FALSE(ui.ShowsText(englishStatus));
+
+    // A help icon opens its text; the view menu turns the icons off.
+    ui.Frame();
+    EXPECT_GT(Count(ui, "help"), 10u);
+    ASSERT_TRUE(ui.Click(ByLabel("help", "ssaohelp")));
+    ui.Frame();
+    EXPECT_EQ(UiState().parameterHelpText, T("ssao_help"));
+    ASSERT_TRUE(ui.Click(ByKey("button", "close")));  // the help popup's
+    ASSERT_TRUE(Choose(ui, {"view"}, "helpicons"));
+    ui.Frame();
+    EXPECT_FALSE(settings.HelpIcons);
+    EXPECT_FALSE(SavedSettings().HelpIcons);
+    EXPECT_EQ(Count(ui, "help"), 0u);
+    EXPECT_NE(ui.Find(ByLabel("check", T("ssao"))), nullptr);  // the controls stay
+
+    EXPECT_FALSE(ui.QuitRequested());
+    ASSERT_TRUE(Choose(ui, {"file"}, "quit"));
+    EXPECT_TRUE(ui.QuitRequested());
 }
 
-TEST(Frame, AnEditMarksTheInstalledShadersOutOfDate) {
+TEST(Frame, AnEditThroughTheBoxOrItsLabelMarksTheInstalledShadersOutOfDate) {
     UiDriver ui;
     Settings& settings = Settings::Instance();
     settings.TSPath = MakeFakeGameFolder(ui.root.path / "game");
@@ -99,25 +132,27 @@ TEST(Frame, AnEditMarksTheInstalledShadersOutOfDate) {
     settings.ShadersVersion = APP_VERSION;
     ui.StartAsReturningUser();
     EXPECT_TRUE(ui.ShowsText(T("enabled")));
-    EXPECT_FALSE(ui.ShowsText(T("installedshadersoutofdate")));
+    ASSERT_TRUE(settings.Shader.SSAO);
+    ASSERT_NE(ui.Find(ByLabel("help", "ssaointensityhelp")), nullptr);  // its row
 
-    const bool before = Settings::Instance().Shader.SSAO;
     ASSERT_TRUE(ui.Click(ByLabel("check", T("ssao"))));
-    EXPECT_NE(Settings::Instance().Shader.SSAO, before);
-    EXPECT_TRUE(Settings::Instance().NeedShadersUpdate);
+    EXPECT_FALSE(settings.Shader.SSAO);
+    EXPECT_TRUE(settings.NeedShadersUpdate);
     ui.Frame();
     EXPECT_TRUE(ui.ShowsText(T("installedshadersoutofdate")));
     EXPECT_FALSE(ui.ShowsText(T("enabled")));
-    // A switched-off SSAO hides its intensity slider.
-    EXPECT_EQ(ui.Find(ByKey("slider", "ssaointensity")) != nullptr, Settings::Instance().Shader.SSAO);
+    EXPECT_EQ(ui.Find(ByLabel("help", "ssaointensityhelp")), nullptr);  // a switched-off SSAO hides its intensity
+
+    ASSERT_TRUE(ui.Click(ByLabel("label", T("ssao"))));
+    EXPECT_TRUE(settings.Shader.SSAO);
 }
 
-TEST(Frame, TheInstallRunsBesideTheFramesBehindAProgressPopupAndReportsForcedOptions) {
+TEST(Frame, TheInstallRunsBesideTheFramesBehindAProgressPopupAndTheRestoreCountsItsFiles) {
     UiDriver ui;
     const fs::path game = SetUpPipeline(ui.root);  // keeps the driver's program folder
     InstallFakeConverter(game);
     WriteFakeProfile(game,
-                     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<cRecordSet><Record><cPlayerProfile>"
+                     "<?xml version=\"1.0\"?>\n<cRecordSet><Record><cPlayerProfile>"
                      "<DetailPostProcessingBL>0</DetailPostProcessingBL><TSXEnabled>0</TSXEnabled>"
                      "<DetailPostProcessingDOF>0</DetailPostProcessingDOF>"
                      "<DetailProceduralFlora>0</DetailProceduralFlora></cPlayerProfile></Record></cRecordSet>\n");
@@ -125,59 +160,38 @@ TEST(Frame, TheInstallRunsBesideTheFramesBehindAProgressPopupAndReportsForcedOpt
     const fs::path effects = fs::path(VANTREL_SOURCE_DIR) / "tests" / "shaders" / "effects";
     WriteText(game / "dev" / "Shaders" / "Rain.fx.o", ReadText(effects / "game.fx.o"));
     fs::copy_file(effects / "lacking.fx.o", ui.root.path / "program" / "fxc-output-Rain");
-    ui.StartAsReturningUser();
-    EXPECT_TRUE(ui.ShowsText(T("disabled")));
-
-    ASSERT_TRUE(ui.Click(ByKey("button", "installbutton")));
-    ui.Frame(2);  // a request opens its popup in the next frame, drawn from the one after
-    ASSERT_FALSE(ui.In(kCompileConfirm).empty());
-    EXPECT_TRUE(CompilerCalls().empty());  // nothing runs before the confirmation
-    const fs::path hold = FsPath(AppPaths.programFolder + u"fxc-hold");
+    const fs::path hold = ui.root.path / "program" / "fxc-hold";
     WriteText(hold, "");  // the compiler waits until the test lets it go
-    ASSERT_TRUE(ui.Click(ByKey("button", "shaderscompilation_compilebutton")));
+    ui.StartAsReturningUser();
+    ConfirmInstall(ui);
 
     // Frames go on while the compiler is held, and show what it is doing.
-    for (int i = 0; i < 200 && !ui.ShowsText("DeferredDirectional, PostDepthOfField") &&
-                    !ui.ShowsText("PostDepthOfField, DeferredDirectional");
-         ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        ui.Frame();
-    }
-    const auto progress = ui.In(kProgress);
-    auto showsIn = [](const std::vector<DrawnItem>& items, const std::string& kind, const std::string& label) {
-        return std::any_of(items.begin(), items.end(),
-                           [&](const DrawnItem& i) { return i.kind == kind && i.label == label; });
-    };
-    EXPECT_TRUE(showsIn(progress, "text", T("installprogress_compiling")));
-    EXPECT_TRUE(showsIn(progress, "text", "0 / 15 " + T("installprogress_count")));
-    EXPECT_TRUE(showsIn(progress, "progress", "0/15"));
-    EXPECT_TRUE(ShaderInstaller::InstallIsRunning());
+    ASSERT_TRUE(ui.FramesUntil([&] {
+        return ui.ShowsText("DeferredDirectional, PostDepthOfField") ||
+               ui.ShowsText("PostDepthOfField, DeferredDirectional");
+    }));
+    EXPECT_TRUE(ui.ShowsText(T("installprogress_compiling"), kProgress));
+    EXPECT_TRUE(ui.ShowsText("0 / 15 " + T("installprogress_count"), kProgress));
+    EXPECT_NE(ui.Find(ByLabel("progress", "0/15")), nullptr);
     // Nothing under the popup takes a click meanwhile.
     ASSERT_TRUE(ui.Click(ByKey("button", "installbutton")));
     ui.Frame(2);
     EXPECT_TRUE(ui.In(kCompileConfirm).empty());
 
     fs::remove(hold);
-    for (int i = 0; i < 1000 && ui.In(kInstallStatus).empty(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        ui.Frame();
-    }
+    ASSERT_TRUE(ui.FramesUntil([&] { return !ui.In(kInstallStatus).empty(); }));
     ui.Frame();
     EXPECT_EQ(CompilerCalls().size(), 15u);
-    const auto status = ui.In(kInstallStatus);
     EXPECT_TRUE(ui.In(kProgress).empty());
-    EXPECT_TRUE(showsIn(status, "text", T("installsuccess")));
-    EXPECT_TRUE(showsIn(status, "text", T("installresult_warning")));
-    EXPECT_TRUE(showsIn(status, "text", T("installresult_forcedbloom")));
-    EXPECT_TRUE(showsIn(status, "text", T("installresult_forcedtsx")));
-    EXPECT_TRUE(showsIn(status, "text",
-                        "Installed 14 of 15 effects; kept the game's own: Rain. The new ones lack part of what the "
-                        "game uses; the log names it."));
+    for (const std::string& text :
+         {T("installsuccess"), T("installresult_warning"), T("installresult_forcedbloom"), T("installresult_forcedtsx"),
+          std::string("Installed 14 of 15 effects; kept the game's own: Rain. The new ones "
+                      "lack part of what the game uses; the log names it.")}) {
+        EXPECT_TRUE(ui.ShowsText(text, kInstallStatus)) << text;
+    }
     EXPECT_TRUE(fs::exists(game / "dev" / "Shaders" / "TrainSkyDome.fx.o"));
-    const Settings saved = SavedSettings();
-    EXPECT_TRUE(saved.ShadersInstallOK);
-    EXPECT_FALSE(saved.NeedShadersUpdate);
-
+    EXPECT_TRUE(SavedSettings().ShadersInstallOK);
+    EXPECT_FALSE(SavedSettings().NeedShadersUpdate);
     ASSERT_TRUE(ui.Click(ByKey("button", "close")));
     ui.Frame();
     EXPECT_TRUE(ui.In(kInstallStatus).empty());
@@ -187,12 +201,9 @@ TEST(Frame, TheInstallRunsBesideTheFramesBehindAProgressPopupAndReportsForcedOpt
     WriteText(game / "dev" / "Shaders" / "ProcFlora.fx.o", "another tool's");
     ASSERT_TRUE(ui.Click(ByKey("button", "restorebutton")));
     ui.Frame(2);
-    const auto restored = ui.In("Shaders Restoration Status##restoreresults");
     for (const std::string& text : {T("restoresuccess"), std::string("Files restored: 0; removed: 13; left alone: 1."),
                                     T("restoreresult_leftalone")}) {
-        EXPECT_TRUE(std::any_of(restored.begin(), restored.end(),
-                                [&](const DrawnItem& i) { return i.kind == "text" && i.label == text; }))
-            << text;
+        EXPECT_TRUE(ui.ShowsText(text, "Shaders Restoration Status##restoreresults")) << text;
     }
 }
 
@@ -204,28 +215,21 @@ TEST(Frame, AFailedInstallShowsTheEffectAndTheCompilersWordsAndOpensTheLog) {
     ScopedPathFirst path(bin);
     ScopedEnv fail("FAKE_FXC_FAIL", "Rain");
     ui.StartAsReturningUser();
-    ASSERT_TRUE(ui.Click(ByKey("button", "installbutton")));
-    ui.Frame(2);
-    ASSERT_TRUE(ui.Click(ByKey("button", "shaderscompilation_compilebutton")));
-    for (int i = 0; i < 1000 && ui.In(kInstallStatus).empty(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        ui.Frame();
-    }
+    ConfirmInstall(ui);
+    ASSERT_TRUE(ui.FramesUntil([&] { return !ui.In(kInstallStatus).empty(); }));
     ui.Frame();
-    const auto status = ui.In(kInstallStatus);
-    auto shows = [&](const std::string& text) {
-        return std::any_of(status.begin(), status.end(),
-                           [&](const DrawnItem& i) { return i.kind == "text" && i.label == text; });
-    };
-    EXPECT_TRUE(shows(T("installfailed")));
-    EXPECT_TRUE(shows(T("installfailed_effect") + " Rain"));
-    EXPECT_TRUE(shows("temp\\Rain.fx(3,5): error X3004: undeclared identifier 'failing'\n"
-                      "compilation of Rain failed on request"));
+    EXPECT_TRUE(ui.ShowsText(T("installfailed"), kInstallStatus));
+    EXPECT_TRUE(ui.ShowsText(T("installfailed_effect") + " Rain", kInstallStatus));
+    EXPECT_TRUE(
+        ui.ShowsText("temp\\Rain.fx(3,5): error X3004: undeclared identifier 'failing'\n"
+                     "compilation of Rain failed on request",
+                     kInstallStatus));
     EXPECT_EQ(ui.Find(ByKey("button", "launchts32")), nullptr);
     EXPECT_TRUE(Logged("Shaders Installation Failed"));
     ASSERT_TRUE(ui.Click(ByKey("button", "openlogfile")));
-    ASSERT_TRUE(WaitForFile(bin / "xdg-open-args.txt"));
-    EXPECT_EQ(ReadLines(bin / "xdg-open-args.txt"), std::vector<std::string>{(ui.root.path / "pref" / "log.txt").string()});
+    ASSERT_TRUE(WaitForFile(bin / "xdg-open-cwd.txt"));
+    EXPECT_EQ(ReadLines(bin / "xdg-open-args.txt"),
+              std::vector<std::string>{(ui.root.path / "pref" / "log.txt").string()});
 }
 
 TEST(Frame, ClosingDuringAnInstallWaitsForTheStepItIsInAndLeavesOnlyWholeFiles) {
@@ -236,17 +240,12 @@ TEST(Frame, ClosingDuringAnInstallWaitsForTheStepItIsInAndLeavesOnlyWholeFiles) 
     }
     ScopedEnv slow("FAKE_FXC_DELAY_MS", "150");
     ui.StartAsReturningUser();
-    ASSERT_TRUE(ui.Click(ByKey("button", "installbutton")));
-    ui.Frame(2);
-    ASSERT_TRUE(ui.Click(ByKey("button", "shaderscompilation_compilebutton")));
-    for (int i = 0; i < 300 && ShaderInstaller::GetInstallProgress().done < 2; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        ui.Frame();
-    }
+    ConfirmInstall(ui);
+    ASSERT_TRUE(ui.FramesUntil([] { return ShaderInstaller::GetInstallProgress().done >= 2; }));
 
     EndInstallBeforeExit();  // what the entry routine does once the window is gone
     EXPECT_FALSE(ShaderInstaller::InstallIsRunning());
-    auto listing = [&] {
+    const auto listing = [&] {
         std::vector<std::string> files;
         for (const auto& entry : fs::recursive_directory_iterator(game / "dev")) {
             if (entry.is_regular_file()) files.push_back(entry.path().string() + "=" + ReadText(entry.path()));
@@ -268,62 +267,10 @@ TEST(Frame, ClosingDuringAnInstallWaitsForTheStepItIsInAndLeavesOnlyWholeFiles) 
     EXPECT_EQ(listing(), atExit);  // nothing is still at work
 }
 
-TEST(Frame, WithoutAGameFolderOnlyTheFolderPartOfTheHeaderIsShown) {
-    UiDriver ui;
-    ui.StartAsReturningUser();
-    std::set<std::string> shown;
-    for (const DrawnItem& item : ui.items) {
-        if (item.kind != "menu" && item.kind != "menuitem") shown.insert(item.kind + ":" + item.key + item.label);
-    }
-    EXPECT_EQ(shown, (std::set<std::string>{"logo:", "text:" + T("tsintallpath"), "text:" + T("wrongtspath"),
-                                            "button:changepath" + T("changepath") + " " + kIconChangeFolder}));
-    // Without a folder the file menu offers no install or restore, and what
-    // needs a folder is there but disabled.
-    ASSERT_TRUE(ui.Click(ByKey("menu", "file")));
-    EXPECT_EQ(ui.Find(ByKey("menuitem", "installbutton")), nullptr);
-    ASSERT_NE(ui.Find(ByKey("menuitem", "presetimport")), nullptr);
-    EXPECT_TRUE(ui.Find(ByKey("menuitem", "presetimport"))->enabled);
-    for (const char* key : {"opentsdirectory", "launchts32", "launchts64"}) {
-        ASSERT_NE(ui.Find(ByKey("menuitem", key)), nullptr) << key;
-        EXPECT_FALSE(ui.Find(ByKey("menuitem", key))->enabled) << key;
-    }
-    // Escape closes the open menu.
-    ui.PressKey(ImGuiKey_Escape);
-    EXPECT_EQ(ui.Find(ByKey("menuitem", "presetimport")), nullptr);
-}
-
-TEST(Frame, HelpIconsCanBeTurnedOffFromTheViewMenu) {
-    UiDriver ui;
-    Settings::Instance().TSPath = MakeFakeGameFolder(ui.root.path / "game");
-    ui.StartAsReturningUser();
-    EXPECT_GT(Count(ui, "help"), 10u);
-
-    const DrawnItem* firstHelp = nullptr;
-    for (const DrawnItem& item : ui.items) {
-        if (item.kind == "help") {
-            firstHelp = &item;
-            break;
-        }
-    }
-    ASSERT_NE(firstHelp, nullptr);
-    ASSERT_TRUE(ui.Click(ByLabel("help", firstHelp->label)));
-    ui.Frame();
-    EXPECT_FALSE(UiState().parameterHelpText.empty());
-
-    ASSERT_TRUE(ui.Click(ByKey("button", "close")));  // the help popup's
-    ASSERT_TRUE(OpenMenuAndChoose(ui, {"view"}, "helpicons"));
-    ui.Frame();
-    EXPECT_FALSE(Settings::Instance().HelpIcons);
-    EXPECT_FALSE(SavedSettings().HelpIcons);
-    EXPECT_EQ(Count(ui, "help"), 0u);
-    EXPECT_NE(ui.Find(ByLabel("check", T("ssao"))), nullptr);  // the controls stay
-}
-
 TEST(Frame, PercentSignsAndEmptyTextsAreShownAsTheyAre) {
     // Texts that would be read as formats, and keys with no text at all.
     UiDriver ui(R"(<?xml version="1.0"?><localization>
-        <status english="100% %s %n %d" /><tsintallpath english="%%path%%" />
-        </localization>)");
+        <status english="100% %s %n %d" /><tsintallpath english="%%path%%" /></localization>)");
     Settings::Instance().TSPath = MakeFakeGameFolder(ui.root.path / "%s%n game");
     ui.StartAsReturningUser();
     const DrawnItem* status = ui.Find(ByLabel("text", "100% %s %n %d"));
@@ -335,12 +282,3 @@ TEST(Frame, PercentSignsAndEmptyTextsAreShownAsTheyAre) {
     EXPECT_NE(ui.Find(ByKey("tab", "launcher")), nullptr);
     EXPECT_NE(ui.Find(ByKey("button", "installbutton")), nullptr);
 }
-
-TEST(Frame, QuitFromTheFileMenuEndsTheMainLoop) {
-    UiDriver ui;
-    ui.StartAsReturningUser();
-    EXPECT_FALSE(ui.QuitRequested());
-    ASSERT_TRUE(OpenMenuAndChoose(ui, {"file"}, "quit"));
-    EXPECT_TRUE(ui.QuitRequested());
-}
-

@@ -10,32 +10,26 @@
 
 #include <imgui.h>
 
-#include "app/AppPaths.h"
 #include "app/Text.h"
 #include "settings/Settings.h"
+#include "settings/SettingsTable.h"
 #include "shaders/ShaderInstaller.h"
-#include "tests/support/TestEnv.h"
+#include "tests/support/PipelineTestEnv.h"
 #include "tests/ui/UiDriver.h"
-#include "ui/Actions.h"
 #include "ui/Style.h"
 #include "ui/UiState.h"
 
 namespace {
 
-struct Screen {
-    float width, height, scale;
-};
-// The window on a 1920 x 1080 and on a 1366 x 768 screen, and the first at 150 %.
-const Screen kScreens[] = {{1632, 918, 1.0f}, {1161, 652, 1.0f}, {1632, 918, 1.5f}};
-
-// Every switch on, so that every dependent control is drawn.
-void SwitchEverythingOn(ShaderSettings& s) {
-    for (bool* field : {&s.SSAO, &s.ReflectionsEnhancements, &s.DOFEnhancements, &s.FogEnhancements,
-                        &s.ProceduralFloraEnhancements, &s.ProceduralFloraClumpSizeRandomization,
-                        &s.WeatherEffectsEnhancements, &s.LightGlowEnhancements, &s.GlassRenderingEnhancements,
-                        &s.VegetationShadingEnhancements}) {
-        *field = true;
+// A returning user with a game folder and, when asked, every switch on so
+// that every dependent control is drawn.
+void StartWithGame(UiDriver& ui, bool everySwitchOn = false, const std::string& folder = "game") {
+    Settings& settings = Settings::Instance();
+    settings.TSPath = MakeFakeGameFolder(ui.root.path / folder);
+    for (const ParamDesc& p : ShaderParamTable()) {
+        if (everySwitchOn && p.kind == ParamKind::Bool) settings.Shader.*p.boolField = true;
     }
+    ui.StartAsReturningUser();
 }
 
 // Opens the popup through its request flag and checks that it sits within the
@@ -45,8 +39,7 @@ void TourPopup(UiDriver& ui, bool& request, const std::string& name) {
     ui.Frame(3);
     const auto items = ui.In(name);
     ASSERT_FALSE(items.empty()) << name;
-    const float width = ImGui::GetIO().DisplaySize.x;
-    const float slack = ImGui::GetStyle().ScrollbarSize;
+    const float width = ImGui::GetIO().DisplaySize.x, slack = ImGui::GetStyle().ScrollbarSize;
     for (const DrawnItem& item : items) {
         EXPECT_GE(item.min.x, 0.1f * width - slack) << name << ": " << item.label;
         EXPECT_LE(item.max.x, 0.9f * width + slack) << name << ": " << item.label;
@@ -55,59 +48,50 @@ void TourPopup(UiDriver& ui, bool& request, const std::string& name) {
     EXPECT_TRUE(ui.In(name).empty()) << name << " is still open after Escape";
 }
 
-std::string LongestHelpText() {
-    std::string longest;
-    for (const char* key : {"procfloraenhancements_help", "dofenhancements_help", "ssao_help"}) {
-        if (T(key).size() > longest.size()) longest = T(key);
-    }
-    return longest;
-}
-
-double Luminance(const ImVec4& c) {
-    auto channel = [](float v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-    return 0.2126 * channel(c.x) + 0.7152 * channel(c.y) + 0.0722 * channel(c.z);
-}
-
 double Contrast(const ImVec4& a, const ImVec4& b) {
-    const double la = Luminance(a), lb = Luminance(b);
+    const auto luminance = [](const ImVec4& c) {
+        const auto channel = [](float v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.x) + 0.7152 * channel(c.y) + 0.0722 * channel(c.z);
+    };
+    const double la = luminance(a), lb = luminance(b);
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 }  // namespace
 
 TEST(Look, EveryPanelPopupAndMenuFitsInEveryLanguageAndScreen) {
+    // The window on a 1920 x 1080 and on a 1366 x 768 screen, and the first at 150 %.
+    const struct { float width, height, scale; } screens[] = {{1632, 918, 1.0f}, {1161, 652, 1.0f}, {1632, 918, 1.5f}};
     for (uint32_t language : {0u, 1u, 2u}) {
-        for (const Screen& screen : kScreens) {
+        for (const auto& screen : screens) {
             SCOPED_TRACE("language " + std::to_string(language) + ", " + std::to_string(int(screen.width)) +
                          " wide, scale " + std::to_string(screen.scale));
             UiDriver ui;
             ui.Display(screen.width, screen.height, screen.scale);
-            Settings& settings = Settings::Instance();
-            const fs::path game = ui.root.path / "game";
-            settings.TSPath = MakeFakeGameFolder(game);
-            settings.Language = language;
-            SwitchEverythingOn(settings.Shader);
-            ui.StartAsReturningUser();
-
-            ASSERT_TRUE(ui.Click(ByKey("tab", "presetmanager")));
-            ui.Frame();
-            EXPECT_NE(ui.Find(ByKey("button", "presetimport")), nullptr);
-            ASSERT_TRUE(ui.Click(ByKey("tab", "launcher")));
-            ui.Frame();
-            EXPECT_NE(ui.Find(ByKey("button", "launchts64")), nullptr);
+            Settings::Instance().Language = language;
+            StartWithGame(ui, true);
+            for (const auto& [tab, button] :
+                 {std::pair("presetmanager", "presetimport"), std::pair("launcher", "launchts64")}) {
+                ASSERT_TRUE(ui.Click(ByKey("tab", tab)));
+                ui.Frame();
+                EXPECT_NE(ui.Find(ByKey("button", button)), nullptr);
+            }
             ASSERT_TRUE(ui.Click(ByKey("tab", "shadersparameters")));
-            for (const char* menu : {"file", "view", "settings"}) {
+            for (const std::string menu : {"file", "view", "settings"}) {
                 ASSERT_TRUE(ui.Click(ByKey("menu", menu)));
+                if (menu == "settings") {
+                    ASSERT_TRUE(ui.Click(ByKey("menu", "language")));
+                }
                 ui.PressKey(ImGuiKey_Escape);
             }
-            ASSERT_TRUE(ui.Click(ByKey("menu", "settings")));
-            ASSERT_TRUE(ui.Click(ByKey("menu", "language")));
-            ui.PressKey(ImGuiKey_Escape);
             ui.PressKey(ImGuiKey_Escape);
 
             UiStateRecord& state = UiState();
             ShaderInstaller& installer = ShaderInstaller::Instance();
-            state.parameterHelpText = LongestHelpText();
+            for (const char* key :
+                 {"procfloraenhancements_help", "dofenhancements_help", "ssao_help"}) {  // the longest
+                if (T(key).size() > state.parameterHelpText.size()) state.parameterHelpText = T(key);
+            }
             TourPopup(ui, state.aboutRequested, T("aboutthisprogram") + "###aboutthisprogram");
             TourPopup(ui, state.importantNoticeRequested, "Important##importantnotice");
             TourPopup(ui, state.parameterHelpRequested, T("parameterhelp") + "###parameterhelp");
@@ -122,7 +106,7 @@ TEST(Look, EveryPanelPopupAndMenuFitsInEveryLanguageAndScreen) {
             TourPopup(ui, state.presetImportedRequested, "Preset Imported##presetimportednotice");
 
             // The weather add-on's notices take the place of some controls.
-            WriteText(game / "Assets" / "AP" / "WeatherEP" / "TrackMarkers" / "Weather" / "weather.bin", "marker");
+            AddWeatherPack(ui.root.path / "game");
             ui.Frame(2);
         }
     }
@@ -132,28 +116,22 @@ TEST(Look, AtOneAndAHalfTimesTheDpiFontsButtonsAndLogoGrowWithIt) {
     struct Sizes {
         float regular, large, installHeight, helpWidth, helpHeight, logoHeight, logoCentre, contentCentre;
     };
-    auto measure = [](float scale) {
+    const auto measure = [](float scale) {
         UiDriver ui;
         ui.Display(1632, 918, scale);
-        Settings::Instance().TSPath = MakeFakeGameFolder(ui.root.path / "game");
-        ui.StartAsReturningUser();
+        StartWithGame(ui);
         const DrawnItem* install = ui.Find(ByKey("button", "installbutton"));
         const DrawnItem* help = ui.Find(ByLabel("help", "ssaohelp"));
         const DrawnItem* logo = ui.Find(ByKey("logo", ""));
         const DrawnItem* section = ui.Find(ByKey("section", "ssaoeffect"));
         EXPECT_TRUE(install && help && logo && section);
         if (!install || !help || !logo || !section) return Sizes{};
-        return Sizes{UiState().FontRegular->FontSize,
-                     UiState().FontLarge->FontSize,
-                     install->max.y - install->min.y,
-                     help->max.x - help->min.x,
-                     help->max.y - help->min.y,
-                     logo->max.y - logo->min.y,
-                     (logo->min.x + logo->max.x) / 2,
-                     (section->min.x + section->max.x) / 2};
+        return Sizes{UiState().FontRegular->FontSize, UiState().FontLarge->FontSize,
+                     install->max.y - install->min.y, help->max.x - help->min.x,
+                     help->max.y - help->min.y,       logo->max.y - logo->min.y,
+                     (logo->min.x + logo->max.x) / 2, (section->min.x + section->max.x) / 2};
     };
-    const Sizes one = measure(1.0f);
-    const Sizes half = measure(1.5f);
+    const Sizes one = measure(1.0f), half = measure(1.5f);
     EXPECT_FLOAT_EQ(one.regular, 18.0f);
     EXPECT_FLOAT_EQ(half.regular, 27.0f);
     EXPECT_FLOAT_EQ(half.large, 1.5f * one.large);
@@ -170,18 +148,16 @@ TEST(Look, AtOneAndAHalfTimesTheDpiFontsButtonsAndLogoGrowWithIt) {
 
 TEST(Look, TheFontsDrawTheCatalogueTheGameFolderAndTheIconsFromRealGlyphs) {
     UiDriver ui;
-    Settings& settings = Settings::Instance();
-    settings.TSPath = MakeFakeGameFolder(ui.root.path / "Gry Łódź");
-    settings.Language = 1;
-    ui.StartAsReturningUser();
-    auto drawable = [](char16_t c) {
+    Settings::Instance().Language = 1;
+    StartWithGame(ui, false, "Gry Łódź");
+    const auto drawable = [](char16_t c) {
         for (const ImFont* font : {UiState().FontRegular, UiState().FontLarge, UiState().FontAccent}) {
             if (!font || !font->FindGlyphNoFallback(c)) return false;
         }
         return true;
     };
-    EXPECT_TRUE(drawable(u'œ'));   // "l'œil" in the french catalogue
-    EXPECT_TRUE(drawable(u'ł'));   // the game folder
+    EXPECT_TRUE(drawable(u'œ'));       // "l'œil" in the french catalogue
+    EXPECT_TRUE(drawable(u'ł'));       // the game folder
     EXPECT_TRUE(drawable(u'\u202F'));  // the narrow no-break space before french ";"
     for (const char* icon : kInterfaceIcons) EXPECT_TRUE(drawable(Utf8ToWide(icon)[0])) << icon;
     EXPECT_FALSE(drawable(u'Ж'));  // nothing beyond what can be drawn
@@ -189,7 +165,7 @@ TEST(Look, TheFontsDrawTheCatalogueTheGameFolderAndTheIconsFromRealGlyphs) {
     EXPECT_LE(atlas->TexWidth * atlas->TexHeight * 4, 4 << 20);
 
     // A new game folder with letters the atlas lacks: rebuilt before the next frame.
-    settings.TSPath = MakeFakeGameFolder(ui.root.path / "Игры");
+    Settings::Instance().TSPath = MakeFakeGameFolder(ui.root.path / "Игры");
     ui.Frame();
     EXPECT_TRUE(drawable(u'И'));
     EXPECT_TRUE(drawable(u'ł'));  // the catalogue's and base letters stay
@@ -197,21 +173,17 @@ TEST(Look, TheFontsDrawTheCatalogueTheGameFolderAndTheIconsFromRealGlyphs) {
 
 TEST(Look, ParametersFormOneColumnOfLabelsThenControlsWithThreeDecimalValues) {
     UiDriver ui;
-    Settings::Instance().TSPath = MakeFakeGameFolder(ui.root.path / "game");
-    SwitchEverythingOn(Settings::Instance().Shader);
-    ui.StartAsReturningUser();
+    StartWithGame(ui, true);
     float labelX = -1, controlX = -1, labelEnd = 0;
     int labels = 0, controls = 0;
     for (const DrawnItem& item : ui.items) {
-        if (item.kind == "label") {
-            if (labelX < 0) labelX = item.min.x;
-            EXPECT_FLOAT_EQ(item.min.x, labelX) << item.label;
-            labelEnd = std::max(labelEnd, item.max.x);
-            ++labels;
-        } else if (item.kind == "check" || item.kind == "slider" || item.kind == "colour") {
-            if (controlX < 0) controlX = item.min.x;
-            EXPECT_FLOAT_EQ(item.min.x, controlX) << item.label;
-            ++controls;
+        const bool label = item.kind == "label";
+        if (label || item.kind == "check" || item.kind == "slider" || item.kind == "colour") {
+            float& column = label ? labelX : controlX;
+            if (column < 0) column = item.min.x;
+            EXPECT_FLOAT_EQ(item.min.x, column) << item.label;
+            ++(label ? labels : controls);
+            if (label) labelEnd = std::max(labelEnd, item.max.x);
         }
         EXPECT_EQ(item.label.find('%'), std::string::npos) << item.label;
     }
@@ -220,12 +192,6 @@ TEST(Look, ParametersFormOneColumnOfLabelsThenControlsWithThreeDecimalValues) {
     EXPECT_GT(controlX, labelEnd);
     EXPECT_TRUE(ui.ShowsText("500.000"));  // the blur distance, in metres
     EXPECT_TRUE(ui.ShowsText("1.000"));
-
-    // The label of a switch toggles it, as the box does.
-    const bool before = Settings::Instance().Shader.SSAO;
-    ASSERT_TRUE(ui.Click(ByLabel("label", T("ssao"))));
-    EXPECT_NE(Settings::Instance().Shader.SSAO, before);
-    EXPECT_TRUE(Settings::Instance().NeedShadersUpdate);
 }
 
 TEST(Look, TextsAndOutlinesStandOutFromTheirBackground) {

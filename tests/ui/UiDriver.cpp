@@ -1,7 +1,9 @@
 #include "tests/ui/UiDriver.h"
 
 #include <algorithm>
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -124,8 +126,8 @@ bool UiDriver::Click(const ItemQuery& query) {
     if (!item) return false;
     ImGuiIO& io = ImGui::GetIO();
     // Inside the item, a little off its left edge, where a check box has its box.
-    io.MousePos = ImVec2(item->min.x + std::min(8.0f, (item->max.x - item->min.x) / 2),
-                         (item->min.y + item->max.y) / 2);
+    io.MousePos =
+        ImVec2(item->min.x + std::min(8.0f, (item->max.x - item->min.x) / 2), (item->min.y + item->max.y) / 2);
     Frame();  // hovering is found from the windows of the frame before
     io.MouseDown[0] = true;
     Frame();
@@ -143,9 +145,19 @@ void UiDriver::PressKey(int imguiKey) {
     Frame();
 }
 
-bool UiDriver::ShowsText(const std::string& text) const {
-    return std::any_of(items.begin(), items.end(),
-                       [&](const DrawnItem& i) { return i.kind == "text" && i.label == text; });
+bool UiDriver::FramesUntil(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    for (Frame(); !done(); Frame()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+bool UiDriver::ShowsText(const std::string& text, const std::string& window) const {
+    return std::any_of(items.begin(), items.end(), [&](const DrawnItem& i) {
+        return i.kind == "text" && i.label == text && i.window.rfind(window, 0) == 0;
+    });
 }
 
 std::vector<DrawnItem> UiDriver::In(const std::string& window) const {

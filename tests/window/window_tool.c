@@ -1,38 +1,31 @@
 /* What a window manager and other programs do to the program's window, for
- * the real-window test under Xvfb:
- *   window_tool close TITLE   asks the top-level window with that title to
- *                             close (WM_DELETE_WINDOW), as a close button does;
- *   window_tool cover         covers the whole screen with a magenta window
- *                             that takes the keyboard focus, removes it after
- *                             half a second and leaves no window focused, so
- *                             the program is uncovered while in the background.
+ * the real-window test under Xvfb (no window manager, so top-level windows
+ * are the root's children):
+ *   window_tool close TITLE   asks the window with that title to close
+ *                             (WM_DELETE_WINDOW), as a close button does;
+ *   window_tool cover         covers the screen with a magenta window that
+ *                             takes the keyboard focus, removes it after half
+ *                             a second and leaves no window focused, so the
+ *                             program is uncovered while in the background.
  * Exit code 0 when done. */
 #include <stdio.h>
 #include <string.h>
 #include <unistd.h>
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
-static Window FindByTitle(Display* display, Window window, const char* title) {
-    char* name = NULL;
-    if (XFetchName(display, window, &name) && name) {
-        int same = strcmp(name, title) == 0;
-        XFree(name);
-        if (same) return window;
-    }
-    Window root, parent, *children = NULL;
-    unsigned int count = 0;
-    Window found = 0;
-    if (XQueryTree(display, window, &root, &parent, &children, &count)) {
-        for (unsigned int i = 0; i < count && !found; ++i) found = FindByTitle(display, children[i], title);
-        if (children) XFree(children);
-    }
-    return found;
-}
-
 static int Close(Display* display, const char* title) {
-    Window window = FindByTitle(display, DefaultRootWindow(display), title);
+    Window root, parent, *children = NULL, window = 0;
+    unsigned int count = 0;
+    XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
+    for (unsigned int i = 0; i < count && !window; ++i) {
+        char* name = NULL;
+        if (XFetchName(display, children[i], &name) && name) {
+            if (strcmp(name, title) == 0) window = children[i];
+            XFree(name);
+        }
+    }
+    if (children) XFree(children);
     if (!window) {
         fprintf(stderr, "no window titled %s\n", title);
         return 1;
@@ -52,9 +45,7 @@ static int Close(Display* display, const char* title) {
 
 static int Cover(Display* display) {
     const int screen = DefaultScreen(display);
-    XSetWindowAttributes attributes;
-    attributes.override_redirect = True;
-    attributes.background_pixel = 0xFF00FF;
+    XSetWindowAttributes attributes = {.override_redirect = True, .background_pixel = 0xFF00FF};
     Window cover = XCreateWindow(display, RootWindow(display, screen), 0, 0, DisplayWidth(display, screen),
                                  DisplayHeight(display, screen), 0, CopyFromParent, InputOutput, CopyFromParent,
                                  CWOverrideRedirect | CWBackPixel, &attributes);

@@ -1,0 +1,214 @@
+// The settings record, its file and presets: construction, the restore and
+// out-of-date rules, round trips in the known layout, the reading rules of
+// hand-written files, and saves that fail.
+#include <cstring>
+#include <new>
+
+#include <gtest/gtest.h>
+
+#include "app/AppPaths.h"
+#include "app/Text.h"
+#include "settings/Settings.h"
+#include "settings/SettingsTable.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+std::u16string Wide(const fs::path& p) { return Utf8ToWide(p.string()); }
+
+// A record with every field moved away from its default.
+Settings EveryFieldChanged() {
+    Settings s;
+    s.Language = 2;
+    s.HelpIcons = false;
+    s.TSPath = u"/games/Rail Works/\u00E9t\u00E9";
+    s.ShadersInstallOK = true;
+    s.ShadersVersion = u"1.03";
+    s.NeedShadersUpdate = true;
+    int i = 0;
+    for (const ParamDesc& p : ShaderParamTable()) {
+        ++i;
+        switch (p.kind) {
+            case ParamKind::Bool: s.Shader.*p.boolField = !p.defaultBool; break;
+            case ParamKind::Float: s.Shader.*p.floatField = p.defaultFloat * 0.5f + 0.1f * i - 3.0f; break;
+            case ParamKind::Tint: s.Shader.*p.tintField = {0.125f * i, 0.2f, -1.5f}; break;
+        }
+    }
+    return s;
+}
+}  // namespace
+
+TEST(SettingsModel, EveryFieldIsSetAndTheRestoreAndOutOfDateRulesHold) {
+    // Built over two different garbage fillings, the records are equal: a
+    // field the parameter table forgot would keep its garbage.
+    alignas(ShaderSettings) unsigned char a[sizeof(ShaderSettings)], b[sizeof(ShaderSettings)];
+    std::memset(a, 0x00, sizeof a);
+    std::memset(b, 0x5A, sizeof b);
+    EXPECT_TRUE(*new (a) ShaderSettings() == *new (b) ShaderSettings());
+    EXPECT_EQ(ShaderParamTable().size(), 54u);
+
+    Settings settings = EveryFieldChanged();
+    settings.NeedShadersUpdate = false;
+    settings.RestoreShaderDefaults();
+    EXPECT_TRUE(settings.Shader == ShaderSettings());
+    EXPECT_TRUE(settings.NeedShadersUpdate);
+    settings.Shader = EveryFieldChanged().Shader;
+    EXPECT_TRUE(settings == EveryFieldChanged());  // nothing else moved
+
+    Settings fresh;
+    EXPECT_TRUE(fresh.ShadersOutdated());  // never installed
+    fresh.ShadersVersion = APP_VERSION;
+    EXPECT_FALSE(fresh.ShadersOutdated());
+    fresh.ShadersVersion = std::u16string(APP_VERSION) + u"a";
+    EXPECT_TRUE(fresh.ShadersOutdated());
+    fresh.ShadersVersion = APP_VERSION;
+    fresh.RequestShadersUpdate();
+    EXPECT_TRUE(fresh.ShadersOutdated());
+}
+
+TEST(SettingsFile, RoundTripsInTheKnownLayoutAndAFailedSaveKeepsTheOldFile) {
+    TempDir tmp;
+    UseTempAppPaths(tmp);
+    const fs::path file = tmp.path / "pref" / "settings.xml";
+    Settings().Save(u"");
+    Settings read = EveryFieldChanged();
+    read.Load(u"");
+    EXPECT_TRUE(read == Settings());
+    const std::string text = ReadText(file);
+    EXPECT_EQ(text.rfind("<?xml version=\"1.0\"?>\n<Settings>\n\t<Global>\n\t\t<Language value=\"0\" />\n"
+                         "\t\t<HelpIcons value=\"true\" />\n\t</Global>\n\t<TSXX>\n\t\t<ShadersVersion value=\"\" />\n"
+                         "\t\t<NeedShadersUpdate value=\"false\" />\n\t\t<ShadersInstallOK value=\"false\" />\n"
+                         "\t\t<TSPath value=\"\" />\n\t</TSXX>\n\t<TSXXShaders>\n"
+                         "\t\t<SSAO value=\"true\" />\n\t\t<SSAOIntensity value=\"1\" />\n",
+                         0),
+              0u)
+        << text;
+    for (const char* line : {"<DOFNearPlane value=\"500\" />", "<FXAAEdgeBluringIntensity value=\"0.75\" />",
+                             "<VegetationMaxBrightnessVariationAmplitude value=\"0.200000003\" />",
+                             "<PointLightColorTint r=\"1\" g=\"1\" b=\"1\" />",
+                             "\t\t<ColorBandingFix value=\"true\" />\n\t</TSXXShaders>\n</Settings>\n"}) {
+        EXPECT_NE(text.find(line), std::string::npos) << line;
+    }
+
+    const Settings changed = EveryFieldChanged();
+    changed.Save(u"");
+    read = Settings();
+    read.Load(u"");
+    EXPECT_TRUE(read == changed);
+    EXPECT_EQ(ReadLogLines(),
+              (std::vector<std::string>{"Saving settings...", "Settings saved", "Reading settings...", "Done...",
+                                        "Saving settings...", "Settings saved", "Reading settings...", "Done..."}));
+
+    // A read-only file is refused, even to an administrator, and stays whole.
+    const std::string saved = ReadText(file);
+    fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    Settings().Save(u"");
+    fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(ReadText(file), saved);
+    const auto log = ReadLogLines();
+    EXPECT_EQ(
+        std::vector<std::string>(log.end() - 2, log.end()),
+        (std::vector<std::string>{"ERROR: Can't save " + WideToUtf8(AppPaths.settingsFile) + ": the file is read-only",
+                                  "Failed to save settings"}));
+}
+
+TEST(SettingsFile, ReadingRulesOnHandWrittenFiles) {
+    TempDir tmp;
+    UseTempAppPaths(tmp);
+    const fs::path file = tmp.path / "pref" / "settings.xml";
+    // What a file with these groups reads into, from a record whose every field is off its default.
+    const auto read = [&](const std::string& groups) {
+        WriteText(file, "<Settings>" + groups + "</Settings>");
+        Settings s = EveryFieldChanged();
+        s.Load(u"");
+        return s;
+    };
+    const auto shaders = [&](const std::string& elements) {
+        return read("<TSXXShaders>" + elements + "</TSXXShaders>").Shader;
+    };
+    for (const auto& [text, on] : {std::pair("TRUE", true),
+                                   {"Y", true},
+                                   {"1x", true},
+                                   {"yes", true},
+                                   {"no", false},
+                                   {"", false},
+                                   {"0", false},
+                                   {" true", false}}) {
+        EXPECT_EQ(shaders("<SSAO value='" + std::string(text) + "'/>").SSAO, on) << text;
+    }
+    // Nothing is clamped; what is no number reads as 0.
+    for (const auto& [text, value] :
+         {std::pair("1,5", 1.0f), {"abc", 0.0f}, {"2e-1", 0.2f}, {"-3", -3.0f}, {"5000", 5000.0f}}) {
+        EXPECT_EQ(shaders("<DOFNearPlane value='" + std::string(text) + "'/>").DOFNearPlane, value) << text;
+    }
+    // A missing value, element or colour channel takes the default.
+    const ShaderSettings partial = shaders("<DOFNearPlane/><LightGlowColorTint r='0.5'/>");
+    EXPECT_EQ(partial.DOFNearPlane, 500.0f);
+    EXPECT_EQ(partial.LightGlowColorTint, (ColorTint{0.5f, 1.0f, 1.0f}));
+    EXPECT_TRUE(partial.SSAO);
+    const Settings tsxx = read("<TSXX><TSPath value='D:\\TS' /><ShadersInstallOK value='yes'/></TSXX>");
+    Settings expected;
+    expected.TSPath = u"D:\\TS";
+    expected.ShadersInstallOK = true;
+    EXPECT_TRUE(tsxx == expected);
+    EXPECT_EQ(read("<Global><Language value='0x2'/></Global>").Language, 2u);
+
+    // Any language value, the -1 of a hand-edited file too, comes back the same after a save.
+    Settings minusOne = read("<Global><Language value='-1'/></Global>");
+    minusOne.Save(u"");
+    Settings reread;
+    reread.Load(u"");
+    EXPECT_EQ(reread.Language, minusOne.Language);
+
+    // A malformed file keeps what was parsed before the error and defaults the rest.
+    const Settings malformed =
+        read("<Global><Language value='1'/><HelpIcons value='false'/></Global><TSXX><TSPath val");
+    expected = Settings();
+    expected.Language = 1;
+    expected.HelpIcons = false;
+    EXPECT_TRUE(malformed == expected);
+    fs::remove(file);
+    Settings missing = EveryFieldChanged();
+    missing.Load(u"");
+    EXPECT_TRUE(missing == Settings());
+}
+
+TEST(SettingsFile, PresetsCarryOnlyTheParameters) {
+    TempDir tmp;
+    UseTempAppPaths(tmp);
+    const std::u16string preset = Wide(tmp.path / "my preset.xml");
+    const Settings exported = EveryFieldChanged();
+    exported.Save(preset);
+    const std::string text = ReadText(tmp.path / "my preset.xml");
+    EXPECT_EQ(text.rfind("<?xml version=\"1.0\"?>\n<MOXPreset>\n\t<TSXXShaders>\n", 0), 0u);
+    EXPECT_EQ(text.find("Global"), std::string::npos);
+    EXPECT_EQ(text.find("TSXX>"), std::string::npos);
+    EXPECT_FALSE(fs::exists(tmp.path / "pref" / "settings.xml"));
+
+    // Importing changes the parameters only.
+    Settings imported = exported;
+    imported.Shader = ShaderSettings();
+    imported.NeedShadersUpdate = false;
+    Settings expected = exported;
+    expected.NeedShadersUpdate = false;
+    imported.Load(preset);
+    EXPECT_TRUE(imported == expected);
+
+    // A settings file read as a preset has no MOXPreset root: every parameter
+    // goes back to its default.
+    exported.Save(u"");
+    imported.Load(AppPaths.settingsFile);
+    EXPECT_TRUE(imported.Shader == ShaderSettings());
+    EXPECT_EQ(imported.TSPath, exported.TSPath);
+
+    // A preset without SSAOIntensity resets it.
+    WriteText(tmp.path / "partial.xml", "<MOXPreset><TSXXShaders><SSAO value='false'/></TSXXShaders></MOXPreset>");
+    imported.Shader.SSAOIntensity = 1.9f;
+    imported.Load(Wide(tmp.path / "partial.xml"));
+    EXPECT_FALSE(imported.Shader.SSAO);
+    EXPECT_EQ(imported.Shader.SSAOIntensity, 1.0f);
+
+    // A preset that cannot be written says so (the file layer logs the cause first).
+    exported.Save(Wide(tmp.path / "missing" / "p.xml"));
+    EXPECT_EQ(ReadLogLines().back(), "Failed to save preset file");
+}
