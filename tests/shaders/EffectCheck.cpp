@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -15,30 +16,29 @@
 namespace {
 
 struct Job {
-    fs::path folder;
-    std::string arguments;  // after the compiler, run in folder
-    int status = -1;
-    std::string out;
-    std::string err;
-    Job(fs::path folder, std::string arguments) : folder(std::move(folder)), arguments(std::move(arguments)) {}
+    fs::path file;          // the source, compiled in its own folder as fxc runs beside the work folder
+    std::string arguments;  // before the file name
+    std::string out, err;
+    std::string problem;    // the messages of a failed run
+    Job(fs::path file, std::string arguments) : file(std::move(file)), arguments(std::move(arguments)) {}
 };
 
 std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
 
-// vkd3d resolves quoted includes against its current folder, so each job
-// runs in its build's folder, as fxc runs beside the work folder.
-void RunAll(std::vector<Job>& jobs, const std::string& tag) {
+void RunAll(std::vector<Job>& jobs) {
     std::atomic<size_t> next{0};
     auto worker = [&] {
         for (size_t i = next++; i < jobs.size(); i = next++) {
             Job& job = jobs[i];
-            const fs::path out = job.folder / (tag + std::to_string(i) + ".out");
-            const fs::path err = job.folder / (tag + std::to_string(i) + ".err");
-            const std::string command = "cd " + Quoted(job.folder) + " && " + Quoted(CompilerPath()) + " " +
-                                        job.arguments + " > " + Quoted(out) + " 2> " + Quoted(err);
-            job.status = std::system(command.c_str());
+            const fs::path folder = job.file.parent_path();
+            const fs::path out = folder / ("job" + std::to_string(i) + ".out"), err = folder / ("job" + std::to_string(i) + ".err");
+            const std::string command = "cd " + Quoted(folder) + " && " + Quoted(CompilerPath()) + " " + job.arguments +
+                                        " " + Quoted(job.file.filename()) + " > " + Quoted(out) + " 2> " + Quoted(err);
+            const int status = std::system(command.c_str());
             job.out = ReadText(out);
             job.err = ReadText(err);
+            if (status != 0 || !job.err.empty())
+                job.problem = job.err.empty() ? "(exit status " + std::to_string(status) + ", no message)" : job.err;
         }
     };
     std::vector<std::thread> threads(std::max(2u, std::thread::hardware_concurrency()));
@@ -46,148 +46,200 @@ void RunAll(std::vector<Job>& jobs, const std::string& tag) {
     for (std::thread& t : threads) t.join();
 }
 
-bool Failed(const Job& job) { return job.status != 0 || !job.err.empty(); }
+std::string Where(const EffectBuild& b) { return b.effect + " (" + b.configuration + ")"; }
 
-std::string Messages(const Job& job) {
-    return job.err.empty() ? "(exit status " + std::to_string(job.status) + ", no message)" : job.err;
+std::string Join(const std::vector<std::string>& items) {
+    std::string out;
+    for (const std::string& item : items) out += (out.empty() ? "" : ", ") + item;
+    return out;
 }
 
-// fx_2_0: vkd3d stops at effect features it does not write yet (E5017, "not
-// yet implemented"), which are listed; any other message is an error fxc
-// would report too.
-void JudgeEffect(const Job& job, const std::string& where, CheckReport& report,
-                 std::map<std::string, int>& notImplemented) {
-    std::istringstream in(job.err);
-    std::string line, others;
-    while (std::getline(in, line)) {
-        const size_t feature = line.find("not yet implemented feature: ");
-        if (line.find("E5017") != std::string::npos && feature != std::string::npos) {
-            ++notImplemented[line.substr(feature + 29)];
-        } else if (line.rfind("Failed to compile shader", 0) != 0 && !line.empty()) {
-            others += line + "\n";
+// The comma-separated items of a list, trimmed.
+std::vector<std::string> Split(const std::string& list) {
+    std::vector<std::string> items;
+    std::istringstream in(list);
+    for (std::string item; std::getline(in, item, ',');) {
+        const size_t start = item.find_first_not_of(" \t\n"), end = item.find_last_not_of(" \t\n");
+        if (start != std::string::npos) items.push_back(item.substr(start, end - start + 1));
+    }
+    return items;
+}
+
+// "compile <profile> <entry>(<arguments>)" in a pass.
+struct ShaderUse {
+    std::string profile, entry;
+    std::vector<std::string> arguments;  // literal values of the uniform parameters
+    std::string Label() const { return arguments.empty() ? entry : entry + "(" + Join(arguments) + ")"; }
+};
+
+struct Pass {
+    std::string name;  // "technique/pass"
+    std::vector<ShaderUse> shaders;
+};
+
+std::vector<Pass> FindPasses(const std::string& text) {
+    static const std::regex token(R"(\b(technique|pass)\s+(\w*)|\bcompile\s+(\w+)\s+(\w+)\s*\(([^)]*)\))");
+    std::vector<Pass> passes;
+    std::string technique;
+    for (std::sregex_iterator it(text.begin(), text.end(), token), end; it != end; ++it) {
+        const std::smatch& m = *it;
+        if (m[1] == "technique") technique = m[2];
+        else if (m[1] == "pass") passes.push_back({technique + "/" + m[2].str(), {}});
+        else if (!passes.empty()) passes.back().shaders.push_back({m[3], m[4], Split(m[5])});
+    }
+    return passes;
+}
+
+// An entry point named name that takes the varying parameters of use.entry
+// and passes the pass's literal arguments for its uniform ones; empty when
+// the definition is not found or its uniform parameters do not match.
+std::string EntryWrapper(const std::string& text, const ShaderUse& use, const std::string& name) {
+    std::smatch m;
+    if (!std::regex_search(text, m, std::regex(R"((\w+)\s+)" + use.entry + R"(\s*\(([^)]*)\)\s*(:\s*\w+)?\s*\{)")))
+        return "";
+    static const std::regex uniform(R"(\buniform\b)"), parameterName(R"((\w+)\s*(:\s*\w+)?$)");
+    std::vector<std::string> varying, call;
+    size_t next = 0;
+    for (const std::string& parameter : Split(m[2])) {
+        std::smatch n;
+        if (std::regex_search(parameter, uniform)) {
+            if (next == use.arguments.size()) return "";
+            call.push_back(use.arguments[next++]);
+        } else if (std::regex_search(parameter, n, parameterName)) {
+            varying.push_back(parameter);
+            call.push_back(n[1]);
         }
+    }
+    if (next != use.arguments.size()) return "";
+    return m[1].str() + " " + name + "(" + Join(varying) + ") " + m[3].str() + "\n{\n    return " + use.entry + "(" +
+           Join(call) + ");\n}\n";
+}
+
+// fx_2_0: vkd3d stops at effect features it does not write yet (E5017), which
+// are counted; any other message is an error fxc would report too.
+void JudgeEffect(const Job& job, const std::string& where, CheckReport& report, std::map<std::string, int>& notImplemented) {
+    static const std::string marker = "not yet implemented feature: ";
+    std::istringstream in(job.err);
+    std::string others;
+    for (std::string line; std::getline(in, line);) {
+        const size_t feature = line.find(marker);
+        if (line.find("E5017") != std::string::npos && feature != std::string::npos)
+            ++notImplemented[line.substr(feature + marker.size())];
+        else if (!line.empty() && line.rfind("Failed to compile shader", 0) != 0)
+            others += line + "\n";
     }
     if (!others.empty()) report.failures.push_back(where + ": the effect as fx_2_0:\n" + others);
 }
 
-struct BuildState {
-    const EffectBuild* build = nullptr;
-    size_t duplicateOf = SIZE_MAX;  // an earlier build with the same preprocessed text
-    std::string preprocessed;
-    std::vector<PassUse> passes;
-    std::map<std::string, size_t> shaderJobs;  // ShaderLabel + profile -> job
-    size_t effectJob = SIZE_MAX;
+struct Plan {
+    const EffectBuild* build;
+    std::vector<Pass> passes;
+    size_t effectJob;
+    std::map<std::string, size_t> shaderJobs;  // label + profile -> job
 };
-
-std::string Where(const EffectBuild& b) { return b.effect + " (" + b.configuration + ")"; }
 
 }  // namespace
 
 fs::path CompilerPath() { return fs::path(VANTREL_VKD3D_COMPILER); }
 
+void PreprocessBuilds(std::vector<EffectBuild>& builds, std::vector<std::string>& failures) {
+    std::vector<Job> jobs;
+    for (const EffectBuild& b : builds) jobs.emplace_back(b.file, "-E -x hlsl");
+    RunAll(jobs);
+    for (size_t i = 0; i < builds.size(); ++i) {
+        if (!jobs[i].problem.empty()) failures.push_back(Where(builds[i]) + ": preprocessing failed:\n" + jobs[i].problem);
+        else builds[i].preprocessed = jobs[i].out;
+    }
+}
+
+std::vector<std::string> TechniqueNames(const std::string& preprocessed) {
+    static const std::regex technique(R"(\btechnique\s+(\w+))");
+    std::vector<std::string> names;
+    for (std::sregex_iterator it(preprocessed.begin(), preprocessed.end(), technique), end; it != end; ++it)
+        names.push_back((*it)[1]);
+    return names;
+}
+
 CheckReport CheckEffects(const std::vector<EffectBuild>& builds) {
     CheckReport report;
-    std::vector<BuildState> states(builds.size());
-
-    std::vector<Job> preprocess;
-    for (const EffectBuild& b : builds) preprocess.emplace_back(b.folder, "-E -x hlsl " + b.effect + ".fx");
-    RunAll(preprocess, "preprocess");
-
     std::vector<Job> jobs;
-    for (size_t i = 0; i < builds.size(); ++i) {
-        BuildState& s = states[i];
-        const EffectBuild& b = builds[i];
-        s.build = &b;
-        if (Failed(preprocess[i])) {
-            report.failures.push_back(Where(b) + ": preprocessing failed:\n" + Messages(preprocess[i]));
-            continue;
-        }
-        s.preprocessed = preprocess[i].out;
-        for (size_t k = 0; k < i && s.duplicateOf == SIZE_MAX; ++k)
-            if (builds[k].effect == b.effect && states[k].preprocessed == s.preprocessed) s.duplicateOf = k;
-
-        TechniqueList list{b.effect, b.configuration, {}};
-        std::string problem;
-        if (!FindPasses(s.preprocessed, list.names, s.passes, problem))
-            report.failures.push_back(Where(b) + ": " + problem);
-        report.techniques.push_back(list);
-        if (s.duplicateOf != SIZE_MAX) continue;
-
-        s.effectJob = jobs.size();
-        jobs.emplace_back(b.folder, "-x hlsl -p fx_2_0 -b fx -o " + b.effect + ".fxo " + b.effect + ".fx");
-        for (const PassUse& pass : s.passes) {
+    std::vector<Plan> plans;
+    for (const EffectBuild& b : builds) {
+        if (b.preprocessed.empty()) continue;
+        Plan plan{&b, FindPasses(b.preprocessed), jobs.size(), {}};
+        jobs.emplace_back(b.file, "-x hlsl -p fx_2_0 -b fx -o " + b.file.stem().string() + ".fxo");
+        for (const Pass& pass : plan.passes) {
             for (const ShaderUse& use : pass.shaders) {
-                const std::string key = ShaderLabel(use) + " " + use.profile;
-                if (s.shaderJobs.count(key)) continue;
-                std::string file = b.effect + ".fx", entry = use.entry;
+                const std::string key = use.Label() + " " + use.profile;
+                if (plan.shaderJobs.count(key)) continue;
+                fs::path file = b.file;
+                std::string entry = use.entry;
                 if (!use.arguments.empty()) {
-                    // Uniform arguments are bound by a wrapper entry in a file of its own
+                    // Uniform arguments are bound by a wrapper in a file of its own
                     // that includes the effect, which stays as written.
-                    entry = "CheckEntry" + std::to_string(s.shaderJobs.size());
-                    file = b.effect + "." + entry + ".fx";
-                    std::string wrapper;
-                    if (!MakeEntryWrapper(s.preprocessed, use, entry, wrapper, problem)) {
-                        report.failures.push_back(Where(b) + ": " + pass.technique + "/" + pass.pass + ": " + problem);
+                    entry = "CheckEntry" + std::to_string(plan.shaderJobs.size());
+                    const std::string wrapper = EntryWrapper(b.preprocessed, use, entry);
+                    if (wrapper.empty()) {
+                        report.failures.push_back(Where(b) + " " + pass.name + ": no definition of " + use.entry +
+                                                  " with uniform parameters for " + use.Label());
                         continue;
                     }
-                    WriteText(b.folder / file, "#include \"" + b.effect + ".fx\"\n" + wrapper);
+                    file = b.file.parent_path() / (b.file.stem().string() + "." + entry + ".fx");
+                    WriteText(file, "#include \"" + b.file.filename().string() + "\"\n" + wrapper);
                 }
-                s.shaderJobs[key] = jobs.size();
-                jobs.emplace_back(b.folder, "-x hlsl -p " + use.profile + " -e " + entry + " -b d3d-asm " + file);
+                plan.shaderJobs[key] = jobs.size();
+                jobs.emplace_back(file, "-x hlsl -p " + use.profile + " -e " + entry + " -b d3d-asm");
             }
         }
+        plans.push_back(plan);
     }
-    RunAll(jobs, "compile");
+    RunAll(jobs);
 
     std::map<std::string, int> notImplemented;
-    for (BuildState& s : states) {
-        if (s.duplicateOf != SIZE_MAX || s.effectJob == SIZE_MAX) continue;
-        const std::string where = Where(*s.build);
-        JudgeEffect(jobs[s.effectJob], where, report, notImplemented);
+    for (const Plan& plan : plans) {
+        const EffectBuild& b = *plan.build;
+        JudgeEffect(jobs[plan.effectJob], Where(b), report, notImplemented);
         std::set<size_t> judged;
-        for (const PassUse& pass : s.passes) {
-            const std::string passWhere = where + " " + pass.technique + "/" + pass.pass;
-            std::string vsAssembly, psAssembly;
+        for (const Pass& pass : plan.passes) {
+            const std::string where = Where(b) + " " + pass.name + ": ";
+            std::string assembly[2];  // vertex, pixel shader
             bool linkable = true;
-            std::set<std::string> majors;
+            std::set<std::string> models;
             for (const ShaderUse& use : pass.shaders) {
-                const auto found = s.shaderJobs.find(ShaderLabel(use) + " " + use.profile);
-                if (found == s.shaderJobs.end()) {
+                models.insert(use.profile.substr(3));
+                const auto found = plan.shaderJobs.find(use.Label() + " " + use.profile);
+                if (found == plan.shaderJobs.end()) {
                     linkable = false;
                     continue;
                 }
                 const Job& job = jobs[found->second];
-                majors.insert(use.profile.substr(3));
-                if (Failed(job)) {
+                const bool first = judged.insert(found->second).second;
+                if (!job.problem.empty()) {
                     linkable = false;
-                    if (judged.insert(found->second).second)
-                        report.failures.push_back(passWhere + ": " + use.profile + " " + ShaderLabel(use) + ":\n" +
-                                                  Messages(job));
+                    if (first) report.failures.push_back(where + use.profile + " " + use.Label() + ":\n" + job.problem);
                     continue;
                 }
-                (use.profile[0] == 'v' ? vsAssembly : psAssembly) = job.out;
-                if (!judged.insert(found->second).second) continue;
-                ShaderRow row{s.build->effect, s.build->configuration, ShaderLabel(use), use.profile,
-                              CountSlots(job.out)};
+                assembly[use.profile[0] == 'p'] = job.out;
+                if (!first) continue;
+                const ShaderRow row{b.effect, b.configuration, use.Label(), use.profile, CountSlots(job.out)};
                 if (!row.slots.unknown.empty())
-                    report.failures.push_back(passWhere + ": " + row.shader + ": no slot weight for " +
-                                              row.slots.unknown.front());
-                else if (SlotLimitText(use.profile).empty())
-                    report.failures.push_back(passWhere + ": no slot limit known for " + use.profile);
-                else if (!WithinSlotLimit(use.profile, row.slots))
-                    report.failures.push_back(passWhere + ": " + use.profile + " " + row.shader + " takes " +
-                                              SlotCountText(use.profile, row.slots) + " instruction slots, over " +
-                                              SlotLimitText(use.profile));
+                    report.failures.push_back(where + row.shader + ": no slot weight for " + row.slots.unknown);
+                else if (SlotLimit(use.profile).empty())
+                    report.failures.push_back(where + "no slot limit known for " + use.profile);
+                else if (SlotFill(use.profile, row.slots) > 1.0)
+                    report.failures.push_back(where + use.profile + " " + row.shader + " takes " +
+                                              SlotText(use.profile, row.slots) + " instruction slots, over " +
+                                              SlotLimit(use.profile));
                 report.rows.push_back(row);
             }
             // Direct3D 9 draws a 3.0 shader only with a 3.0 partner.
-            if (majors.count("3_0") && majors.size() > 1)
-                report.failures.push_back(passWhere + ": mixes shader model 3.0 with an older one");
-            if (!linkable || vsAssembly.empty() || psAssembly.empty()) continue;
-            const std::vector<std::string> written = VertexShaderOutputs(vsAssembly);
-            for (const std::string& input : PixelShaderInputs(psAssembly))
+            if (models.count("3_0") && models.size() > 1)
+                report.failures.push_back(where + "mixes shader model 3.0 with an older one");
+            if (!linkable || assembly[0].empty() || assembly[1].empty()) continue;
+            const std::vector<std::string> written = VertexShaderOutputs(assembly[0]);
+            for (const std::string& input : PixelShaderInputs(assembly[1]))
                 if (!std::binary_search(written.begin(), written.end(), input))
-                    report.failures.push_back(passWhere + ": the pixel shader reads " + input +
+                    report.failures.push_back(where + "the pixel shader reads " + input +
                                               ", which the vertex shader does not write");
         }
     }
