@@ -9,18 +9,15 @@
 
 namespace fs = std::filesystem;
 
-// One effect source; the headers it includes lie beside it.
 struct EffectBuild {
-    std::string effect;
-    std::string configuration;
-    fs::path file;
+    std::string effect, configuration;
+    fs::path file;             // the headers it includes lie beside it
     std::string preprocessed;  // set by PreprocessBuilds
 };
 
 struct Slots {
-    int arithmetic = 0;   // flow control included
-    int texture = 0;
-    std::string unknown;  // an opcode without a known weight
+    int arithmetic = 0, texture = 0;  // flow control counts as arithmetic
+    std::string unknown;              // an opcode without a known weight
 };
 
 struct ShaderRow {
@@ -34,8 +31,7 @@ struct CheckReport {
     std::vector<std::string> notImplemented;  // "count x feature" of fx_2_0 that vkd3d does not write yet
 };
 
-// The wrapper script setup-vkd3d.sh writes into the build folder.
-fs::path CompilerPath();
+fs::path CompilerPath();  // the wrapper script setup-vkd3d.sh writes into the build folder
 // vkd3d-compiler -E over every build, several at a time; a failure is listed.
 void PreprocessBuilds(std::vector<EffectBuild>& builds, std::vector<std::string>& failures);
 std::vector<std::string> TechniqueNames(const std::string& preprocessed);  // in text order
@@ -44,8 +40,7 @@ CheckReport CheckEffects(const std::vector<EffectBuild>& builds);
 
 // ---- read from vkd3d's Direct3D 9 assembly (ShaderAssembly.cpp)
 Slots CountSlots(const std::string& assembly);
-// "64+32" (arithmetic + texture) for ps_2_0, else the total; empty when unknown.
-std::string SlotLimit(const std::string& profile);
+std::string SlotLimit(const std::string& profile);  // "64+32" (arithmetic + texture) for ps_2_0; empty: unknown
 std::string SlotText(const std::string& profile, const Slots& slots);
 double SlotFill(const std::string& profile, const Slots& slots);  // above 1: over the limit
 // Semantics ("TEXCOORD0") a pixel shader reads (not VPOS and VFACE, which the

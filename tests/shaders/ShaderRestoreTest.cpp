@@ -26,7 +26,7 @@ std::vector<int> RestoreCounts() {
 
 }  // namespace
 
-TEST(ShaderRestore, AnInstallIntoAnEmptyFolderThroughALinkIsUndoneThroughTheRealPath) {
+TEST(ShaderRestore, AnInstallThroughALinkIsUndoneThroughTheRealPathAndEarlierBackupsBecomeTheOriginals) {
     TempDir root;
     const fs::path game = SetUpPipeline(root);
     fs::create_directory_symlink(game, root.path / "link");
@@ -42,6 +42,36 @@ TEST(ShaderRestore, AnInstallIntoAnEmptyFolderThroughALinkIsUndoneThroughTheReal
     EXPECT_EQ(RestoreCounts(), (std::vector<int>{0, 15, 0}));
     EXPECT_TRUE(Logged("Restored 0 game shader files, removed 15, left 0 alone"));
     EXPECT_FALSE(settings.ShadersInstallOK);
+
+    // What an earlier release left: its output in the game, the game's files in its backups.
+    const fs::path backups = FsPath(EarlierBackupFolder(settings.TSPath));
+    auto earlierRelease = [&] {
+        for (const std::string e : {"Rain", "ProcFlora"}) {
+            WriteText(GameShader(game, e), "OLD ENHANCED " + e);
+            WriteText(backups / (e + ".fx.o"), "STOCK " + e);
+        }
+        WriteText(backups / "GameFolder.txt", "note");
+    };
+    auto stockIsBack = [&] {
+        EXPECT_EQ(ReadText(GameShader(game, "Rain")), "STOCK Rain");
+        EXPECT_EQ(ReadText(GameShader(game, "ProcFlora")), "STOCK ProcFlora");
+    };
+    // Restored directly by this release.
+    earlierRelease();
+    ASSERT_TRUE(ShaderInstaller::Restore());
+    stockIsBack();
+    EXPECT_FALSE(fs::exists(FsPath(AppPaths.preferenceFolder + u"Backups")));
+    // Installed over, then restored: never the earlier output as the original.
+    earlierRelease();
+    ClearLog();
+    ASSERT_TRUE(ShaderInstaller::Install());
+    EXPECT_TRUE(Logged("Took the earlier backup " + WideToUtf8(EarlierBackupFolder(settings.TSPath)) +
+                       "Rain.fx.o as the game's own Rain.fx.o"));
+    EXPECT_FALSE(fs::exists(backups));
+    EXPECT_TRUE(Installed(GameShader(game, "Rain")));
+    ASSERT_TRUE(ShaderInstaller::Restore());
+    stockIsBack();
+    EXPECT_EQ(RestoreCounts(), (std::vector<int>{2, 13, 0}));
 }
 
 TEST(ShaderRestore, GameUpdatesAndOtherToolsWinOverWhatTheInstallRecordedAndAFailedPutBackIsNamed) {
@@ -137,41 +167,4 @@ TEST(ShaderRestore, ShippedEffectsFillTheRestAndTheWeatherPackKeepsItsFiles) {
     EXPECT_EQ(ReadText(shaders / "TrainSkyDome.fx.o"), "ADDON TrainSkyDome.fx.o");
     EXPECT_EQ(ReadText(shaders / "TrainParticleLit.fx.o"), "SHIPPED TrainParticleLit.fx.o");
     EXPECT_FALSE(fs::exists(game / "Vantrel"));
-}
-
-TEST(ShaderRestore, BackupsOfTheEarlierReleaseBecomeTheOriginals) {
-    TempDir root;
-    const fs::path game = SetUpPipeline(root);
-    const std::u16string gamePath = Settings::Instance().TSPath;
-    const fs::path backups = FsPath(EarlierBackupFolder(gamePath));
-    // What the earlier release left: its output in the game, the game's files in its backups.
-    auto earlierRelease = [&] {
-        for (const std::string e : {"Rain", "ProcFlora"}) {
-            WriteText(GameShader(game, e), "OLD ENHANCED " + e);
-            WriteText(backups / (e + ".fx.o"), "STOCK " + e);
-        }
-        WriteText(backups / "GameFolder.txt", "note");
-    };
-    auto stockIsBack = [&] {
-        EXPECT_EQ(ReadText(GameShader(game, "Rain")), "STOCK Rain");
-        EXPECT_EQ(ReadText(GameShader(game, "ProcFlora")), "STOCK ProcFlora");
-    };
-
-    // Restored directly by this release.
-    earlierRelease();
-    ASSERT_TRUE(ShaderInstaller::Restore());
-    stockIsBack();
-    EXPECT_FALSE(fs::exists(FsPath(AppPaths.preferenceFolder + u"Backups")));
-
-    // Installed over, then restored: never the earlier output as the original.
-    earlierRelease();
-    ClearLog();
-    ASSERT_TRUE(ShaderInstaller::Install());
-    EXPECT_TRUE(Logged("Took the earlier backup " + WideToUtf8(EarlierBackupFolder(gamePath)) +
-                       "Rain.fx.o as the game's own Rain.fx.o"));
-    EXPECT_FALSE(fs::exists(backups));
-    EXPECT_TRUE(Installed(GameShader(game, "Rain")));
-    ASSERT_TRUE(ShaderInstaller::Restore());
-    stockIsBack();
-    EXPECT_EQ(RestoreCounts(), (std::vector<int>{2, 13, 0}));
 }

