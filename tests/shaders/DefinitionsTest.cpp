@@ -39,13 +39,11 @@ TEST(Definitions, PointEvenUnderACommaLocale) {
 TEST(Definitions, SwitchesDecideTheEntriesAndTheSourceListsThemLastFirst) {
     const ShaderSettings off = Switches(false);
     EXPECT_TRUE(BuildDefinitionList(u"DeferredDirectional", off).empty());
-    // Lights, bloom, FXAA and sky always get their values.
+    // Lights, bloom, FXAA and sky get their values whatever the switches.
     const DefinitionList point = BuildDefinitionList(u"DeferredPoint", off);
     EXPECT_EQ(point, (DefinitionList{"MOX_PointLightIntensityMultiplier 1.000000",
                                      "MOX_PointLightSpecularIntensityMultiplier 1.000000",
                                      "MOX_PointLightColorTint float3(1.000000,1.000000,1.000000)"}));
-    EXPECT_EQ(BuildDefinitionList(u"PostProcessFXAA", off), DefinitionList{"MOX_FXAAEdgeBluringIntensity 0.750000"});
-    EXPECT_TRUE(BuildDefinitionList(u"NotAnEffect", Switches(true)).empty());
 
     // The flora's outer switch governs the inner ones.
     ShaderSettings s = Switches(true);

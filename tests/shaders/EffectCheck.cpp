@@ -1,11 +1,13 @@
-// Runs vkd3d-compiler over effect builds, several processes at a time, and
+// Runs vkd3d-compiler over effect builds, one build per core at a time, and
 // judges what it prints.
 #include "tests/shaders/EffectCheck.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <functional>
 #include <map>
+#include <mutex>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -15,34 +17,36 @@
 
 namespace {
 
-struct Job {
-    fs::path file;          // the source, compiled in its own folder as fxc runs beside the work folder
-    std::string arguments;  // before the file name
+struct Output {
     std::string out, err;
-    std::string problem;    // the messages of a failed run
-    Job(fs::path file, std::string arguments) : file(std::move(file)), arguments(std::move(arguments)) {}
+    std::string problem;  // the messages of a failed run
 };
 
-std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
+// The compiler run on file in its folder (vkd3d resolves quoted includes
+// against the current folder, as fxc runs beside the work folder).
+Output Run(const fs::path& file, const std::string& arguments) {
+    static std::atomic<int> runs{0};
+    const std::string number = std::to_string(runs++);
+    const fs::path folder = file.parent_path();
+    const fs::path out = folder / ("run" + number + ".out"), err = folder / ("run" + number + ".err");
+    const auto quoted = [](const fs::path& path) { return "'" + path.string() + "'"; };
+    const std::string command = "cd " + quoted(folder) + " && " + quoted(CompilerPath()) + " " + arguments + " " +
+                                quoted(file.filename()) + " > " + quoted(out) + " 2> " + quoted(err);
+    const int status = std::system(command.c_str());
+    Output o{ReadText(out), ReadText(err), ""};
+    if (status != 0 || !o.err.empty())
+        o.problem = o.err.empty() ? "(exit status " + std::to_string(status) + ", no message)" : o.err;
+    return o;
+}
 
-void RunAll(std::vector<Job>& jobs) {
+// work(i) for every i below count, on every core.
+void ForEach(size_t count, const std::function<void(size_t)>& work) {
     std::atomic<size_t> next{0};
-    auto worker = [&] {
-        for (size_t i = next++; i < jobs.size(); i = next++) {
-            Job& job = jobs[i];
-            const fs::path folder = job.file.parent_path();
-            const fs::path out = folder / ("job" + std::to_string(i) + ".out"), err = folder / ("job" + std::to_string(i) + ".err");
-            const std::string command = "cd " + Quoted(folder) + " && " + Quoted(CompilerPath()) + " " + job.arguments +
-                                        " " + Quoted(job.file.filename()) + " > " + Quoted(out) + " 2> " + Quoted(err);
-            const int status = std::system(command.c_str());
-            job.out = ReadText(out);
-            job.err = ReadText(err);
-            if (status != 0 || !job.err.empty())
-                job.problem = job.err.empty() ? "(exit status " + std::to_string(status) + ", no message)" : job.err;
-        }
-    };
     std::vector<std::thread> threads(std::max(2u, std::thread::hardware_concurrency()));
-    for (std::thread& t : threads) t = std::thread(worker);
+    for (std::thread& t : threads)
+        t = std::thread([&] {
+            for (size_t i = next++; i < count; i = next++) work(i);
+        });
     for (std::thread& t : threads) t.join();
 }
 
@@ -115,41 +119,89 @@ std::string EntryWrapper(const std::string& text, const ShaderUse& use, const st
            Join(call) + ");\n}\n";
 }
 
-// fx_2_0: vkd3d stops at effect features it does not write yet (E5017), which
-// are counted; any other message is an error fxc would report too.
-void JudgeEffect(const Job& job, const std::string& where, CheckReport& report, std::map<std::string, int>& notImplemented) {
-    static const std::string marker = "not yet implemented feature: ";
-    std::istringstream in(job.err);
+// One shader as assembly. Uniform arguments are bound by a wrapper in a
+// file of its own that includes the effect, which stays as written.
+Output CompileShader(const EffectBuild& b, const ShaderUse& use, int number) {
+    if (use.arguments.empty()) return Run(b.file, "-x hlsl -p " + use.profile + " -e " + use.entry + " -b d3d-asm");
+    const std::string entry = "CheckEntry" + std::to_string(number);
+    const std::string wrapper = EntryWrapper(b.preprocessed, use, entry);
+    if (wrapper.empty()) return {"", "", "no definition of " + use.entry + " with uniform parameters to match\n"};
+    const fs::path file = b.file.parent_path() / (b.file.stem().string() + "." + entry + ".fx");
+    WriteText(file, "#include \"" + b.file.filename().string() + "\"\n" + wrapper);
+    return Run(file, "-x hlsl -p " + use.profile + " -e " + entry + " -b d3d-asm");
+}
+
+// Everything the compiler finds wrong with one build.
+CheckReport CheckBuild(const EffectBuild& b) {
+    CheckReport report;
+    // fx_2_0: vkd3d stops at effect features it does not write yet (E5017),
+    // which are counted; any other message is an error fxc would report too.
+    std::istringstream effect(Run(b.file, "-x hlsl -p fx_2_0 -b fx -o " + b.file.stem().string() + ".fxo").err);
     std::string others;
-    for (std::string line; std::getline(in, line);) {
+    for (std::string line; std::getline(effect, line);) {
+        static const std::string marker = "not yet implemented feature: ";
         const size_t feature = line.find(marker);
         if (line.find("E5017") != std::string::npos && feature != std::string::npos)
-            ++notImplemented[line.substr(feature + marker.size())];
+            report.notImplemented.push_back(line.substr(feature + marker.size()));
         else if (!line.empty() && line.rfind("Failed to compile shader", 0) != 0)
             others += line + "\n";
     }
-    if (!others.empty()) report.failures.push_back(where + ": the effect as fx_2_0:\n" + others);
-}
+    if (!others.empty()) report.failures.push_back(Where(b) + ": the effect as fx_2_0:\n" + others);
 
-struct Plan {
-    const EffectBuild* build;
-    std::vector<Pass> passes;
-    size_t effectJob;
-    std::map<std::string, size_t> shaderJobs;  // label + profile -> job
-};
+    std::map<std::string, Output> shaders;  // by label and profile
+    for (const Pass& pass : FindPasses(b.preprocessed)) {
+        const std::string where = Where(b) + " " + pass.name + ": ";
+        std::string assembly[2];  // vertex, pixel shader
+        bool linkable = true;
+        std::set<std::string> models;
+        for (const ShaderUse& use : pass.shaders) {
+            models.insert(use.profile.substr(3));
+            const auto [found, first] = shaders.try_emplace(use.Label() + " " + use.profile);
+            if (first) found->second = CompileShader(b, use, int(shaders.size()));
+            const Output& shader = found->second;
+            if (!shader.problem.empty()) {
+                linkable = false;
+                if (first) report.failures.push_back(where + use.profile + " " + use.Label() + ":\n" + shader.problem);
+                continue;
+            }
+            assembly[use.profile[0] == 'p'] = shader.out;
+            if (!first) continue;
+            const ShaderRow row{b.effect, b.configuration, use.Label(), use.profile, CountSlots(shader.out)};
+            if (!row.slots.unknown.empty())
+                report.failures.push_back(where + row.shader + ": no slot weight for " + row.slots.unknown);
+            else if (SlotLimit(use.profile).empty())
+                report.failures.push_back(where + "no slot limit known for " + use.profile);
+            else if (SlotFill(use.profile, row.slots) > 1.0)
+                report.failures.push_back(where + use.profile + " " + row.shader + " takes " +
+                                          SlotText(use.profile, row.slots) + " instruction slots, over " +
+                                          SlotLimit(use.profile));
+            report.rows.push_back(row);
+        }
+        // Direct3D 9 draws a 3.0 shader only with a 3.0 partner.
+        if (models.count("3_0") && models.size() > 1)
+            report.failures.push_back(where + "mixes shader model 3.0 with an older one");
+        if (!linkable || assembly[0].empty() || assembly[1].empty()) continue;
+        const std::vector<std::string> written = VertexShaderOutputs(assembly[0]);
+        for (const std::string& input : PixelShaderInputs(assembly[1]))
+            if (!std::binary_search(written.begin(), written.end(), input))
+                report.failures.push_back(where + "the pixel shader reads " + input +
+                                          ", which the vertex shader does not write");
+    }
+    return report;
+}
 
 }  // namespace
 
 fs::path CompilerPath() { return fs::path(VANTREL_VKD3D_COMPILER); }
 
 void PreprocessBuilds(std::vector<EffectBuild>& builds, std::vector<std::string>& failures) {
-    std::vector<Job> jobs;
-    for (const EffectBuild& b : builds) jobs.emplace_back(b.file, "-E -x hlsl");
-    RunAll(jobs);
-    for (size_t i = 0; i < builds.size(); ++i) {
-        if (!jobs[i].problem.empty()) failures.push_back(Where(builds[i]) + ": preprocessing failed:\n" + jobs[i].problem);
-        else builds[i].preprocessed = jobs[i].out;
-    }
+    std::mutex lock;
+    ForEach(builds.size(), [&](size_t i) {
+        const Output o = Run(builds[i].file, "-E -x hlsl");
+        const std::lock_guard<std::mutex> hold(lock);
+        if (!o.problem.empty()) failures.push_back(Where(builds[i]) + ": preprocessing failed:\n" + o.problem);
+        else builds[i].preprocessed = o.out;
+    });
 }
 
 std::vector<std::string> TechniqueNames(const std::string& preprocessed) {
@@ -161,89 +213,18 @@ std::vector<std::string> TechniqueNames(const std::string& preprocessed) {
 }
 
 CheckReport CheckEffects(const std::vector<EffectBuild>& builds) {
-    CheckReport report;
-    std::vector<Job> jobs;
-    std::vector<Plan> plans;
-    for (const EffectBuild& b : builds) {
-        if (b.preprocessed.empty()) continue;
-        Plan plan{&b, FindPasses(b.preprocessed), jobs.size(), {}};
-        jobs.emplace_back(b.file, "-x hlsl -p fx_2_0 -b fx -o " + b.file.stem().string() + ".fxo");
-        for (const Pass& pass : plan.passes) {
-            for (const ShaderUse& use : pass.shaders) {
-                const std::string key = use.Label() + " " + use.profile;
-                if (plan.shaderJobs.count(key)) continue;
-                fs::path file = b.file;
-                std::string entry = use.entry;
-                if (!use.arguments.empty()) {
-                    // Uniform arguments are bound by a wrapper in a file of its own
-                    // that includes the effect, which stays as written.
-                    entry = "CheckEntry" + std::to_string(plan.shaderJobs.size());
-                    const std::string wrapper = EntryWrapper(b.preprocessed, use, entry);
-                    if (wrapper.empty()) {
-                        report.failures.push_back(Where(b) + " " + pass.name + ": no definition of " + use.entry +
-                                                  " with uniform parameters for " + use.Label());
-                        continue;
-                    }
-                    file = b.file.parent_path() / (b.file.stem().string() + "." + entry + ".fx");
-                    WriteText(file, "#include \"" + b.file.filename().string() + "\"\n" + wrapper);
-                }
-                plan.shaderJobs[key] = jobs.size();
-                jobs.emplace_back(file, "-x hlsl -p " + use.profile + " -e " + entry + " -b d3d-asm");
-            }
-        }
-        plans.push_back(plan);
-    }
-    RunAll(jobs);
-
+    std::vector<CheckReport> reports(builds.size());
+    ForEach(builds.size(), [&](size_t i) {
+        if (!builds[i].preprocessed.empty()) reports[i] = CheckBuild(builds[i]);
+    });
+    CheckReport all;
     std::map<std::string, int> notImplemented;
-    for (const Plan& plan : plans) {
-        const EffectBuild& b = *plan.build;
-        JudgeEffect(jobs[plan.effectJob], Where(b), report, notImplemented);
-        std::set<size_t> judged;
-        for (const Pass& pass : plan.passes) {
-            const std::string where = Where(b) + " " + pass.name + ": ";
-            std::string assembly[2];  // vertex, pixel shader
-            bool linkable = true;
-            std::set<std::string> models;
-            for (const ShaderUse& use : pass.shaders) {
-                models.insert(use.profile.substr(3));
-                const auto found = plan.shaderJobs.find(use.Label() + " " + use.profile);
-                if (found == plan.shaderJobs.end()) {
-                    linkable = false;
-                    continue;
-                }
-                const Job& job = jobs[found->second];
-                const bool first = judged.insert(found->second).second;
-                if (!job.problem.empty()) {
-                    linkable = false;
-                    if (first) report.failures.push_back(where + use.profile + " " + use.Label() + ":\n" + job.problem);
-                    continue;
-                }
-                assembly[use.profile[0] == 'p'] = job.out;
-                if (!first) continue;
-                const ShaderRow row{b.effect, b.configuration, use.Label(), use.profile, CountSlots(job.out)};
-                if (!row.slots.unknown.empty())
-                    report.failures.push_back(where + row.shader + ": no slot weight for " + row.slots.unknown);
-                else if (SlotLimit(use.profile).empty())
-                    report.failures.push_back(where + "no slot limit known for " + use.profile);
-                else if (SlotFill(use.profile, row.slots) > 1.0)
-                    report.failures.push_back(where + use.profile + " " + row.shader + " takes " +
-                                              SlotText(use.profile, row.slots) + " instruction slots, over " +
-                                              SlotLimit(use.profile));
-                report.rows.push_back(row);
-            }
-            // Direct3D 9 draws a 3.0 shader only with a 3.0 partner.
-            if (models.count("3_0") && models.size() > 1)
-                report.failures.push_back(where + "mixes shader model 3.0 with an older one");
-            if (!linkable || assembly[0].empty() || assembly[1].empty()) continue;
-            const std::vector<std::string> written = VertexShaderOutputs(assembly[0]);
-            for (const std::string& input : PixelShaderInputs(assembly[1]))
-                if (!std::binary_search(written.begin(), written.end(), input))
-                    report.failures.push_back(where + "the pixel shader reads " + input +
-                                              ", which the vertex shader does not write");
-        }
+    for (const CheckReport& r : reports) {
+        all.failures.insert(all.failures.end(), r.failures.begin(), r.failures.end());
+        all.rows.insert(all.rows.end(), r.rows.begin(), r.rows.end());
+        for (const std::string& feature : r.notImplemented) ++notImplemented[feature];
     }
-    for (const auto& [message, count] : notImplemented)
-        report.notImplemented.push_back(std::to_string(count) + " x " + message);
-    return report;
+    for (const auto& [feature, count] : notImplemented)
+        all.notImplemented.push_back(std::to_string(count) + " x " + feature);
+    return all;
 }
