@@ -60,14 +60,21 @@ const std::string kReused = "Reused the compiled shader kept from an earlier ins
 
 }  // namespace
 
-TEST(ShaderInstall, WeatherPackLeavesTheFourGuardedFilesAndAllOffSettingsGoIn) {
+TEST(ShaderInstall, AQuotedNonLatinGameFolderWithTheWeatherPackGetsAllOffSettingsItsProfilePatchedAndRestored) {
     TempDir root;
-    const fs::path game = SetUpPipeline(root);
+    SetUpPipeline(root);
+    const fs::path game = root.path / "Train \"Sim\" l'été Łódź Москва";
     Settings& settings = Settings::Instance();
+    settings.TSPath = MakeFakeGameFolder(game);
     settings.Shader = Switches(false);
     settings.Shader.ProceduralFloraSway = true;  // no effect while the outer switch is off
     PutStockShaders(game);
     AddWeatherPack(game);
+    InstallFakeConverter(game);
+    WriteFakeProfile(game, "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<cRecordSet><Record><cPlayerProfile>"
+                           "<DetailPostProcessingBL>0</DetailPostProcessingBL><TSXEnabled>1</TSXEnabled>"
+                           "<DetailPostProcessingDOF>1</DetailPostProcessingDOF>"
+                           "<DetailProceduralFlora>1</DetailProceduralFlora></cPlayerProfile></Record></cRecordSet>\n");
     const fs::path work = FsPath(AppPaths.workFolder);
     WriteText(work / "leftover.fx.o", "old");
     WriteText(work / "notes.txt", "foreign");
@@ -98,15 +105,24 @@ TEST(ShaderInstall, WeatherPackLeavesTheFourGuardedFilesAndAllOffSettingsGoIn) {
     EXPECT_TRUE(settings.ShadersInstallOK);
     EXPECT_FALSE(settings.NeedShadersUpdate);
     EXPECT_EQ(settings.ShadersVersion, APP_VERSION);
-    bool ok = false, tsx = true, bloom = true;
-    ShaderInstaller::GetInstallResult(ok, tsx, bloom);
-    EXPECT_TRUE(ok);
-    EXPECT_FALSE(tsx);  // the fake game has no converter, so nothing is forced
-    EXPECT_FALSE(bloom);
     const auto log = ReadLogLines();
     EXPECT_EQ(log.front(), "Compiling shaders...");
     EXPECT_EQ(log.back(), "Shaders compilation done");
     EXPECT_TRUE(Logged("Tweaked Silverlining file"));
+    // The converter was given this folder's profile, the name whole; only the bloom was forced.
+    const auto calls = FakeConverterCalls(game);
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0], game.string() + "\\Content\\PlayerProfiles.bin");
+    std::string xml;
+    ASSERT_TRUE(ReadFakeProfile(game, xml));
+    EXPECT_NE(xml.find("<DetailPostProcessingBL>1</DetailPostProcessingBL>"), std::string::npos);
+    bool ok = false, tsx = true, bloom = false;
+    ShaderInstaller::GetInstallResult(ok, tsx, bloom);
+    EXPECT_TRUE(ok && bloom && !tsx);
+
+    fs::create_directories(FsPath(AppPaths.programFolder + u"Data/OriginalShaders"));
+    ASSERT_TRUE(ShaderInstaller::Restore());
+    for (const std::string& e : EffectNames()) EXPECT_EQ(ReadText(GameShader(game, e)), "STOCK " + e);
 }
 
 TEST(ShaderInstall, AFailureMidRunInstallsExactlyTheEffectsBeforeItAndTheRetryCompilesOnlyWhatIsMissing) {
@@ -248,37 +264,4 @@ TEST(ShaderInstall, WhatStopsAnInstallBeforeTheCompilerIsNamedAsItself) {
     failsWith("ERROR: wine was not found on the search path (PATH); it is needed to run the Windows program " +
               program + "fxc.exe");
     EXPECT_FALSE(fs::exists(GameShader(game, "DeferredDirectional")));
-}
-
-TEST(ShaderInstall, AGameFolderNamedWithQuotesAndForeignLettersInstallsPatchesAndRestores) {
-    TempDir root;
-    SetUpPipeline(root);
-    const fs::path game = root.path / "Train \"Sim\" l'été Łódź Москва";
-    Settings& settings = Settings::Instance();
-    settings.TSPath = MakeFakeGameFolder(game);
-    PutStockShaders(game);
-    InstallFakeConverter(game);
-    WriteFakeProfile(game,
-                     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<cRecordSet><Record><cPlayerProfile>"
-                     "<DetailPostProcessingBL>0</DetailPostProcessingBL><TSXEnabled>1</TSXEnabled>"
-                     "<DetailPostProcessingDOF>1</DetailPostProcessingDOF>"
-                     "<DetailProceduralFlora>1</DetailProceduralFlora></cPlayerProfile></Record></cRecordSet>\n");
-
-    ASSERT_TRUE(ShaderInstaller::Install());
-    EXPECT_EQ(NotCompiled(game, EffectNames(), settings.Shader), kNone);
-    std::string xml;
-    ASSERT_TRUE(ReadFakeProfile(game, xml));
-    EXPECT_NE(xml.find("<DetailPostProcessingBL>1</DetailPostProcessingBL>"), std::string::npos);
-    // The converter was given this folder's profile, the name whole.
-    const auto calls = FakeConverterCalls(game);
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0], game.string() + "\\Content\\PlayerProfiles.bin");
-    bool ok = false, tsx = true, bloom = false;
-    ShaderInstaller::GetInstallResult(ok, tsx, bloom);
-    EXPECT_TRUE(bloom);
-    EXPECT_FALSE(tsx);
-
-    fs::create_directories(FsPath(AppPaths.programFolder + u"Data/OriginalShaders"));
-    ASSERT_TRUE(ShaderInstaller::Restore());
-    for (const std::string& e : EffectNames()) EXPECT_EQ(ReadText(GameShader(game, e)), "STOCK " + e);
 }
