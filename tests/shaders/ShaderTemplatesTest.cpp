@@ -1,10 +1,9 @@
 // The templates the program carries: every file of shaders/templates/ in the
 // catalogue, byte for byte, as plain ASCII with LF line ends (the install
-// writes them with CR LF); the switches no player setting reaches stay off.
+// writes them with CR LF).
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <regex>
 
 #include "app/Text.h"
 #include "shaders/ShaderTemplates.h"
@@ -25,13 +24,4 @@ TEST(ShaderTemplates, EveryTemplateFileIsEmbeddedAsAsciiWithLf) {
             << name << " is not ASCII";
     }
     EXPECT_EQ(ShaderTemplates().size(), files);
-
-    for (const auto& [header, name] : {std::pair{"MOX_Defines.fxh", "MOX_PROCFLORAZORDERFIX"},
-                                       {"MOX_Defines.fxh", "MOX_ALPHAMASKOPTIMIZATION"},
-                                       {"MOX_Defines.fxh", "MOX_NEW2DVEGETATIONSHADING"},
-                                       {"CommonFns.fxh", "USE_HALF_PRECISION"}}) {
-        const std::string text(FindShaderTemplate(Utf8ToWide(header))->text);
-        EXPECT_FALSE(std::regex_search(text, std::regex(std::string("(^|\n)[ \t]*#[ \t]*define[ \t]+") + name + "\\b")))
-            << name << " must stay off in " << header;
-    }
 }
