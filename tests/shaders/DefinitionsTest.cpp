@@ -53,7 +53,8 @@ TEST(Definitions, SwitchesDecideTheEntriesAndTheSourceListsThemLastFirst) {
     s.ProceduralFloraClumpSizeRandomization = false;
     s.ProceduralFloraRenderDistance = 75.5f;
     EXPECT_EQ(BuildDefinitionList(u"ProcFlora", s),
-              (DefinitionList{"MOX_PROCFLORAENHANCEMENTS", "MOX_ProcFloraSway", "MOX_ProcFloraRenderDistance 75.500000"}));
+              (DefinitionList{"MOX_PROCFLORAENHANCEMENTS", "MOX_ProcFloraSway",
+                              "MOX_ProcFloraRenderDistance 75.500000"}));
     // The plain view-facing flora keeps its own amplitude defaults.
     EXPECT_EQ(BuildDefinitionList(u"TrainViewFacingFlora", s), DefinitionList{"MOX_2DVEGETATIONSHADINGENHANCEMENTS"});
 

@@ -25,7 +25,8 @@ const std::map<std::string, std::set<std::string>> kTechniques = {
     {"PostTrainVolumetricFog", {"HIGH", "LOW"}},
     {"ProcFlora", {"LOW"}},
     {"Rain", {"LOW"}},
-    {"DeferredPoint", {"DeferredPointLightingSphere", "DeferredPointLightingSphereShadow", "DeferredPointLightingInstanced"}},
+    {"DeferredPoint",
+     {"DeferredPointLightingSphere", "DeferredPointLightingSphereShadow", "DeferredPointLightingInstanced"}},
     {"DeferredSpot", {"DeferredSpotLightingCone", "DeferredSpotLightingConeShadow", "DeferredSpotLightingInstanced"}},
     {"PostTrainLightGlow", {"HIGH", "MEDIUM", "LOW"}},
     {"TrainGlass", {"DEFERRED", "HIGH", "MEDIUM", "LOW"}},
@@ -114,8 +115,10 @@ TEST(EffectCompile, EveryParameterButTheCloudSwitchesReachesAnEffect) {
         const bool on = p.kind == ParamKind::Bool;
         const ShaderSettings base = on ? Switches(true) : ShaderSettings(), moved = on ? Switches(true, &p) : Moved(p);
         bool reached = false;
-        for (const auto& [name, techniques] : kTechniques)
-            reached = reached || BuildDefinitionList(Utf8ToWide(name), base) != BuildDefinitionList(Utf8ToWide(name), moved);
+        for (const auto& [name, techniques] : kTechniques) {
+            const std::u16string effect = Utf8ToWide(name);
+            reached = reached || BuildDefinitionList(effect, base) != BuildDefinitionList(effect, moved);
+        }
         if (!reached) unreached.push_back(p.name);
     }
     // Those two choose the blocks of the sky file.

@@ -39,7 +39,7 @@ TEST(EffectPlacement, TheGameEffectStaysWhenTheNewOneLacksPartOfItsInterface) {
     EXPECT_EQ(ReadText(GameShader(game, "Rain")), gameEffect);
     EXPECT_EQ(ReadText(GameShader(game, "DeferredSpot")), complete);
     EXPECT_EQ(ReadText(game / "Vantrel" / "Originals" / "DeferredSpot.fx.o"), gameEffect);
-    EXPECT_EQ(ReadText(GameShader(game, "ProcFlora")), ReadText(kEffects / "lacking.fx.o"));  // nothing to check against
+    EXPECT_EQ(ReadText(GameShader(game, "ProcFlora")), ReadText(kEffects / "lacking.fx.o"));  // nothing to compare
     EXPECT_EQ(state.effectsInstalled, 14);
     EXPECT_EQ(state.effectsCompiled, 15);
     EXPECT_EQ(state.keptEffects, std::vector<std::u16string>{u"Rain"});

@@ -11,40 +11,36 @@
 namespace {
 
 // Slots per instruction, from the instruction tables of Microsoft's Direct3D 9
-// assembly reference. Declarations and definitions take none.
-const std::map<std::string, int>& Weights() {
-    static const std::map<std::string, int> table = [] {
-        const std::pair<int, const char*> groups[] = {
-            {0, "label"},
-            {1, "abs add cmp dp3 dp4 dst exp expp frc log logp mad max min mov mova mul nop rcp rsq sge slt sub setp "
-                "break else endif ret texkill texld texldb texldp"},
-            {2, "crs dp2add dsx dsy lrp m3x2 call endloop endrep texldl"},
-            {3, "lit m3x3 m4x3 nrm pow sgn breakc breakp callnz if ifc loop rep texldd"},
-            {4, "m3x4 m4x4"},
-            {8, "sincos"}};
-        std::map<std::string, int> weights;
-        for (const auto& [slots, names] : groups) {
-            std::istringstream in(names);
-            for (std::string name; in >> name;) weights[name] = slots;
+// assembly reference: each number gives the slots of the names after it.
+// Declarations and definitions take none.
+int Weight(const std::string& opcode) {
+    static const std::map<std::string, int> weights = [] {
+        std::map<std::string, int> table;
+        std::istringstream in(
+            "0 label 1 abs add cmp dp3 dp4 dst exp expp frc log logp mad max min mov mova mul nop rcp rsq sge slt sub "
+            "setp break else endif ret texkill texld texldb texldp 2 crs dp2add dsx dsy lrp m3x2 call endloop endrep "
+            "texldl 3 lit m3x3 m4x3 nrm pow sgn breakc breakp callnz if ifc loop rep texldd 4 m3x4 m4x4 8 sincos");
+        int slots = 0;
+        for (std::string word; in >> word;) {
+            if (std::isdigit(static_cast<unsigned char>(word[0]))) slots = std::stoi(word);
+            else table[word] = slots;
         }
-        return weights;
+        return table;
     }();
-    return table;
+    // "mov_sat" weighs as "mov"; the comparing "if_ne" and "break_lt" as "ifc" and "breakc".
+    std::string stem = opcode.substr(0, opcode.find('_'));
+    if (stem != opcode && (stem == "if" || stem == "break")) stem += "c";
+    const auto found = weights.find(stem);
+    return found == weights.end() ? -1 : found->second;
 }
 
-// "mov_sat" weighs as "mov"; the comparing "if_ne" and "break_lt" as "ifc" and "breakc".
-std::string Stem(const std::string& opcode) {
-    const std::string stem = opcode.substr(0, opcode.find('_'));
-    return stem != opcode && (stem == "if" || stem == "break") ? stem + "c" : stem;
-}
-
+// The instruction lines, without indentation; line 0 is the version.
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        const size_t start = line.find_first_not_of(" \t");
-        if (start != std::string::npos) lines.push_back(line.substr(start));
-    }
+    for (std::string line; std::getline(in, line);)
+        if (const size_t start = line.find_first_not_of(" \t"); start != std::string::npos)
+            lines.push_back(line.substr(start));
     return lines;
 }
 
@@ -65,15 +61,12 @@ std::vector<std::string> Sorted(std::vector<std::string> v) {
 Slots CountSlots(const std::string& assembly) {
     Slots slots;
     const std::vector<std::string> lines = Lines(assembly);
-    for (size_t i = 1; i < lines.size(); ++i) {  // line 0 is the version
+    for (size_t i = 1; i < lines.size(); ++i) {
         const std::string opcode = lines[i].substr(0, lines[i].find_first_of(" \t"));
         if (opcode.rfind("dcl", 0) == 0 || opcode.rfind("def", 0) == 0) continue;
-        const auto weight = Weights().find(Stem(opcode));
-        if (weight == Weights().end()) {
-            slots.unknown = opcode;
-            continue;
-        }
-        (weight->first.rfind("tex", 0) == 0 ? slots.texture : slots.arithmetic) += weight->second;
+        const int weight = Weight(opcode);
+        if (weight < 0) slots.unknown = opcode;
+        else (opcode.rfind("tex", 0) == 0 ? slots.texture : slots.arithmetic) += weight;
     }
     return slots;
 }
@@ -96,13 +89,11 @@ double SlotFill(const std::string& profile, const Slots& s) {
 
 std::vector<std::string> PixelShaderInputs(const std::string& assembly) {
     // ps_3_0: "dcl_texcoord1 v2"; ps_2_0: "dcl t0.xy" (TEXCOORD), "dcl v0" (COLOR).
-    static const std::regex declared3(R"(^dcl_([a-z]+)(\d*)(_\w+)?\s+v\d)");
-    static const std::regex declared2(R"(^dcl(_\w+)?\s+([tv])(\d+))");
+    static const std::regex declared3(R"(^dcl_([a-z]+)(\d*)(_\w+)?\s+v\d)"), declared2(R"(^dcl(_\w+)?\s+([tv])(\d+))");
     std::vector<std::string> inputs;
     for (const std::string& line : Lines(assembly)) {
         std::smatch m;
-        if (std::regex_search(line, m, declared3))
-            inputs.push_back(Semantic(m[1], m[2]));
+        if (std::regex_search(line, m, declared3)) inputs.push_back(Semantic(m[1], m[2]));
         else if (std::regex_search(line, m, declared2))
             inputs.push_back(Semantic(m[2] == "t" ? "texcoord" : "color", m[3]));
     }
@@ -111,8 +102,7 @@ std::vector<std::string> PixelShaderInputs(const std::string& assembly) {
 
 std::vector<std::string> VertexShaderOutputs(const std::string& assembly) {
     // vs_3_0: "dcl_texcoord0 o1"; vs_2_0 writes oPos, oT<n>, oD<n>, oFog, oPts.
-    static const std::regex declared3(R"(^dcl_([a-z]+)(\d*)\s+o\d)");
-    static const std::regex written2(R"(\bo(Pos|T\d|D\d|Fog|Pts)\b)");
+    static const std::regex declared3(R"(^dcl_([a-z]+)(\d*)\s+o\d)"), written2(R"(\bo(Pos|T\d|D\d|Fog|Pts)\b)");
     static const std::map<std::string, std::string> named = {{"Pos", "POSITION0"}, {"Fog", "FOG0"}, {"Pts", "PSIZE0"}};
     std::vector<std::string> outputs;
     for (const std::string& line : Lines(assembly)) {
@@ -123,7 +113,8 @@ std::vector<std::string> VertexShaderOutputs(const std::string& assembly) {
         }
         for (std::sregex_iterator it(line.begin(), line.end(), written2), end; it != end; ++it) {
             const std::string reg = (*it)[1];
-            outputs.push_back(named.count(reg) ? named.at(reg) : (reg[0] == 'T' ? "TEXCOORD" : "COLOR") + reg.substr(1));
+            outputs.push_back(named.count(reg) ? named.at(reg)
+                                               : (reg[0] == 'T' ? "TEXCOORD" : "COLOR") + reg.substr(1));
         }
     }
     return Sorted(outputs);

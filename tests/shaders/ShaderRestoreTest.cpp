@@ -125,7 +125,8 @@ TEST(ShaderRestore, GameUpdatesAndOtherToolsWinOverWhatTheInstallRecordedAndAFai
 TEST(ShaderRestore, ShippedEffectsFillTheRestAndTheWeatherPackKeepsItsFiles) {
     TempDir root;
     const fs::path game = SetUpPipeline(root);
-    const fs::path shaders = game / "dev" / "Shaders", shipped = FsPath(AppPaths.programFolder + u"Data/OriginalShaders");
+    const fs::path shaders = game / "dev" / "Shaders";
+    const fs::path shipped = FsPath(AppPaths.programFolder + u"Data/OriginalShaders");
     const std::vector<std::string> addOnFiles = {
         "TrainPostDPPObjectDiffuse.fx.o", "TrainParticleLit.fx.o", "TrainParticleEmissive.fx.o",
         "TrainParticleDefault.fx.o",      "TrainGlass.fx.o",       "LoftPostDPPTexDiffSpec.fx.o",
