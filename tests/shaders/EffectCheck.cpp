@@ -1,11 +1,14 @@
-// Runs vkd3d-compiler over effect builds, several processes at a time, and
+// Runs vkd3d-compiler over effect builds, one build per core at a time, and
 // judges what it prints.
 #include "tests/shaders/EffectCheck.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <functional>
 #include <map>
+#include <mutex>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -14,184 +17,214 @@
 
 namespace {
 
-struct Job {
-    fs::path folder;
-    std::string arguments;  // after the compiler, run in folder
-    int status = -1;
-    std::string out;
-    std::string err;
-    Job(fs::path folder, std::string arguments) : folder(std::move(folder)), arguments(std::move(arguments)) {}
+struct Output {
+    std::string out, err;
+    std::string problem;  // the messages of a failed run
 };
 
-std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
+// The compiler run on file in its folder (vkd3d resolves quoted includes
+// against the current folder, as fxc runs beside the work folder).
+Output Run(const fs::path& file, const std::string& arguments) {
+    static std::atomic<int> runs{0};
+    const std::string number = std::to_string(runs++);
+    const fs::path folder = file.parent_path();
+    const fs::path out = folder / ("run" + number + ".out"), err = folder / ("run" + number + ".err");
+    const auto quoted = [](const fs::path& path) { return "'" + path.string() + "'"; };
+    const std::string command = "cd " + quoted(folder) + " && " + quoted(CompilerPath()) + " " + arguments + " " +
+                                quoted(file.filename()) + " > " + quoted(out) + " 2> " + quoted(err);
+    const int status = std::system(command.c_str());
+    Output o{ReadText(out), ReadText(err), ""};
+    if (status != 0 || !o.err.empty())
+        o.problem = o.err.empty() ? "(exit status " + std::to_string(status) + ", no message)" : o.err;
+    return o;
+}
 
-// vkd3d resolves quoted includes against its current folder, so each job
-// runs in its build's folder, as fxc runs beside the work folder.
-void RunAll(std::vector<Job>& jobs, const std::string& tag) {
+// work(i) for every i below count, on every core.
+void ForEach(size_t count, const std::function<void(size_t)>& work) {
     std::atomic<size_t> next{0};
-    auto worker = [&] {
-        for (size_t i = next++; i < jobs.size(); i = next++) {
-            Job& job = jobs[i];
-            const fs::path out = job.folder / (tag + std::to_string(i) + ".out");
-            const fs::path err = job.folder / (tag + std::to_string(i) + ".err");
-            const std::string command = "cd " + Quoted(job.folder) + " && " + Quoted(CompilerPath()) + " " +
-                                        job.arguments + " > " + Quoted(out) + " 2> " + Quoted(err);
-            job.status = std::system(command.c_str());
-            job.out = ReadText(out);
-            job.err = ReadText(err);
-        }
-    };
     std::vector<std::thread> threads(std::max(2u, std::thread::hardware_concurrency()));
-    for (std::thread& t : threads) t = std::thread(worker);
+    for (std::thread& t : threads)
+        t = std::thread([&] {
+            for (size_t i = next++; i < count; i = next++) work(i);
+        });
     for (std::thread& t : threads) t.join();
 }
 
-bool Failed(const Job& job) { return job.status != 0 || !job.err.empty(); }
+std::string Where(const EffectBuild& b) { return b.effect + " (" + b.configuration + ")"; }
 
-std::string Messages(const Job& job) {
-    return job.err.empty() ? "(exit status " + std::to_string(job.status) + ", no message)" : job.err;
+std::string Join(const std::vector<std::string>& items) {
+    std::string out;
+    for (const std::string& item : items) out += (out.empty() ? "" : ", ") + item;
+    return out;
 }
 
-// fx_2_0: vkd3d stops at effect features it does not write yet (E5017, "not
-// yet implemented"), which are listed; any other message is an error fxc
-// would report too.
-void JudgeEffect(const Job& job, const std::string& where, CheckReport& report,
-                 std::map<std::string, int>& notImplemented) {
-    std::istringstream in(job.err);
-    std::string line, others;
-    while (std::getline(in, line)) {
-        const size_t feature = line.find("not yet implemented feature: ");
-        if (line.find("E5017") != std::string::npos && feature != std::string::npos) {
-            ++notImplemented[line.substr(feature + 29)];
-        } else if (line.rfind("Failed to compile shader", 0) != 0 && !line.empty()) {
-            others += line + "\n";
-        }
+// The comma-separated items of a list, trimmed.
+std::vector<std::string> Split(const std::string& list) {
+    std::vector<std::string> items;
+    std::istringstream in(list);
+    for (std::string item; std::getline(in, item, ',');) {
+        const size_t start = item.find_first_not_of(" \t\n"), end = item.find_last_not_of(" \t\n");
+        if (start != std::string::npos) items.push_back(item.substr(start, end - start + 1));
     }
-    if (!others.empty()) report.failures.push_back(where + ": the effect as fx_2_0:\n" + others);
+    return items;
 }
 
-struct BuildState {
-    const EffectBuild* build = nullptr;
-    size_t duplicateOf = SIZE_MAX;  // an earlier build with the same preprocessed text
-    std::string preprocessed;
-    std::vector<PassUse> passes;
-    std::map<std::string, size_t> shaderJobs;  // ShaderLabel + profile -> job
-    size_t effectJob = SIZE_MAX;
+// "compile <profile> <entry>(<arguments>)" in a pass.
+struct ShaderUse {
+    std::string profile, entry;
+    std::vector<std::string> arguments;  // literal values of the uniform parameters
+    std::string Label() const { return arguments.empty() ? entry : entry + "(" + Join(arguments) + ")"; }
 };
 
-std::string Where(const EffectBuild& b) { return b.effect + " (" + b.configuration + ")"; }
+struct Pass {
+    std::string name;  // "technique/pass"
+    std::vector<ShaderUse> shaders;
+};
+
+std::vector<Pass> FindPasses(const std::string& text) {
+    static const std::regex token(R"(\b(technique|pass)\s+(\w*)|\bcompile\s+(\w+)\s+(\w+)\s*\(([^)]*)\))");
+    std::vector<Pass> passes;
+    std::string technique;
+    for (std::sregex_iterator it(text.begin(), text.end(), token), end; it != end; ++it) {
+        const std::smatch& m = *it;
+        if (m[1] == "technique") technique = m[2];
+        else if (m[1] == "pass") passes.push_back({technique + "/" + m[2].str(), {}});
+        else if (!passes.empty()) passes.back().shaders.push_back({m[3], m[4], Split(m[5])});
+    }
+    return passes;
+}
+
+// An entry point named name that takes the varying parameters of use.entry
+// and passes the pass's literal arguments for its uniform ones; empty when
+// the definition is not found or its uniform parameters do not match.
+std::string EntryWrapper(const std::string& text, const ShaderUse& use, const std::string& name) {
+    std::smatch m;
+    if (!std::regex_search(text, m, std::regex(R"((\w+)\s+)" + use.entry + R"(\s*\(([^)]*)\)\s*(:\s*\w+)?\s*\{)")))
+        return "";
+    static const std::regex uniform(R"(\buniform\b)"), parameterName(R"((\w+)\s*(:\s*\w+)?$)");
+    std::vector<std::string> varying, call;
+    size_t next = 0;
+    for (const std::string& parameter : Split(m[2])) {
+        std::smatch n;
+        if (std::regex_search(parameter, uniform)) {
+            if (next == use.arguments.size()) return "";
+            call.push_back(use.arguments[next++]);
+        } else if (std::regex_search(parameter, n, parameterName)) {
+            varying.push_back(parameter);
+            call.push_back(n[1]);
+        }
+    }
+    if (next != use.arguments.size()) return "";
+    return m[1].str() + " " + name + "(" + Join(varying) + ") " + m[3].str() + "\n{\n    return " + use.entry + "(" +
+           Join(call) + ");\n}\n";
+}
+
+// One shader as assembly. Uniform arguments are bound by a wrapper in a
+// file of its own that includes the effect, which stays as written.
+Output CompileShader(const EffectBuild& b, const ShaderUse& use, int number) {
+    if (use.arguments.empty()) return Run(b.file, "-x hlsl -p " + use.profile + " -e " + use.entry + " -b d3d-asm");
+    const std::string entry = "CheckEntry" + std::to_string(number);
+    const std::string wrapper = EntryWrapper(b.preprocessed, use, entry);
+    if (wrapper.empty()) return {"", "", "no definition of " + use.entry + " with uniform parameters to match\n"};
+    const fs::path file = b.file.parent_path() / (b.file.stem().string() + "." + entry + ".fx");
+    WriteText(file, "#include \"" + b.file.filename().string() + "\"\n" + wrapper);
+    return Run(file, "-x hlsl -p " + use.profile + " -e " + entry + " -b d3d-asm");
+}
+
+// Everything the compiler finds wrong with one build.
+CheckReport CheckBuild(const EffectBuild& b) {
+    CheckReport report;
+    // fx_2_0: vkd3d stops at effect features it does not write yet (E5017),
+    // which are counted; any other message is an error fxc would report too.
+    std::istringstream effect(Run(b.file, "-x hlsl -p fx_2_0 -b fx -o " + b.file.stem().string() + ".fxo").err);
+    std::string others;
+    for (std::string line; std::getline(effect, line);) {
+        static const std::string marker = "not yet implemented feature: ";
+        const size_t feature = line.find(marker);
+        if (line.find("E5017") != std::string::npos && feature != std::string::npos)
+            report.notImplemented.push_back(line.substr(feature + marker.size()));
+        else if (!line.empty() && line.rfind("Failed to compile shader", 0) != 0)
+            others += line + "\n";
+    }
+    if (!others.empty()) report.failures.push_back(Where(b) + ": the effect as fx_2_0:\n" + others);
+
+    std::map<std::string, Output> shaders;  // by label and profile
+    for (const Pass& pass : FindPasses(b.preprocessed)) {
+        const std::string where = Where(b) + " " + pass.name + ": ";
+        std::string assembly[2];  // vertex, pixel shader
+        bool linkable = true;
+        std::set<std::string> models;
+        for (const ShaderUse& use : pass.shaders) {
+            models.insert(use.profile.substr(3));
+            const auto [found, first] = shaders.try_emplace(use.Label() + " " + use.profile);
+            if (first) found->second = CompileShader(b, use, int(shaders.size()));
+            const Output& shader = found->second;
+            if (!shader.problem.empty()) {
+                linkable = false;
+                if (first) report.failures.push_back(where + use.profile + " " + use.Label() + ":\n" + shader.problem);
+                continue;
+            }
+            assembly[use.profile[0] == 'p'] = shader.out;
+            if (!first) continue;
+            const ShaderRow row{b.effect, b.configuration, use.Label(), use.profile, CountSlots(shader.out)};
+            if (!row.slots.unknown.empty())
+                report.failures.push_back(where + row.shader + ": no slot weight for " + row.slots.unknown);
+            else if (SlotLimit(use.profile).empty())
+                report.failures.push_back(where + "no slot limit known for " + use.profile);
+            else if (SlotFill(use.profile, row.slots) > 1.0)
+                report.failures.push_back(where + use.profile + " " + row.shader + " takes " +
+                                          SlotText(use.profile, row.slots) + " instruction slots, over " +
+                                          SlotLimit(use.profile));
+            report.rows.push_back(row);
+        }
+        // Direct3D 9 draws a 3.0 shader only with a 3.0 partner.
+        if (models.count("3_0") && models.size() > 1)
+            report.failures.push_back(where + "mixes shader model 3.0 with an older one");
+        if (!linkable || assembly[0].empty() || assembly[1].empty()) continue;
+        const std::vector<std::string> written = VertexShaderOutputs(assembly[0]);
+        for (const std::string& input : PixelShaderInputs(assembly[1]))
+            if (!std::binary_search(written.begin(), written.end(), input))
+                report.failures.push_back(where + "the pixel shader reads " + input +
+                                          ", which the vertex shader does not write");
+    }
+    return report;
+}
 
 }  // namespace
 
 fs::path CompilerPath() { return fs::path(VANTREL_VKD3D_COMPILER); }
 
+void PreprocessBuilds(std::vector<EffectBuild>& builds, std::vector<std::string>& failures) {
+    std::mutex lock;
+    ForEach(builds.size(), [&](size_t i) {
+        const Output o = Run(builds[i].file, "-E -x hlsl");
+        const std::lock_guard<std::mutex> hold(lock);
+        if (!o.problem.empty()) failures.push_back(Where(builds[i]) + ": preprocessing failed:\n" + o.problem);
+        else builds[i].preprocessed = o.out;
+    });
+}
+
+std::vector<std::string> TechniqueNames(const std::string& preprocessed) {
+    static const std::regex technique(R"(\btechnique\s+(\w+))");
+    std::vector<std::string> names;
+    for (std::sregex_iterator it(preprocessed.begin(), preprocessed.end(), technique), end; it != end; ++it)
+        names.push_back((*it)[1]);
+    return names;
+}
+
 CheckReport CheckEffects(const std::vector<EffectBuild>& builds) {
-    CheckReport report;
-    std::vector<BuildState> states(builds.size());
-
-    std::vector<Job> preprocess;
-    for (const EffectBuild& b : builds) preprocess.emplace_back(b.folder, "-E -x hlsl " + b.effect + ".fx");
-    RunAll(preprocess, "preprocess");
-
-    std::vector<Job> jobs;
-    for (size_t i = 0; i < builds.size(); ++i) {
-        BuildState& s = states[i];
-        const EffectBuild& b = builds[i];
-        s.build = &b;
-        if (Failed(preprocess[i])) {
-            report.failures.push_back(Where(b) + ": preprocessing failed:\n" + Messages(preprocess[i]));
-            continue;
-        }
-        s.preprocessed = preprocess[i].out;
-        for (size_t k = 0; k < i && s.duplicateOf == SIZE_MAX; ++k)
-            if (builds[k].effect == b.effect && states[k].preprocessed == s.preprocessed) s.duplicateOf = k;
-
-        TechniqueList list{b.effect, b.configuration, {}};
-        std::string problem;
-        if (!FindPasses(s.preprocessed, list.names, s.passes, problem))
-            report.failures.push_back(Where(b) + ": " + problem);
-        report.techniques.push_back(list);
-        if (s.duplicateOf != SIZE_MAX) continue;
-
-        s.effectJob = jobs.size();
-        jobs.emplace_back(b.folder, "-x hlsl -p fx_2_0 -b fx -o " + b.effect + ".fxo " + b.effect + ".fx");
-        for (const PassUse& pass : s.passes) {
-            for (const ShaderUse& use : pass.shaders) {
-                const std::string key = ShaderLabel(use) + " " + use.profile;
-                if (s.shaderJobs.count(key)) continue;
-                std::string file = b.effect + ".fx", entry = use.entry;
-                if (!use.arguments.empty()) {
-                    // Uniform arguments are bound by a wrapper entry in a file of its own
-                    // that includes the effect, which stays as written.
-                    entry = "CheckEntry" + std::to_string(s.shaderJobs.size());
-                    file = b.effect + "." + entry + ".fx";
-                    std::string wrapper;
-                    if (!MakeEntryWrapper(s.preprocessed, use, entry, wrapper, problem)) {
-                        report.failures.push_back(Where(b) + ": " + pass.technique + "/" + pass.pass + ": " + problem);
-                        continue;
-                    }
-                    WriteText(b.folder / file, "#include \"" + b.effect + ".fx\"\n" + wrapper);
-                }
-                s.shaderJobs[key] = jobs.size();
-                jobs.emplace_back(b.folder, "-x hlsl -p " + use.profile + " -e " + entry + " -b d3d-asm " + file);
-            }
-        }
-    }
-    RunAll(jobs, "compile");
-
+    std::vector<CheckReport> reports(builds.size());
+    ForEach(builds.size(), [&](size_t i) {
+        if (!builds[i].preprocessed.empty()) reports[i] = CheckBuild(builds[i]);
+    });
+    CheckReport all;
     std::map<std::string, int> notImplemented;
-    for (BuildState& s : states) {
-        if (s.duplicateOf != SIZE_MAX || s.effectJob == SIZE_MAX) continue;
-        const std::string where = Where(*s.build);
-        JudgeEffect(jobs[s.effectJob], where, report, notImplemented);
-        std::set<size_t> judged;
-        for (const PassUse& pass : s.passes) {
-            const std::string passWhere = where + " " + pass.technique + "/" + pass.pass;
-            std::string vsAssembly, psAssembly;
-            bool linkable = true;
-            std::set<std::string> majors;
-            for (const ShaderUse& use : pass.shaders) {
-                const auto found = s.shaderJobs.find(ShaderLabel(use) + " " + use.profile);
-                if (found == s.shaderJobs.end()) {
-                    linkable = false;
-                    continue;
-                }
-                const Job& job = jobs[found->second];
-                majors.insert(use.profile.substr(3));
-                if (Failed(job)) {
-                    linkable = false;
-                    if (judged.insert(found->second).second)
-                        report.failures.push_back(passWhere + ": " + use.profile + " " + ShaderLabel(use) + ":\n" +
-                                                  Messages(job));
-                    continue;
-                }
-                (use.profile[0] == 'v' ? vsAssembly : psAssembly) = job.out;
-                if (!judged.insert(found->second).second) continue;
-                ShaderRow row{s.build->effect, s.build->configuration, ShaderLabel(use), use.profile,
-                              CountSlots(job.out)};
-                if (!row.slots.unknown.empty())
-                    report.failures.push_back(passWhere + ": " + row.shader + ": no slot weight for " +
-                                              row.slots.unknown.front());
-                else if (SlotLimitText(use.profile).empty())
-                    report.failures.push_back(passWhere + ": no slot limit known for " + use.profile);
-                else if (!WithinSlotLimit(use.profile, row.slots))
-                    report.failures.push_back(passWhere + ": " + use.profile + " " + row.shader + " takes " +
-                                              SlotCountText(use.profile, row.slots) + " instruction slots, over " +
-                                              SlotLimitText(use.profile));
-                report.rows.push_back(row);
-            }
-            // Direct3D 9 draws a 3.0 shader only with a 3.0 partner.
-            if (majors.count("3_0") && majors.size() > 1)
-                report.failures.push_back(passWhere + ": mixes shader model 3.0 with an older one");
-            if (!linkable || vsAssembly.empty() || psAssembly.empty()) continue;
-            const std::vector<std::string> written = VertexShaderOutputs(vsAssembly);
-            for (const std::string& input : PixelShaderInputs(psAssembly))
-                if (!std::binary_search(written.begin(), written.end(), input))
-                    report.failures.push_back(passWhere + ": the pixel shader reads " + input +
-                                              ", which the vertex shader does not write");
-        }
+    for (const CheckReport& r : reports) {
+        all.failures.insert(all.failures.end(), r.failures.begin(), r.failures.end());
+        all.rows.insert(all.rows.end(), r.rows.begin(), r.rows.end());
+        for (const std::string& feature : r.notImplemented) ++notImplemented[feature];
     }
-    for (const auto& [message, count] : notImplemented)
-        report.notImplemented.push_back(std::to_string(count) + " x " + message);
-    return report;
+    for (const auto& [feature, count] : notImplemented)
+        all.notImplemented.push_back(std::to_string(count) + " x " + feature);
+    return all;
 }

@@ -1,95 +1,49 @@
 #pragma once
-// The compile check of the effects with vkd3d-compiler, the HLSL compiler for
-// Direct3D 9 shader models: every shader a pass compiles, under its profile;
-// the semantics linking each pass; instruction slots against the profile's
-// limit; and the whole effect as fx_2_0.
+// The compile check of effects with vkd3d-compiler, the HLSL compiler for
+// Direct3D 9 shader models: every shader a pass names, under its profile and
+// with its uniform arguments; the semantics linking each pass; instruction
+// slots against the profile's limit; the whole effect as fx_2_0.
 #include <filesystem>
 #include <string>
 #include <vector>
 
 namespace fs = std::filesystem;
 
-// ---- the technique blocks of a preprocessed effect (EffectPasses.cpp)
-
-// "compile <profile> <entry>(<arguments>)"
-struct ShaderUse {
-    std::string profile;  // "vs_3_0"
-    std::string entry;
-    std::vector<std::string> arguments;  // literal values of the uniform parameters
-};
-
-struct PassUse {
-    std::string technique;
-    std::string pass;
-    std::vector<ShaderUse> shaders;
-};
-
-// The techniques (names in text order) and every pass; false with a reason
-// when the blocks cannot be read.
-bool FindPasses(const std::string& preprocessed, std::vector<std::string>& techniques,
-                std::vector<PassUse>& passes, std::string& problem);
-
-// An entry point taking the varying parameters of use.entry and passing the
-// literal arguments for its uniform ones: "<type> name(<varying>) : <semantic>".
-bool MakeEntryWrapper(const std::string& preprocessed, const ShaderUse& use, const std::string& name,
-                      std::string& wrapper, std::string& problem);
-
-std::string ShaderLabel(const ShaderUse& use);  // "PointLightPS(true)"
-
-// ---- vkd3d's Direct3D 9 assembly (ShaderAssembly.cpp)
-
-struct SlotCount {
-    int arithmetic = 0;  // flow control included
-    int texture = 0;
-    std::vector<std::string> unknown;  // opcodes missing from the weight table
-    int Total() const { return arithmetic + texture; }
-};
-
-SlotCount CountSlots(const std::string& assembly);
-// "64+32" for ps_2_0 (arithmetic + texture), else the total, "512"; empty
-// for a profile without a known limit.
-std::string SlotLimitText(const std::string& profile);
-std::string SlotCountText(const std::string& profile, const SlotCount& count);
-bool WithinSlotLimit(const std::string& profile, const SlotCount& count);
-
-// Semantics ("TEXCOORD0", "COLOR1") a pixel shader reads (VPOS and VFACE
-// left out: the rasteriser makes them), and those a vertex shader writes.
-std::vector<std::string> PixelShaderInputs(const std::string& assembly);
-std::vector<std::string> VertexShaderOutputs(const std::string& assembly);
-
-// ---- running the compiler (EffectCheck.cpp)
-
-// A folder holding effect + ".fx" and the headers it includes, written as an
-// install writes its work folder.
 struct EffectBuild {
-    std::string effect;
-    std::string configuration;
-    fs::path folder;
+    std::string effect, configuration;
+    fs::path file;             // the headers it includes lie beside it
+    std::string preprocessed;  // set by PreprocessBuilds
+};
+
+struct Slots {
+    int arithmetic = 0, texture = 0;  // flow control counts as arithmetic
+    std::string unknown;              // an opcode without a known weight
 };
 
 struct ShaderRow {
-    std::string effect;
-    std::string configuration;
-    std::string shader;  // ShaderLabel
-    std::string profile;
-    SlotCount slots;
-};
-
-struct TechniqueList {
-    std::string effect;
-    std::string configuration;
-    std::vector<std::string> names;
+    std::string effect, configuration, shader, profile;
+    Slots slots;
 };
 
 struct CheckReport {
     std::vector<std::string> failures;        // each names effect, configuration and what failed
-    std::vector<ShaderRow> rows;              // every compiled shader
-    std::vector<TechniqueList> techniques;    // per build
-    std::vector<std::string> notImplemented;  // fx_2_0 messages of features vkd3d lacks, "count x text"
+    std::vector<ShaderRow> rows;              // every shader compiled
+    std::vector<std::string> notImplemented;  // "count x feature" of fx_2_0 that vkd3d does not write yet
 };
 
-// The wrapper script setup-vkd3d.sh writes into the build folder.
-fs::path CompilerPath();
-// Compiles every build on all cores. Builds whose preprocessed text equals an
-// earlier one of the same effect are only listed, not compiled again.
+fs::path CompilerPath();  // the wrapper script setup-vkd3d.sh writes into the build folder
+// vkd3d-compiler -E over every build, several at a time; a failure is listed.
+void PreprocessBuilds(std::vector<EffectBuild>& builds, std::vector<std::string>& failures);
+std::vector<std::string> TechniqueNames(const std::string& preprocessed);  // in text order
+// Compiles every preprocessed build and judges what the compiler says.
 CheckReport CheckEffects(const std::vector<EffectBuild>& builds);
+
+// ---- read from vkd3d's Direct3D 9 assembly (ShaderAssembly.cpp)
+Slots CountSlots(const std::string& assembly);
+std::string SlotLimit(const std::string& profile);  // "64+32" (arithmetic + texture) for ps_2_0; empty: unknown
+std::string SlotText(const std::string& profile, const Slots& slots);
+double SlotFill(const std::string& profile, const Slots& slots);  // above 1: over the limit
+// Semantics ("TEXCOORD0") a pixel shader reads (not VPOS and VFACE, which the
+// rasteriser makes) and those a vertex shader writes; sorted.
+std::vector<std::string> PixelShaderInputs(const std::string& assembly);
+std::vector<std::string> VertexShaderOutputs(const std::string& assembly);

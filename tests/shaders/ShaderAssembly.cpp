@@ -10,68 +10,44 @@
 
 namespace {
 
-struct Weight {
-    int slots;
-    bool texture;  // counted against ps_2_0's texture limit
-};
-
-// Instruction slots of each instruction, from the instruction tables of
-// Microsoft's Direct3D 9 assembly reference (ps_2_0, ps_2_x, ps_3_0, vs_2_0,
-// vs_2_x, vs_3_0). Comparison variants (if_gt, break_ne, setp_lt) are
-// looked up by their stem. Declarations and definitions take no slot.
-const std::map<std::string, Weight>& Weights() {
-    static const std::map<std::string, Weight> table = {
-        // arithmetic
-        {"abs", {1, false}}, {"add", {1, false}}, {"cmp", {1, false}}, {"crs", {2, false}},
-        {"dp2add", {2, false}}, {"dp3", {1, false}}, {"dp4", {1, false}}, {"dst", {1, false}},
-        {"dsx", {2, false}}, {"dsy", {2, false}}, {"exp", {1, false}}, {"expp", {1, false}},
-        {"frc", {1, false}}, {"lit", {3, false}}, {"log", {1, false}}, {"logp", {1, false}},
-        {"lrp", {2, false}}, {"m3x2", {2, false}}, {"m3x3", {3, false}}, {"m3x4", {4, false}},
-        {"m4x3", {3, false}}, {"m4x4", {4, false}}, {"mad", {1, false}}, {"max", {1, false}},
-        {"min", {1, false}}, {"mov", {1, false}}, {"mova", {1, false}}, {"mul", {1, false}},
-        {"nop", {1, false}}, {"nrm", {3, false}}, {"pow", {3, false}}, {"rcp", {1, false}},
-        {"rsq", {1, false}}, {"sge", {1, false}}, {"sgn", {3, false}}, {"sincos", {8, false}},
-        {"slt", {1, false}}, {"sub", {1, false}}, {"setp", {1, false}},
-        // flow control
-        {"break", {1, false}}, {"breakc", {3, false}}, {"breakp", {3, false}}, {"call", {2, false}},
-        {"callnz", {3, false}}, {"else", {1, false}}, {"endif", {1, false}}, {"endloop", {2, false}},
-        {"endrep", {2, false}}, {"if", {3, false}}, {"ifc", {3, false}}, {"label", {0, false}},
-        {"loop", {3, false}}, {"rep", {3, false}}, {"ret", {1, false}},
-        // texture
-        {"texkill", {1, true}}, {"texld", {1, true}}, {"texldb", {1, true}}, {"texldp", {1, true}},
-        {"texldd", {3, true}}, {"texldl", {2, true}},
-    };
-    return table;
+// Slots per instruction, from the instruction tables of Microsoft's Direct3D 9
+// assembly reference: each number gives the slots of the names after it.
+// Declarations and definitions take none.
+int Weight(const std::string& opcode) {
+    static const std::map<std::string, int> weights = [] {
+        std::map<std::string, int> table;
+        std::istringstream in(
+            "0 label 1 abs add cmp dp3 dp4 dst exp expp frc log logp mad max min mov mova mul nop rcp rsq sge slt sub "
+            "setp break else endif ret texkill texld texldb texldp 2 crs dp2add dsx dsy lrp m3x2 call endloop endrep "
+            "texldl 3 lit m3x3 m4x3 nrm pow sgn breakc breakp callnz if ifc loop rep texldd 4 m3x4 m4x4 8 sincos");
+        int slots = 0;
+        for (std::string word; in >> word;) {
+            if (std::isdigit(static_cast<unsigned char>(word[0]))) slots = std::stoi(word);
+            else table[word] = slots;
+        }
+        return table;
+    }();
+    // "mov_sat" weighs as "mov"; the comparing "if_ne" and "break_lt" as "ifc" and "breakc".
+    std::string stem = opcode.substr(0, opcode.find('_'));
+    if (stem != opcode && (stem == "if" || stem == "break")) stem += "c";
+    const auto found = weights.find(stem);
+    return found == weights.end() ? -1 : found->second;
 }
 
-// "mov_sat" -> "mov", "if_ne" -> "ifc", "break_lt" -> "breakc", "setp_gt" -> "setp".
-std::string Stem(const std::string& opcode) {
-    const size_t underscore = opcode.find('_');
-    if (underscore == std::string::npos) return opcode;
-    const std::string stem = opcode.substr(0, underscore);
-    if (stem == "if" || stem == "break") return stem + "c";
-    return stem;
-}
-
+// The instruction lines, without indentation; line 0 is the version.
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        const size_t start = line.find_first_not_of(" \t");
-        if (start != std::string::npos) lines.push_back(line.substr(start));
-    }
+    for (std::string line; std::getline(in, line);)
+        if (const size_t start = line.find_first_not_of(" \t"); start != std::string::npos)
+            lines.push_back(line.substr(start));
     return lines;
 }
 
-std::string Upper(std::string s) {
-    for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
 // "texcoord" + "" -> "TEXCOORD0"
-std::string Semantic(const std::string& usage, const std::string& index) {
-    return Upper(usage) + (index.empty() ? "0" : index);
+std::string Semantic(std::string usage, const std::string& index) {
+    for (char& c : usage) c = char(std::toupper(static_cast<unsigned char>(c)));
+    return usage + (index.empty() ? "0" : index);
 }
 
 std::vector<std::string> Sorted(std::vector<std::string> v) {
@@ -82,51 +58,42 @@ std::vector<std::string> Sorted(std::vector<std::string> v) {
 
 }  // namespace
 
-SlotCount CountSlots(const std::string& assembly) {
-    SlotCount count;
+Slots CountSlots(const std::string& assembly) {
+    Slots slots;
     const std::vector<std::string> lines = Lines(assembly);
-    for (size_t i = 1; i < lines.size(); ++i) {  // line 0 is the version
+    for (size_t i = 1; i < lines.size(); ++i) {
         const std::string opcode = lines[i].substr(0, lines[i].find_first_of(" \t"));
         if (opcode.rfind("dcl", 0) == 0 || opcode.rfind("def", 0) == 0) continue;
-        const auto weight = Weights().find(Stem(opcode));
-        if (weight == Weights().end()) {
-            count.unknown.push_back(opcode);
-            continue;
-        }
-        (weight->second.texture ? count.texture : count.arithmetic) += weight->second.slots;
+        const int weight = Weight(opcode);
+        if (weight < 0) slots.unknown = opcode;
+        else (opcode.rfind("tex", 0) == 0 ? slots.texture : slots.arithmetic) += weight;
     }
-    return count;
+    return slots;
 }
 
-// ps_2_0: 64 arithmetic and 32 texture slots; vs_2_0 256; the 3.0 models 512.
-bool WithinSlotLimit(const std::string& profile, const SlotCount& count) {
-    if (profile == "ps_2_0") return count.arithmetic <= 64 && count.texture <= 32;
-    if (profile == "vs_2_0") return count.Total() <= 256;
-    if (profile == "ps_3_0" || profile == "vs_3_0") return count.Total() <= 512;
-    return false;
-}
-
-std::string SlotLimitText(const std::string& profile) {
+std::string SlotLimit(const std::string& profile) {
     if (profile == "ps_2_0") return "64+32";
     if (profile == "vs_2_0") return "256";
-    if (profile == "ps_3_0" || profile == "vs_3_0") return "512";
-    return "";
+    return profile == "ps_3_0" || profile == "vs_3_0" ? "512" : "";
 }
 
-std::string SlotCountText(const std::string& profile, const SlotCount& count) {
-    if (profile == "ps_2_0") return std::to_string(count.arithmetic) + "+" + std::to_string(count.texture);
-    return std::to_string(count.Total());
+std::string SlotText(const std::string& profile, const Slots& s) {
+    if (profile == "ps_2_0") return std::to_string(s.arithmetic) + "+" + std::to_string(s.texture);
+    return std::to_string(s.arithmetic + s.texture);
+}
+
+double SlotFill(const std::string& profile, const Slots& s) {
+    if (profile == "ps_2_0") return std::max(s.arithmetic / 64.0, s.texture / 32.0);
+    return (s.arithmetic + s.texture) / (profile == "vs_2_0" ? 256.0 : 512.0);
 }
 
 std::vector<std::string> PixelShaderInputs(const std::string& assembly) {
     // ps_3_0: "dcl_texcoord1 v2"; ps_2_0: "dcl t0.xy" (TEXCOORD), "dcl v0" (COLOR).
-    static const std::regex declared3(R"(^dcl_([a-z]+)(\d*)(_\w+)?\s+v\d)");
-    static const std::regex declared2(R"(^dcl(_\w+)?\s+([tv])(\d+))");
+    static const std::regex declared3(R"(^dcl_([a-z]+)(\d*)(_\w+)?\s+v\d)"), declared2(R"(^dcl(_\w+)?\s+([tv])(\d+))");
     std::vector<std::string> inputs;
     for (const std::string& line : Lines(assembly)) {
         std::smatch m;
-        if (std::regex_search(line, m, declared3))
-            inputs.push_back(Semantic(m[1], m[2]));
+        if (std::regex_search(line, m, declared3)) inputs.push_back(Semantic(m[1], m[2]));
         else if (std::regex_search(line, m, declared2))
             inputs.push_back(Semantic(m[2] == "t" ? "texcoord" : "color", m[3]));
     }
@@ -135,8 +102,8 @@ std::vector<std::string> PixelShaderInputs(const std::string& assembly) {
 
 std::vector<std::string> VertexShaderOutputs(const std::string& assembly) {
     // vs_3_0: "dcl_texcoord0 o1"; vs_2_0 writes oPos, oT<n>, oD<n>, oFog, oPts.
-    static const std::regex declared3(R"(^dcl_([a-z]+)(\d*)\s+o\d)");
-    static const std::regex written2(R"(\bo(Pos|T\d|D\d|Fog|Pts)\b)");
+    static const std::regex declared3(R"(^dcl_([a-z]+)(\d*)\s+o\d)"), written2(R"(\bo(Pos|T\d|D\d|Fog|Pts)\b)");
+    static const std::map<std::string, std::string> named = {{"Pos", "POSITION0"}, {"Fog", "FOG0"}, {"Pts", "PSIZE0"}};
     std::vector<std::string> outputs;
     for (const std::string& line : Lines(assembly)) {
         std::smatch m;
@@ -146,9 +113,8 @@ std::vector<std::string> VertexShaderOutputs(const std::string& assembly) {
         }
         for (std::sregex_iterator it(line.begin(), line.end(), written2), end; it != end; ++it) {
             const std::string reg = (*it)[1];
-            if (reg[0] == 'T') outputs.push_back("TEXCOORD" + reg.substr(1));
-            else if (reg[0] == 'D') outputs.push_back("COLOR" + reg.substr(1));
-            else outputs.push_back(reg == "Pos" ? "POSITION0" : reg == "Fog" ? "FOG0" : "PSIZE0");
+            outputs.push_back(named.count(reg) ? named.at(reg)
+                                               : (reg[0] == 'T' ? "TEXCOORD" : "COLOR") + reg.substr(1));
         }
     }
     return Sorted(outputs);

@@ -5,113 +5,96 @@
 #include <algorithm>
 #include <fstream>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "app/AppPaths.h"
 #include "app/FileProbes.h"
 #include "app/Log.h"
-#include "app/Text.h"
 #include "settings/Settings.h"
-#include "settings/SettingsTable.h"
 #include "shaders/Definitions.h"
 #include "shaders/ShaderInstaller.h"
-#include "shaders/ShaderTemplates.h"
 #include "shaders/SkyOverride.h"
 #include "tests/support/FakeTools.h"
+#include "tests/support/GameShaders.h"
 #include "tests/support/PipelineTestEnv.h"
 
 namespace {
 
-const std::set<std::string> kGuarded = {"PostTrainVolumetricFog", "TrainGlass", "TrainGlassWeatherEffects",
-                                        "TrainSkyDome"};
-
-std::vector<std::string> EffectNames() {
-    std::vector<std::string> names;
-    for (const ShaderTemplate& t : ShaderTemplates()) {
-        if (t.kind == TemplateKind::Effect) names.push_back(WideToUtf8(t.name));
-    }
-    return names;
-}
-
-fs::path GameShader(const fs::path& game, const std::string& effect) {
-    return game / "dev" / "Shaders" / (effect + ".fx.o");
-}
-
-void PutStockShaders(const fs::path& game) {
-    for (const std::string& e : EffectNames()) WriteText(GameShader(game, e), "STOCK " + e);
-}
-
-std::string Source(const std::string& effect, const ShaderSettings& shader) {
-    const ShaderTemplate* t = FindShaderTemplate(Utf8ToWide(effect));
-    return CrLf(BuildEffectSource(std::string(t->text), BuildDefinitionList(Utf8ToWide(effect), shader)));
-}
-
 // What the stand-in compiler leaves for an effect built from the settings.
 std::string Compiled(const std::string& effect, const ShaderSettings& shader) {
-    return "FAKEFXC\n" + Source(effect, shader);
+    const std::string source = BuildEffectSource(std::string(FindShaderTemplate(Utf8ToWide(effect))->text),
+                                                 BuildDefinitionList(Utf8ToWide(effect), shader));
+    return "FAKEFXC\n" + CrLf(source);
 }
 
-std::vector<std::string> CompiledNames() {
-    std::vector<std::string> names;
+// The effects whose file in the game is not that.
+std::vector<std::string> NotCompiled(const fs::path& game, const std::vector<std::string>& effects,
+                                     const ShaderSettings& shader) {
+    std::vector<std::string> wrong;
+    for (const std::string& e : effects)
+        if (ReadText(GameShader(game, e)) != Compiled(e, shader)) wrong.push_back(e);
+    return wrong;
+}
+const std::vector<std::string> kNone;
+
+// The effects the stand-in compiler was run for since the last call.
+std::set<std::string> TakeCompiledNames() {
+    std::set<std::string> names;
     for (const std::string& call : CompilerCalls()) {
         const auto start = call.find("temp\\") + 5;
-        names.push_back(call.substr(start, call.find(".fx.o") - start));
+        names.insert(call.substr(start, call.find(".fx.o") - start));
     }
+    fs::remove(FsPath(AppPaths.programFolder + u"fxc-calls.txt"));
     return names;
 }
-
-std::set<std::string> AsSet(const std::vector<std::string>& names) { return {names.begin(), names.end()}; }
-
-void ForgetCompilerCalls() { fs::remove(FsPath(AppPaths.programFolder + u"fxc-calls.txt")); }
 
 // The log lines that start with the prefix, without it, in log order.
 std::vector<std::string> LoggedAfter(const std::string& prefix) {
     std::vector<std::string> found;
-    for (const std::string& line : ReadLogLines()) {
+    for (const std::string& line : ReadLogLines())
         if (line.rfind(prefix, 0) == 0) found.push_back(line.substr(prefix.size()));
-    }
     return found;
 }
 
+const std::string kInstalled = "Compiled and installed shader: ";
+const std::string kReused = "Reused the compiled shader kept from an earlier install: ";
+
 }  // namespace
 
-TEST(ShaderInstall, WeatherPackLeavesTheFourGuardedFilesAndAllOffSettingsGoIn) {
+TEST(ShaderInstall, AQuotedNonLatinGameFolderWithTheWeatherPackGetsAllOffSettingsItsProfilePatchedAndRestored) {
     TempDir root;
-    const fs::path game = SetUpPipeline(root);
+    SetUpPipeline(root);
+    const fs::path game = root.path / "Train \"Sim\" l'été Łódź Москва";
     Settings& settings = Settings::Instance();
-    for (const ParamDesc& p : ShaderParamTable()) {
-        if (p.kind == ParamKind::Bool) settings.Shader.*p.boolField = false;
-    }
+    settings.TSPath = MakeFakeGameFolder(game);
+    settings.Shader = Switches(false);
     settings.Shader.ProceduralFloraSway = true;  // no effect while the outer switch is off
     PutStockShaders(game);
     AddWeatherPack(game);
+    InstallFakeConverter(game);
+    WriteFakeProfile(game, "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<cRecordSet><Record><cPlayerProfile>"
+                           "<DetailPostProcessingBL>0</DetailPostProcessingBL><TSXEnabled>1</TSXEnabled>"
+                           "<DetailPostProcessingDOF>1</DetailPostProcessingDOF>"
+                           "<DetailProceduralFlora>1</DetailProceduralFlora></cPlayerProfile></Record></cRecordSet>\n");
     const fs::path work = FsPath(AppPaths.workFolder);
     WriteText(work / "leftover.fx.o", "old");
     WriteText(work / "notes.txt", "foreign");
     WriteText(work / "busy" / "inside.txt", "a folder that cannot be removed as a file");
 
     ASSERT_TRUE(ShaderInstaller::Install());
-
-    std::vector<std::string> expected;
+    const std::set<std::string> guarded = {"PostTrainVolumetricFog", "TrainGlass", "TrainGlassWeatherEffects",
+                                           "TrainSkyDome"};
+    std::vector<std::string> others;
     for (const std::string& e : EffectNames()) {
-        if (!kGuarded.count(e)) expected.push_back(e);
+        if (!guarded.count(e)) others.push_back(e);
+        else EXPECT_EQ(ReadText(GameShader(game, e)), "STOCK " + e);
+        EXPECT_EQ(fs::exists(game / "Vantrel" / "Originals" / (e + ".fx.o")), !guarded.count(e)) << e;
     }
     // Compiled side by side, installed and logged in install order.
-    EXPECT_EQ(AsSet(CompiledNames()), AsSet(expected));
     EXPECT_EQ(CompilerCalls().size(), 11u);
-    EXPECT_EQ(LoggedAfter("Compiled and installed shader: "), expected);
-    EXPECT_EQ(CompilerCalls()[0].substr(0, 31), "/Gec\t/T\tfx_2_0\t/nologo\t/O3\t/Fo\t");
+    EXPECT_EQ(TakeCompiledNames(), std::set<std::string>(others.begin(), others.end()));
+    EXPECT_EQ(LoggedAfter(kInstalled), others);
+    EXPECT_EQ(NotCompiled(game, others, settings.Shader), kNone);
     EXPECT_TRUE(Logged("Shader compiler: fxc.exe (" + root.path.string() + "/program/fxc)"));
-    for (const std::string& e : EffectNames()) {
-        if (kGuarded.count(e)) {
-            EXPECT_EQ(ReadText(GameShader(game, e)), "STOCK " + e);
-            EXPECT_FALSE(fs::exists(game / "Vantrel" / "Originals" / (e + ".fx.o")));
-        } else {
-            EXPECT_EQ(ReadText(GameShader(game, e)), Compiled(e, settings.Shader)) << e;
-        }
-    }
-    EXPECT_EQ(ReadText(GameShader(game, "ProcFlora")).substr(0, 10), "FAKEFXC\n\r\n");
 
     // Headers, foreign files and compiler outputs are gone; the folder stays.
     std::vector<std::string> left;
@@ -122,15 +105,24 @@ TEST(ShaderInstall, WeatherPackLeavesTheFourGuardedFilesAndAllOffSettingsGoIn) {
     EXPECT_TRUE(settings.ShadersInstallOK);
     EXPECT_FALSE(settings.NeedShadersUpdate);
     EXPECT_EQ(settings.ShadersVersion, APP_VERSION);
-    bool ok = false, tsx = true, bloom = true;
-    ShaderInstaller::GetInstallResult(ok, tsx, bloom);
-    EXPECT_TRUE(ok);
-    EXPECT_FALSE(tsx);  // the fake game has no converter, so nothing is forced
-    EXPECT_FALSE(bloom);
     const auto log = ReadLogLines();
     EXPECT_EQ(log.front(), "Compiling shaders...");
     EXPECT_EQ(log.back(), "Shaders compilation done");
     EXPECT_TRUE(Logged("Tweaked Silverlining file"));
+    // The converter was given this folder's profile, the name whole; only the bloom was forced.
+    const auto calls = FakeConverterCalls(game);
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0], game.string() + "\\Content\\PlayerProfiles.bin");
+    std::string xml;
+    ASSERT_TRUE(ReadFakeProfile(game, xml));
+    EXPECT_NE(xml.find("<DetailPostProcessingBL>1</DetailPostProcessingBL>"), std::string::npos);
+    bool ok = false, tsx = true, bloom = false;
+    ShaderInstaller::GetInstallResult(ok, tsx, bloom);
+    EXPECT_TRUE(ok && bloom && !tsx);
+
+    fs::create_directories(FsPath(AppPaths.programFolder + u"Data/OriginalShaders"));
+    ASSERT_TRUE(ShaderInstaller::Restore());
+    for (const std::string& e : EffectNames()) EXPECT_EQ(ReadText(GameShader(game, e)), "STOCK " + e);
 }
 
 TEST(ShaderInstall, AFailureMidRunInstallsExactlyTheEffectsBeforeItAndTheRetryCompilesOnlyWhatIsMissing) {
@@ -143,6 +135,8 @@ TEST(ShaderInstall, AFailureMidRunInstallsExactlyTheEffectsBeforeItAndTheRetryCo
     PutStockShaders(game);
     const fs::path overrideFile = game / "data" / "SilverLining" / "Silverlining.override";
     WriteText(overrideFile, "user's own");
+    const std::vector<std::string> effects = EffectNames();
+    const std::vector<std::string> firstFour(effects.begin(), effects.begin() + 4);
 
     // Rain, the fifth, fails late: the effects after it are compiled by then.
     {
@@ -150,51 +144,36 @@ TEST(ShaderInstall, AFailureMidRunInstallsExactlyTheEffectsBeforeItAndTheRetryCo
         ScopedEnv slow("FAKE_FXC_SLOW", "Rain");
         EXPECT_FALSE(ShaderInstaller::Install(4));
     }
-    const std::vector<std::string> effects = EffectNames();
-    const std::set<std::string> firstRun = AsSet(CompiledNames());
-    EXPECT_TRUE(firstRun.count("TrainSkyDome"));
+    std::set<std::string> missing(effects.begin(), effects.end());
+    for (const std::string& e : TakeCompiledNames()) missing.erase(e);
+    EXPECT_FALSE(missing.count("TrainSkyDome"));
     for (size_t i = 0; i < effects.size(); ++i) {
         const std::string expected = i < 4 ? Compiled(effects[i], settings.Shader) : "STOCK " + effects[i];
         EXPECT_EQ(ReadText(GameShader(game, effects[i])), expected) << effects[i];
     }
-    EXPECT_EQ(LoggedAfter("Compiled and installed shader: "),
-              (std::vector<std::string>{effects.begin(), effects.begin() + 4}));
+    EXPECT_EQ(LoggedAfter(kInstalled), firstFour);
     // The compiler's own words follow the error line.
-    const auto log = ReadLogLines();
-    const auto error = std::find(log.begin(), log.end(), "ERROR: Shader compilation error for shader: Rain");
-    ASSERT_LE(std::distance(error, log.end()), 3);
-    EXPECT_EQ(*(error + 1), "temp\\Rain.fx(3,5): error X3004: undeclared identifier 'failing'");
-    EXPECT_EQ(*(error + 2), "compilation of Rain failed on request");
-    const ShaderInstaller& result = ShaderInstaller::Instance();
-    EXPECT_FALSE(result.installOK);
-    EXPECT_EQ(result.failedEffect, u"Rain");
-    EXPECT_EQ(result.failureMessage,
-              "temp\\Rain.fx(3,5): error X3004: undeclared identifier 'failing'\ncompilation of Rain failed on request\n");
-    EXPECT_FALSE(settings.ShadersInstallOK);
+    const std::string words =
+        "temp\\Rain.fx(3,5): error X3004: undeclared identifier 'failing'\ncompilation of Rain failed on request\n";
+    std::string logged;
+    for (const std::string& line : ReadLogLines()) logged += line + "\n";
+    EXPECT_TRUE(logged.ends_with("ERROR: Shader compilation error for shader: Rain\n" + words)) << logged;
+    EXPECT_EQ(ShaderInstaller::Instance().failedEffect, u"Rain");
+    EXPECT_EQ(ShaderInstaller::Instance().failureMessage, words);
+    EXPECT_FALSE(settings.ShadersInstallOK || ShaderInstaller::Instance().installOK);
     EXPECT_TRUE(settings.NeedShadersUpdate);
     EXPECT_EQ(settings.ShadersVersion, u"1.03");
-    for (const ShaderTemplate& t : ShaderTemplates()) {
-        if (t.kind != TemplateKind::Header) continue;
-        EXPECT_EQ(ReadText(FsPath(AppPaths.workFolder + t.name)), CrLf(std::string(t.text)));
-    }
     EXPECT_EQ(ReadText(overrideFile), "user's own");
     EXPECT_FALSE(Logged("Shaders compilation done"));
 
     // The retry compiles Rain and what was never started; the rest is reused.
-    ForgetCompilerCalls();
     ClearLog();
     ASSERT_TRUE(ShaderInstaller::Install());
-    std::set<std::string> missing = AsSet(effects);
-    for (const std::string& e : firstRun) missing.erase(e);
     missing.insert("Rain");
-    EXPECT_EQ(AsSet(CompiledNames()), missing);
-    EXPECT_EQ(LoggedAfter("Compiled and installed shader: "), effects);
-    EXPECT_EQ(LoggedAfter("Reused the compiled shader kept from an earlier install: ").size(), 15 - missing.size());
-    const fs::path originals = game / "Vantrel" / "Originals";
-    for (const std::string& e : effects) {
-        EXPECT_EQ(ReadText(GameShader(game, e)), Compiled(e, settings.Shader)) << e;
-        EXPECT_EQ(ReadText(originals / (e + ".fx.o")), "STOCK " + e);
-    }
+    EXPECT_EQ(TakeCompiledNames(), missing);
+    EXPECT_EQ(LoggedAfter(kInstalled), effects);
+    EXPECT_EQ(LoggedAfter(kReused).size(), 15 - missing.size());
+    EXPECT_EQ(NotCompiled(game, effects, settings.Shader), kNone);
     EXPECT_EQ(LoggedAfter("Backed up original shader: ").size(), 11u);  // the first four were saved before
 
     // Nothing shipped: the restore brings the game's files back from the backups.
@@ -202,6 +181,18 @@ TEST(ShaderInstall, AFailureMidRunInstallsExactlyTheEffectsBeforeItAndTheRetryCo
     ASSERT_TRUE(ShaderInstaller::Restore());
     for (const std::string& e : effects) EXPECT_EQ(ReadText(GameShader(game, e)), "STOCK " + e);
     EXPECT_EQ(ReadText(overrideFile), CrLf(kSkyOverrideBaseBlock));
+
+    // A game file that can be neither read nor replaced (a folder) stops the
+    // install there too.
+    fs::remove(GameShader(game, "Rain"));
+    WriteText(GameShader(game, "Rain") / "held", "");
+    ClearLog();
+    ASSERT_FALSE(ShaderInstaller::Install());
+    EXPECT_EQ(LoggedAfter(kInstalled), firstFour);
+    EXPECT_EQ(ShaderInstaller::Instance().failedEffect, u"Rain");
+    EXPECT_TRUE(Logged("ERROR: Rain.fx.o was not installed, because the game's file cannot be read"));
+    EXPECT_EQ(ReadText(GameShader(game, "DeferredPoint")), "STOCK DeferredPoint");
+    EXPECT_FALSE(settings.ShadersInstallOK);
 }
 
 TEST(ShaderInstall, OneChangedSliderCompilesOneEffectAndAnythingElseThatDecidesTheOutputCounts) {
@@ -209,33 +200,27 @@ TEST(ShaderInstall, OneChangedSliderCompilesOneEffectAndAnythingElseThatDecidesT
     const fs::path game = SetUpPipeline(root);
     Settings& settings = Settings::Instance();
     ASSERT_TRUE(ShaderInstaller::Install());
-    EXPECT_EQ(CompilerCalls().size(), 15u);
+    EXPECT_EQ(TakeCompiledNames().size(), 15u);
 
     settings.Shader.BloomIntensity += 0.25f;
-    ForgetCompilerCalls();
     ClearLog();
     ASSERT_TRUE(ShaderInstaller::Install());
-    EXPECT_EQ(CompiledNames(), std::vector<std::string>{"Train_post_bloom"});
-    EXPECT_EQ(LoggedAfter("Compiled and installed shader: "), EffectNames());
-    EXPECT_EQ(LoggedAfter("Reused the compiled shader kept from an earlier install: ").size(), 14u);
-    for (const std::string& e : EffectNames()) EXPECT_EQ(ReadText(GameShader(game, e)), Compiled(e, settings.Shader));
+    EXPECT_EQ(TakeCompiledNames(), std::set<std::string>{"Train_post_bloom"});
+    EXPECT_EQ(LoggedAfter(kInstalled), EffectNames());
+    EXPECT_EQ(LoggedAfter(kReused).size(), 14u);
+    EXPECT_EQ(NotCompiled(game, EffectNames(), settings.Shader), kNone);
 
     // A kept output cut short is compiled again, not installed.
     const fs::path kept = FsPath(AppPaths.preferenceFolder + u"CompiledEffects/Rain.fx.o.kept");
     const std::string whole = ReadText(kept);
     WriteText(kept, whole.substr(0, whole.size() - 10));
-    // Another compiler (here: the same one, a byte longer) compiles everything again.
-    ForgetCompilerCalls();
     ASSERT_TRUE(ShaderInstaller::Install());
-    EXPECT_EQ(CompiledNames(), std::vector<std::string>{"Rain"});
+    EXPECT_EQ(TakeCompiledNames(), std::set<std::string>{"Rain"});
     EXPECT_EQ(ReadText(GameShader(game, "Rain")), Compiled("Rain", settings.Shader));
-    {
-        std::ofstream grow(FsPath(AppPaths.programFolder + u"fxc"), std::ios::app | std::ios::binary);
-        grow << '\0';
-    }
-    ForgetCompilerCalls();
+    // Another compiler (here: the same one, a byte longer) compiles everything again.
+    std::ofstream(FsPath(AppPaths.programFolder + u"fxc"), std::ios::app | std::ios::binary) << '\0';
     ASSERT_TRUE(ShaderInstaller::Install());
-    EXPECT_EQ(CompilerCalls().size(), 15u);
+    EXPECT_EQ(TakeCompiledNames().size(), 15u);
 }
 
 TEST(ShaderInstall, WhatStopsAnInstallBeforeTheCompilerIsNamedAsItself) {
@@ -243,13 +228,13 @@ TEST(ShaderInstall, WhatStopsAnInstallBeforeTheCompilerIsNamedAsItself) {
     const fs::path game = SetUpPipeline(root);
     Settings& settings = Settings::Instance();
     const std::u16string gamePath = settings.TSPath;
-    auto failsWith = [](const std::string& line) {
+    const std::string program = root.path.string() + "/program/";
+    auto failsWith = [](const std::string& line) {  // the whole line, or its start
         ClearLog();
         EXPECT_FALSE(ShaderInstaller::Install());
-        EXPECT_TRUE(Logged(line)) << line;
-        EXPECT_EQ(ShaderInstaller::Instance().failureMessage, line);
+        EXPECT_EQ(ReadLogLines().back().rfind(line, 0), 0u) << line;
+        EXPECT_EQ(ShaderInstaller::Instance().failureMessage.rfind(line, 0), 0u) << line;
         EXPECT_TRUE(ShaderInstaller::Instance().failedEffect.empty());
-        EXPECT_FALSE(Logged("ERROR: Shader compilation error for shader: DeferredDirectional"));
         EXPECT_TRUE(CompilerCalls().empty());
     };
 
@@ -261,78 +246,22 @@ TEST(ShaderInstall, WhatStopsAnInstallBeforeTheCompilerIsNamedAsItself) {
 
     // A header that cannot be written; a work folder that cannot be made.
     fs::create_directories(FsPath(AppPaths.workFolder + u"DeferredFns.fxh/x"));
-    failsWith("ERROR: Can't write the shader header " + root.path.string() + "/program/temp\\DeferredFns.fxh");
-    const fs::path workFolder = root.path / "program" / "temp";
-    fs::remove_all(workFolder);
-    WriteText(workFolder, "a file where the work folder belongs");
-    ClearLog();
-    EXPECT_FALSE(ShaderInstaller::Install());
-    const auto log = ReadLogLines();
-    ASSERT_EQ(log.size(), 2u);
-    EXPECT_EQ(log[1].rfind("ERROR: Can't create the work folder " + WideToUtf8(AppPaths.workFolder) + " (", 0), 0u)
-        << log[1];
-    fs::remove(workFolder);
+    failsWith("ERROR: Can't write the shader header " + program + "temp\\DeferredFns.fxh");
+    fs::remove_all(program + "temp");
+    WriteText(program + "temp", "a file where the work folder belongs");
+    failsWith("ERROR: Can't create the work folder " + program + "temp\\ (");
+    EXPECT_EQ(ReadLogLines().size(), 2u);
+    fs::remove(program + "temp");
 
     // No compiler anywhere; then only a Windows compiler and no wine to run it.
     ScopedPathFirst emptyPath(root.path / "emptybin", false);
     fs::create_directories(root.path / "emptybin");
-    fs::remove(FsPath(AppPaths.programFolder + u"fxc"));
-    failsWith("ERROR: No shader compiler: fxc.exe was not found beside the program (" + root.path.string() +
-              "/program/) nor on the PATH, and this system has no effect compiler of its own: put fxc.exe from the "
+    fs::remove(program + "fxc");
+    failsWith("ERROR: No shader compiler: fxc.exe was not found beside the program (" + program +
+              ") nor on the PATH, and this system has no effect compiler of its own: put fxc.exe from the "
               "Windows SDK beside Vantrel");
-    WriteText(FsPath(AppPaths.programFolder + u"fxc.exe"), "MZ");
+    WriteText(program + "fxc.exe", "MZ");
     failsWith("ERROR: wine was not found on the search path (PATH); it is needed to run the Windows program " +
-              root.path.string() + "/program/fxc.exe");
-    EXPECT_EQ(ReadText(GameShader(game, "DeferredDirectional")), "");
-}
-
-TEST(ShaderInstall, AGameFileThatCannotBeReplacedFailsTheInstallAfterTheEffectsBeforeIt) {
-    TempDir root;
-    const fs::path game = SetUpPipeline(root);
-    PutStockShaders(game);
-    // A folder where the game's Rain.fx.o is: it can be neither read nor replaced.
-    fs::remove(GameShader(game, "Rain"));
-    WriteText(GameShader(game, "Rain") / "held", "");
-    ASSERT_FALSE(ShaderInstaller::Install());
-    const std::vector<std::string> effects = EffectNames();
-    EXPECT_EQ(LoggedAfter("Compiled and installed shader: "),
-              (std::vector<std::string>{effects.begin(), effects.begin() + 4}));
-    EXPECT_EQ(ShaderInstaller::Instance().failedEffect, u"Rain");
-    EXPECT_TRUE(Logged("ERROR: Rain.fx.o was not installed, because the game's file cannot be read"));
-    EXPECT_EQ(ReadText(GameShader(game, "DeferredPoint")), "STOCK DeferredPoint");
-    EXPECT_EQ(ReadText(GameShader(game, "Rain") / "held"), "");
-    EXPECT_FALSE(Settings::Instance().ShadersInstallOK);
-}
-
-TEST(ShaderInstall, AGameFolderNamedWithQuotesAndForeignLettersInstallsPatchesAndRestores) {
-    TempDir root;
-    SetUpPipeline(root);
-    const fs::path game = root.path / "Train \"Sim\" l'été Łódź Москва";
-    Settings& settings = Settings::Instance();
-    settings.TSPath = MakeFakeGameFolder(game);
-    PutStockShaders(game);
-    InstallFakeConverter(game);
-    WriteFakeProfile(game,
-                     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<cRecordSet><Record><cPlayerProfile>"
-                     "<DetailPostProcessingBL>0</DetailPostProcessingBL><TSXEnabled>1</TSXEnabled>"
-                     "<DetailPostProcessingDOF>1</DetailPostProcessingDOF>"
-                     "<DetailProceduralFlora>1</DetailProceduralFlora></cPlayerProfile></Record></cRecordSet>\n");
-
-    ASSERT_TRUE(ShaderInstaller::Install());
-    for (const std::string& e : EffectNames()) EXPECT_EQ(ReadText(GameShader(game, e)), Compiled(e, settings.Shader));
-    std::string xml;
-    ASSERT_TRUE(ReadFakeProfile(game, xml));
-    EXPECT_NE(xml.find("<DetailPostProcessingBL>1</DetailPostProcessingBL>"), std::string::npos);
-    // The converter was given this folder's profile, the name whole.
-    const auto calls = FakeConverterCalls(game);
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0], game.string() + "\\Content\\PlayerProfiles.bin");
-    bool ok = false, tsx = true, bloom = false;
-    ShaderInstaller::GetInstallResult(ok, tsx, bloom);
-    EXPECT_TRUE(bloom);
-    EXPECT_FALSE(tsx);
-
-    fs::create_directories(FsPath(AppPaths.programFolder + u"Data/OriginalShaders"));
-    ASSERT_TRUE(ShaderInstaller::Restore());
-    for (const std::string& e : EffectNames()) EXPECT_EQ(ReadText(GameShader(game, e)), "STOCK " + e);
+              program + "fxc.exe");
+    EXPECT_FALSE(fs::exists(GameShader(game, "DeferredDirectional")));
 }

@@ -1,23 +1,21 @@
-// The install without fxc.exe under Wine: the stand-in d3dcompiler_47.dll is
+// Installs under Wine through both compilers: the stand-in d3dcompiler_47.dll
 // put into the prefix's system folder and loaded as a native DLL
-// (WINEDLLOVERRIDES=d3dcompiler_47=n), so the program's in-process path runs
-// as it would on Windows 10 and 11.
+// (WINEDLLOVERRIDES=d3dcompiler_47=n), so the in-process path runs as on
+// Windows 10 and 11; then fxc.exe beside the program, run as a process.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <thread>
 
 #include "app/AppPaths.h"
 #include "app/FileProbes.h"
 #include "app/Log.h"
-#include "app/Text.h"
 #include "settings/Settings.h"
 #include "shaders/ShaderInstaller.h"
-#include "shaders/ShaderTemplates.h"
 #include "tests/support/FakeTools.h"
+#include "tests/support/GameShaders.h"
 #include "tests/support/PipelineTestEnv.h"
 
 namespace {
@@ -30,8 +28,7 @@ fs::path SystemDll() {
 
 // The prefix's own placeholder is set aside while the test runs.
 struct StandInDll {
-    fs::path dll = SystemDll();
-    fs::path aside = dll.string() + ".wine";
+    fs::path dll = SystemDll(), aside = dll.string() + ".wine";
     StandInDll() {
         std::error_code ec;
         if (fs::exists(dll, ec) && !fs::exists(aside, ec)) fs::rename(dll, aside, ec);
@@ -45,21 +42,21 @@ struct StandInDll {
     }
 };
 
-std::string Installed(const fs::path& game, const char* effect) {
-    return ReadText(game / "dev" / "Shaders" / (std::string(effect) + ".fx.o"));
+int InstalledBy(const fs::path& game, const std::string& marker) {
+    int installed = 0;
+    for (const std::string& e : EffectNames()) installed += ReadText(GameShader(game, e)).rfind(marker, 0) == 0;
+    return installed;
 }
 
 }  // namespace
 
-TEST(WinSystemCompiler, WithoutFxcTheSystemsCompilerBuildsEveryEffectInProcess) {
+TEST(WinCompilers, TheSystemsCompilerInProcessThenFxcBuildEveryEffectAndTheRestoreUndoesIt) {
     TempDir tmp;
     UseTempAppPaths(tmp);
     const fs::path game = tmp.path / "game";
     Settings::Instance() = Settings();
     Settings::Instance().TSPath = MakeFakeGameFolder(game);
-    for (const ShaderTemplate& t : ShaderTemplates()) {
-        if (t.kind == TemplateKind::Effect) WriteText(game / "dev" / "Shaders" / (WideToUtf8(t.name) + ".fx.o"), "STOCK");
-    }
+    PutStockShaders(game);
     StandInDll standIn;
     ASSERT_FALSE(fs::exists(FsPath(AppPaths.programFolder + u"fxc.exe")));
 
@@ -74,22 +71,15 @@ TEST(WinSystemCompiler, WithoutFxcTheSystemsCompilerBuildsEveryEffectInProcess) 
     ClearLog();
     ASSERT_TRUE(ShaderInstaller::Install());
     EXPECT_TRUE(Logged("Shader compiler: the system's d3dcompiler_47.dll (" + SystemDll().string() + ")"));
-    // The source as written to the work folder, and every header it includes,
-    // read through the include handler from the work folder.
-    const std::string directional = Installed(game, "DeferredDirectional");
-    ASSERT_EQ(directional.rfind("FAKED3DC\n#define ", 0), 0u) << directional.substr(0, 40);
+    EXPECT_EQ(InstalledBy(game, "FAKED3DC\n#define "), 15);
+    // Every header the source includes, read through the include handler from the work folder.
+    const std::string directional = ReadText(GameShader(game, "DeferredDirectional"));
     for (const char* header : {"CommonFns.fxh", "DeferredFns.fxh", "ShadowFns.fxh", "MOX_Fns.fxh"}) {
         const std::string text = CrLf(std::string(FindShaderTemplate(Utf8ToWide(header))->text));
         EXPECT_NE(directional.find("// included " + std::string(header) + " " + std::to_string(text.size()) + "\n"),
                   std::string::npos)
             << header;
     }
-    int installed = 0;
-    for (const ShaderTemplate& t : ShaderTemplates()) {
-        if (t.kind != TemplateKind::Effect) continue;
-        installed += Installed(game, WideToUtf8(t.name).c_str()).rfind("FAKED3DC", 0) == 0;
-    }
-    EXPECT_EQ(installed, 15);
 
     // The error blob reaches the log and the result, line by line.
     Settings::Instance().Shader.BloomIntensity += 0.5f;
@@ -99,14 +89,15 @@ TEST(WinSystemCompiler, WithoutFxcTheSystemsCompilerBuildsEveryEffectInProcess) 
         EXPECT_FALSE(ShaderInstaller::Install());
     }
     const auto log = ReadLogLines();
-    const auto error = std::find(log.begin(), log.end(), "ERROR: Shader compilation error for shader: Train_post_bloom");
-    ASSERT_LE(std::distance(error, log.end()), 3);
-    EXPECT_EQ(*(error + 1), "Train_post_bloom.fx(3,5): error X3004: undeclared identifier 'failing'");
-    EXPECT_EQ(*(error + 2), "Train_post_bloom.fx(9,1): error X3000: compilation failed on request");
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(log.end() - 3, log.end()),
+              (std::vector<std::string>{"ERROR: Shader compilation error for shader: Train_post_bloom",
+                                        "Train_post_bloom.fx(3,5): error X3004: undeclared identifier 'failing'",
+                                        "Train_post_bloom.fx(9,1): error X3000: compilation failed on request"}));
     EXPECT_EQ(ShaderInstaller::Instance().failedEffect, u"Train_post_bloom");
 
     // A game file held open by another program: the copy waits until it is let go.
-    const fs::path held = game / "dev" / "Shaders" / "Train_post_bloom.fx.o";
+    const fs::path held = GameShader(game, "Train_post_bloom");
     HANDLE handle = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(handle, INVALID_HANDLE_VALUE);
     std::thread release([handle] {
@@ -117,6 +108,21 @@ TEST(WinSystemCompiler, WithoutFxcTheSystemsCompilerBuildsEveryEffectInProcess) 
     const bool ok = ShaderInstaller::Install();
     release.join();
     EXPECT_TRUE(ok);
-    EXPECT_TRUE(Logged("Compiled and installed shader: Train_post_bloom"));
-    EXPECT_NE(Installed(game, "Train_post_bloom").find("MOX_BloomIntensity"), std::string::npos);
+    EXPECT_NE(ReadText(held).find("MOX_BloomIntensity"), std::string::npos);
+
+    // fxc.exe beside the program comes first, run as a Windows process.
+    fs::copy_file(ToolPath("fake_fxc.exe"), FsPath(AppPaths.programFolder + u"fxc.exe"));
+    ClearLog();
+    ASSERT_TRUE(ShaderInstaller::Install());
+    EXPECT_TRUE(Logged("Shader compiler: fxc.exe (" + WideToUtf8(AppPaths.programFolder) + "fxc.exe)"));
+    EXPECT_EQ(InstalledBy(game, "FAKEFXC\n"), 15);
+
+    // The record in the game folder undoes it, reached through another
+    // spelling of the path; a file the game updated since stays.
+    Settings::Instance().TSPath += u"\\.";
+    WriteText(GameShader(game, "Rain"), "updated by the game");
+    ASSERT_TRUE(ShaderInstaller::Restore());
+    EXPECT_EQ(InstalledBy(game, "STOCK "), 14);
+    EXPECT_EQ(ReadText(GameShader(game, "Rain")), "updated by the game");
+    EXPECT_FALSE(fs::exists(game / "Vantrel"));
 }

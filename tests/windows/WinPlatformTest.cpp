@@ -1,17 +1,13 @@
 // The Windows platform layer under Wine: registry discovery from the prefix's
 // registry, the preference folder under %APPDATA%, processes started with
-// CreateProcessW (the stand-in tools are Windows programs here), and a whole
-// install through them.
+// CreateProcessW (the stand-in tools are Windows programs here), and the
+// C library's words for values that are not numbers.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <limits>
-#include <thread>
-#include <vector>
 
 #include "app/AppPaths.h"
 #include "app/FileProbes.h"
@@ -21,8 +17,6 @@
 #include "app/Text.h"
 #include "settings/Settings.h"
 #include "shaders/Definitions.h"
-#include "shaders/ShaderInstaller.h"
-#include "shaders/ShaderTemplates.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
@@ -35,7 +29,6 @@ fs::path CopyTool(const std::string& tool, const fs::path& target) {
     fs::copy_file(ToolPath(tool + ".exe"), target, fs::copy_options::overwrite_existing);
     return target;
 }
-
 
 }  // namespace
 
@@ -74,22 +67,16 @@ TEST(WinRegistry, InstallPathFromTheGameKeyBecomesTheGameFolder) {
 TEST(WinFolders, SettingsRoundTripUnderRoamingAppData) {
     const char* appData = std::getenv("APPDATA");
     ASSERT_NE(appData, nullptr);
-    const std::u16string pref = PlatformPreferenceFolder();
+    const std::u16string pref = PlatformPreferenceFolder(), program = PlatformProgramFolder();
     EXPECT_EQ(WideToUtf8(pref), std::string(appData) + "\\Quillstone\\Vantrel\\");
     ASSERT_TRUE(DirectoryExists(pref));
-
-    const std::u16string program = PlatformProgramFolder();
-    ASSERT_FALSE(program.empty());
-    EXPECT_EQ(program.back(), u'\\');
-    EXPECT_TRUE(PathExists(program + u"test_win_platform.exe"));
+    EXPECT_TRUE(PathExists(program + u"test_win_platform.exe"));  // with its trailing separator
 
     TempDir tmp;
     UseTempAppPaths(tmp);
     SetAppPaths(pref, AppPaths.programFolder);
-    const fs::path settingsFile = FsPath(AppPaths.settingsFile);
     std::error_code ec;
-    fs::remove(settingsFile, ec);
-
+    fs::remove(FsPath(AppPaths.settingsFile), ec);
     Settings& s = Settings::Instance();
     s = Settings();
     s.TSPath = u"D:\\Jeux\\Train Simulator \u00e9t\u00e9";
@@ -100,12 +87,12 @@ TEST(WinFolders, SettingsRoundTripUnderRoamingAppData) {
     s.Shader.PointLightColorTint = {0.5f, 0.25f, 1.0f};
     const Settings saved = s;
     s.Save(u"");
-    ASSERT_TRUE(fs::exists(settingsFile));
+    ASSERT_TRUE(fs::exists(FsPath(AppPaths.settingsFile)));
     s = Settings();
     s.Load(u"");
     EXPECT_TRUE(s == saved);
     EXPECT_EQ(WideToUtf8(s.TSPath), WideToUtf8(saved.TSPath));
-    fs::remove(settingsFile, ec);
+    fs::remove(FsPath(AppPaths.settingsFile), ec);
 }
 
 TEST(WinProcesses, ToolsRunWithTheirExitCodesAndTheGameStartsInItsFolder) {
@@ -145,38 +132,6 @@ TEST(WinProcesses, ToolsRunWithTheirExitCodesAndTheGameStartsInItsFolder) {
     ASSERT_EQ(log.size(), 3u);
     EXPECT_EQ(log[0], "Failed to launch program");
     EXPECT_EQ(log[1], "Directory: C:\\");
-}
-
-TEST(WinInstall, TheEffectsAreCompiledByTheWindowsCompilerAndInstalled) {
-    TempDir tmp;
-    UseTempAppPaths(tmp);
-    CopyTool("fake_fxc", FsPath(AppPaths.programFolder) / "fxc.exe");
-    const fs::path game = tmp.path / "game";
-    Settings::Instance() = Settings();
-    Settings::Instance().TSPath = MakeFakeGameFolder(game);
-
-    ASSERT_TRUE(ShaderInstaller::Install());
-    int installed = 0;
-    for (const ShaderTemplate& t : ShaderTemplates()) {
-        if (t.kind != TemplateKind::Effect) continue;
-        const fs::path file = game / "dev" / "Shaders" / (WideToUtf8(t.name) + ".fx.o");
-        ASSERT_TRUE(fs::exists(file)) << file.string();
-        EXPECT_EQ(ReadText(file).substr(0, 8), "FAKEFXC\n");
-        ++installed;
-    }
-    EXPECT_EQ(installed, 15);
-    EXPECT_TRUE(fs::exists(game / "data" / "SilverLining" / "Silverlining.override"));
-    EXPECT_TRUE(Logged("Shader compiler: fxc.exe (" + WideToUtf8(AppPaths.programFolder) + "fxc.exe)"));
-
-    // The record in the game folder undoes it, reached through another spelling of the path.
-    Settings::Instance().TSPath = Utf8ToWide(game.string()) + u"\\.";
-    WriteText(game / "dev" / "Shaders" / "Rain.fx.o", "updated by the game");
-    ASSERT_TRUE(ShaderInstaller::Restore());
-    std::vector<std::string> left;
-    for (const auto& entry : fs::directory_iterator(game / "dev" / "Shaders")) left.push_back(entry.path().filename().string());
-    EXPECT_EQ(left, std::vector<std::string>{"Rain.fx.o"});
-    EXPECT_EQ(ShaderInstaller::Instance().filesRemoved, 14);
-    EXPECT_FALSE(fs::exists(game / "Vantrel"));
 }
 
 TEST(WinFormat, NonFiniteDefinitionsAreWrittenAsThisCLibraryPrintsThem) {

@@ -2,8 +2,6 @@
 // close button does. Usage: close_window.exe <title>; exit 1 when not found.
 #include <windows.h>
 
-#include <string>
-
 int wmain(int argc, wchar_t** argv) {
     if (argc != 2) return 2;
     for (int i = 0; i < 50; ++i) {

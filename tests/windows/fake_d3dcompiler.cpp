@@ -23,13 +23,10 @@ struct Blob final : ID3D10Blob {
 
     explicit Blob(std::string content) : bytes(std::move(content)) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
-        if (id == IID_IUnknown || id == IID_ID3D10Blob) {
-            AddRef();
-            *object = this;
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
+        *object = id == IID_IUnknown || id == IID_ID3D10Blob ? this : nullptr;
+        if (!*object) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
     ULONG STDMETHODCALLTYPE Release() override {
@@ -40,16 +37,6 @@ struct Blob final : ID3D10Blob {
     void* STDMETHODCALLTYPE GetBufferPointer() override { return bytes.data(); }
     SIZE_T STDMETHODCALLTYPE GetBufferSize() override { return bytes.size(); }
 };
-
-bool ListedToFail(const std::string& effect) {
-    const char* list = std::getenv("FAKE_FXC_FAIL");
-    std::stringstream in(list ? list : "");
-    std::string item;
-    while (std::getline(in, item, ',')) {
-        if (item == effect) return true;
-    }
-    return false;
-}
 
 HRESULT Error(ID3DBlob** errors, const std::string& text) {
     if (errors) *errors = new Blob(text);
@@ -64,30 +51,27 @@ extern "C" __declspec(dllexport) HRESULT WINAPI D3DCompile(const void* data, SIZ
                                                            UINT effectFlags, ID3DBlob** code, ID3DBlob** errors) {
     if (code) *code = nullptr;
     if (errors) *errors = nullptr;
-    const std::string source(static_cast<const char*>(data), size);
-    const std::string file = name ? name : "";
-    const UINT expectedFlags = D3DCOMPILE_ENABLE_BACKWARDS_COMPATIBILITY | D3DCOMPILE_OPTIMIZATION_LEVEL3;
-    if (!target || std::string(target) != "fx_2_0" || flags != expectedFlags || effectFlags != 0 || entry ||
-        defines || !include || !code) {
+    const std::string source(static_cast<const char*>(data), size), file = name ? name : "";
+    if (!target || std::string(target) != "fx_2_0" || effectFlags != 0 || entry || defines || !include || !code ||
+        flags != (D3DCOMPILE_ENABLE_BACKWARDS_COMPATIBILITY | D3DCOMPILE_OPTIMIZATION_LEVEL3))
         return Error(errors, "fake_d3dcompiler: unexpected call for " + file + "\n");
-    }
-    const std::string effect = file.substr(0, file.rfind(".fx"));
-    if (ListedToFail(effect)) {
-        return Error(errors, file + "(3,5): error X3004: undeclared identifier 'failing'\n" + file +
-                                 "(9,1): error X3000: compilation failed on request\n");
+    const char* failing = std::getenv("FAKE_FXC_FAIL");
+    std::stringstream list(failing ? failing : "");
+    for (std::string item; std::getline(list, item, ',');) {
+        if (item + ".fx" == file)
+            return Error(errors, file + "(3,5): error X3004: undeclared identifier 'failing'\n" + file +
+                                     "(9,1): error X3000: compilation failed on request\n");
     }
 
     std::string output = "FAKED3DC\n" + source;
     std::istringstream lines(source);
-    std::string line;
-    while (std::getline(lines, line)) {
+    for (std::string line; std::getline(lines, line);) {
         if (line.rfind("#include \"", 0) != 0) continue;
         const std::string header = line.substr(10, line.find('"', 10) - 10);
         const void* text = nullptr;
         UINT bytes = 0;
-        if (FAILED(include->Open(D3D_INCLUDE_LOCAL, header.c_str(), nullptr, &text, &bytes))) {
+        if (FAILED(include->Open(D3D_INCLUDE_LOCAL, header.c_str(), nullptr, &text, &bytes)))
             return Error(errors, file + "(1,1): error X1507: failed to open source file: '" + header + "'\n");
-        }
         output += "// included " + header + " " + std::to_string(bytes) + "\n";
         include->Close(text);
     }

@@ -15,6 +15,7 @@ wineserver=$(command -v wineserver || { ls /usr/lib/wine/wineserver64 /usr/lib/w
 stop_wine() { if [ -n "$wineserver" ]; then "$wineserver" -k 2>/dev/null || true; "$wineserver" -w 2>/dev/null || true; fi; }
 trap 'stop_wine; kill "$xvfb" 2>/dev/null' EXIT
 stop_wine
+fail() { echo "FAIL: $*"; exit 1; }
 
 game="$WINEPREFIX/drive_c/Games/RailWorks"
 rm -rf "$game"
@@ -32,13 +33,12 @@ for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -1 "$displayfile")"
 rm -f "$displayfile"
 
-fail() { echo "FAIL: $*"; exit 1; }
+deviation() { convert "$1" -format '%[fx:standard_deviation]' info:; }
 
 run_once() {  # name of the screenshot
-  local shot="$artifacts/$1.png"
+  local shot="$artifacts/$1.png" title="Vantrel (version 1.04)"
   (cd "$(dirname "$program")" && "$wine" "$program") &
-  local pid=$!
-  local started=0
+  local pid=$! started=0
   for _ in $(seq 150); do
     grep -q "Failed to initialize display" "$pref/log.txt" 2>/dev/null && break
     xdotool search --name "Vantrel \(version 1.04\)" >/dev/null 2>&1 && { started=1; break; }
@@ -46,25 +46,27 @@ run_once() {  # name of the screenshot
     sleep 0.2
   done
   if [ "$started" -eq 0 ]; then
-    if grep -q "Failed to initialize display" "$pref/log.txt" 2>/dev/null; then
-      # The program tells the user in a message box and waits for it.
-      kill "$pid" 2>/dev/null
-      echo "SKIP: Wine could not create a Direct3D 9 device on this display"
-      exit 0
-    fi
     kill "$pid" 2>/dev/null
+    # The program tells the user in a message box and waits for it.
+    grep -q "Failed to initialize display" "$pref/log.txt" 2>/dev/null &&
+      { echo "SKIP: Wine could not create a Direct3D 9 device on this display"; exit 0; }
     fail "no window appeared"
   fi
-  sleep 4
+  # The first screenshot that is not blank, then one more a second later:
+  # the window is drawn once, so that one shows it whole.
+  for _ in $(seq 16); do
+    sleep 0.5
+    import -window root "$shot" || fail "no screenshot"
+    awk -v d="$(deviation "$shot")" 'BEGIN { exit !(d > 0.02) }' && break
+  done
+  sleep 1
   import -window root "$shot" || fail "no screenshot"
-  local deviation
-  deviation=$(convert "$shot" -format '%[fx:standard_deviation]' info:)
-  echo "$1: standard deviation $deviation"
-  awk -v d="$deviation" 'BEGIN { exit !(d > 0.02) }' || fail "$1 looks blank"
-  "$wine" "$closer" "Vantrel (version 1.04)" || fail "could not ask the window to close"
-  local code=0
+  echo "$1: standard deviation $(deviation "$shot")"
+  awk -v d="$(deviation "$shot")" 'BEGIN { exit !(d > 0.02) }' || fail "$1 looks blank"
+  "$wine" "$closer" "$title" || fail "could not ask the window to close"
   for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   kill -0 "$pid" 2>/dev/null && { kill "$pid"; fail "the program did not exit after the close request"; }
+  local code=0
   wait "$pid" || code=$?
   [ "$code" -eq 0 ] || fail "exit code $code"
 }
