@@ -66,14 +66,24 @@ double ViewHalfTexel(int viewPixels, float ratio) {
 
 double QuadCoord(int pixel, int targetPixels) { return static_cast<double>(pixel) / targetPixels; }
 
+// The large working buffers stay with the thread from run to run: allocating
+// and clearing tens of megabytes every time costs as much as a step.
+enum ScratchSlot { kWidenedBloom, kPaddedPlanes, kBandingTexels, kScratchSlots };
+float* Scratch(ScratchSlot slot, size_t count) {
+    thread_local std::vector<float> buffers[kScratchSlots];
+    std::vector<float>& buffer = buffers[slot];
+    if (buffer.size() < count) buffer.resize(count);
+    return buffer.data();
+}
+
 // A target's planes as floats 0..1, each row widened by `pad` copies of its
 // edge texels on both sides (clamped addressing across) and `padRows` copies
 // of the edge rows above and below: reads near the edges need no clamping.
 struct PaddedPlanes {
     int pad = 0, padRows = 0, pitch = 0, rows = 0;
-    std::vector<float> values;  // [channel][row][pitch]
+    float* values = nullptr;  // [channel][row][pitch]
     const float* Row(int channel, int y) const {
-        return values.data() + (static_cast<size_t>(channel) * rows + y + padRows) * pitch + pad;
+        return values + (static_cast<size_t>(channel) * rows + y + padRows) * pitch + pad;
     }
 };
 
@@ -83,12 +93,12 @@ PaddedPlanes PadPlanes(const PostTarget& t, int pad, int padRows, int threads) {
     p.padRows = padRows;
     p.pitch = pad + t.stride + pad;
     p.rows = t.height + 2 * padRows;
-    p.values.resize(static_cast<size_t>(p.pitch) * p.rows * 3);
+    p.values = Scratch(kPaddedPlanes, static_cast<size_t>(p.pitch) * p.rows * 3);
     ForRowBands(p.rows, threads, [&](int first, int last) {
         for (int c = 0; c < 3; ++c) {
             for (int r = first; r < last; ++r) {
                 const uint8_t* in = t.Row(c, ClampIndex(r - padRows, t.height));
-                float* o = p.values.data() + (static_cast<size_t>(c) * p.rows + r) * p.pitch;
+                float* o = p.values + (static_cast<size_t>(c) * p.rows + r) * p.pitch;
                 for (int i = 0; i < t.width; ++i) o[pad + i] = in[i] * (1.0f / 255.0f);
                 std::fill(o, o + pad, o[pad]);
                 std::fill(o + pad + t.width, o + p.pitch, o[pad + t.width - 1]);
@@ -100,25 +110,51 @@ PaddedPlanes PadPlanes(const PostTarget& t, int pad, int padRows, int threads) {
 
 }  // namespace
 
+// Sixteen pixels at a time between RGBA and the planes, the rest one by one.
 PostTarget TargetFromImage(const RgbaImage& image) {
     PostTarget t(image.width, image.height);
+    const __m128i low = _mm_set1_epi32(0xff);
     for (int y = 0; y < image.height; ++y) {
         const uint8_t* in = image.pixels.data() + static_cast<size_t>(y) * image.width * 4;
-        for (int c = 0; c < 3; ++c) {
-            uint8_t* o = t.Row(c, y);
-            for (int x = 0; x < image.width; ++x) o[x] = in[x * 4 + c];
+        uint8_t* o[3] = {t.Row(0, y), t.Row(1, y), t.Row(2, y)};
+        int x = 0;
+        for (; x + 16 <= image.width; x += 16) {
+            __m128i pixels[4];
+            for (int q = 0; q < 4; ++q) pixels[q] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + (x + q * 4) * 4));
+            for (int c = 0; c < 3; ++c) {
+                __m128i channel[4];
+                for (int q = 0; q < 4; ++q) channel[q] = _mm_and_si128(_mm_srli_epi32(pixels[q], 8 * c), low);
+                const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(channel[0], channel[1]),
+                                                        _mm_packs_epi32(channel[2], channel[3]));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(o[c] + x), packed);
+            }
         }
+        for (; x < image.width; ++x)
+            for (int c = 0; c < 3; ++c) o[c][x] = in[x * 4 + c];
     }
     return t;
 }
 
 RgbaImage ImageFromTarget(const PostTarget& t) {
-    RgbaImage image{t.width, t.height, std::vector<uint8_t>(static_cast<size_t>(t.width) * t.height * 4, 255)};
+    RgbaImage image{t.width, t.height, std::vector<uint8_t>(static_cast<size_t>(t.width) * t.height * 4)};
+    const __m128i opaque = _mm_set1_epi8(static_cast<char>(0xff));
     for (int y = 0; y < t.height; ++y) {
         uint8_t* o = image.pixels.data() + static_cast<size_t>(y) * t.width * 4;
-        for (int c = 0; c < 3; ++c) {
-            const uint8_t* in = t.Row(c, y);
-            for (int x = 0; x < t.width; ++x) o[x * 4 + c] = in[x];
+        const uint8_t* in[3] = {t.Row(0, y), t.Row(1, y), t.Row(2, y)};
+        int x = 0;
+        for (; x + 16 <= t.width; x += 16) {
+            __m128i plane[3];
+            for (int c = 0; c < 3; ++c) plane[c] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in[c] + x));
+            const __m128i rg[2] = {_mm_unpacklo_epi8(plane[0], plane[1]), _mm_unpackhi_epi8(plane[0], plane[1])};
+            const __m128i ba[2] = {_mm_unpacklo_epi8(plane[2], opaque), _mm_unpackhi_epi8(plane[2], opaque)};
+            for (int h = 0; h < 2; ++h) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(o + (x + h * 8) * 4), _mm_unpacklo_epi16(rg[h], ba[h]));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(o + (x + h * 8 + 4) * 4), _mm_unpackhi_epi16(rg[h], ba[h]));
+            }
+        }
+        for (; x < t.width; ++x) {
+            for (int c = 0; c < 3; ++c) o[x * 4 + c] = in[c][x];
+            o[x * 4 + 3] = 255;
         }
     }
     return image;
@@ -197,6 +233,7 @@ constexpr float kBloomStepPixels[kBloomLevels] = {2, 4, 8, 8, 16, 32, 64, 128};
 struct TapGrid {
     std::vector<AxisTap> reads;
     std::vector<int> index;  // [output * 9 + tap]
+    bool consecutive = true;  // every output's taps are nine reads in a row
 };
 
 TapGrid BuildTapGrid(int outPixels, int sourcePixels, double halfTexel, double step) {
@@ -220,8 +257,10 @@ TapGrid BuildTapGrid(int outPixels, int sourcePixels, double halfTexel, double s
         grid.reads.push_back(tap);
     }
     grid.index.resize(keys.size());
-    for (size_t n = 0; n < keys.size(); ++n)
+    for (size_t n = 0; n < keys.size(); ++n) {
         grid.index[n] = static_cast<int>(std::lower_bound(unique.begin(), unique.end(), keys[n]) - unique.begin());
+        grid.consecutive = grid.consecutive && grid.index[n] == grid.index[n - n % 9] + static_cast<int>(n % 9);
+    }
     return grid;
 }
 
@@ -264,8 +303,14 @@ PostTarget Bloom(const PostTarget& source, int viewWidth, int viewHeight, int le
             }
             float* o = across.data() + r * width;
             for (int i = 0; i < width; ++i) {
+                const int* index = cols.index.data() + static_cast<size_t>(i) * 9;
                 float s = 0.0f;
-                for (int t = 0; t < 9; ++t) s += reads[cols.index[static_cast<size_t>(i) * 9 + t]] * kBloomWeights[t];
+                if (cols.consecutive) {
+                    const float* v = reads.data() + index[0];
+                    for (int t = 0; t < 9; ++t) s += v[t] * kBloomWeights[t];
+                } else {
+                    for (int t = 0; t < 9; ++t) s += reads[index[t]] * kBloomWeights[t];
+                }
                 o[i] = s;
             }
         }
@@ -369,24 +414,40 @@ PostTarget Present(const PostTarget& scene, const std::array<PostTarget, kBloomL
     // The bloom targets are read at this target's texel centres: each level's
     // rows are first widened to this target's width, then blended per row.
     const double halfTexelU = ViewHalfTexel(width, 1.0f), halfTexelV = ViewHalfTexel(height, 1.0f);
-    std::array<std::vector<float>, kBloomLevels> widened;  // [channel][row][span]
+    std::array<float*, kBloomLevels> widened;  // [channel][row][span] each
+    size_t floats = 0;
+    for (const PostTarget& level : bloom) floats += static_cast<size_t>(3) * level.height * span;
+    widened[0] = Scratch(kWidenedBloom, floats);
     std::array<std::vector<AxisTap>, kBloomLevels> rowTaps;
     for (int l = 0; l < kBloomLevels; ++l) {
         const PostTarget& level = bloom[l];
-        std::vector<AxisTap> columnTaps(span);
-        for (int i = 0; i < span; ++i) columnTaps[i] = LinearTap(QuadCoord(i, width) + halfTexelU, level.width);
-        widened[l].resize(static_cast<size_t>(3) * level.height * span);
-        std::vector<float> texels(level.width);
-        for (int c = 0; c < 3; ++c) {
-            for (int r = 0; r < level.height; ++r) {
+        if (l > 0) widened[l] = widened[l - 1] + static_cast<size_t>(3) * bloom[l - 1].height * span;
+        // A texel of each edge repeated past it, so that every read blends
+        // the texel at i0 with the next one.
+        std::vector<int> first(span);
+        std::vector<float> weight(span);
+        for (int i = 0; i < span; ++i) {
+            const AxisTap x = LinearTap(QuadCoord(i, width) + halfTexelU, level.width);
+            first[i] = x.i0 == x.i1 ? (x.i0 == 0 ? 0 : level.width) : x.i0 + 1;
+            weight[i] = x.f;
+        }
+        std::vector<float> texels(static_cast<size_t>(3) * (level.width + 2));
+        for (int r = 0; r < level.height; ++r) {
+            float* t[3];
+            float* o[3];
+            for (int c = 0; c < 3; ++c) {
+                t[c] = texels.data() + static_cast<size_t>(c) * (level.width + 2);
                 const uint8_t* in = level.Row(c, r);
-                for (int n = 0; n < level.width; ++n) texels[n] = in[n] * (1.0f / 255.0f);
-                float* o = widened[l].data() + (static_cast<size_t>(c) * level.height + r) * span;
-                for (int i = 0; i < span; ++i) {
-                    const AxisTap& x = columnTaps[i];
-                    o[i] = texels[x.i0] + (texels[x.i1] - texels[x.i0]) * x.f;
-                }
+                for (int n = 0; n < level.width; ++n) t[c][n + 1] = in[n] * (1.0f / 255.0f);
+                t[c][0] = t[c][1];
+                t[c][level.width + 1] = t[c][level.width];
+                o[c] = widened[l] + (static_cast<size_t>(c) * level.height + r) * span;
             }
+            for (int i = 0; i < span; ++i)
+                for (int c = 0; c < 3; ++c) {
+                    const float* at = t[c] + first[i];
+                    o[c][i] = at[0] + (at[1] - at[0]) * weight[i];
+                }
         }
         for (int j = 0; j < height; ++j)
             rowTaps[l].push_back(LinearTap(QuadCoord(j, height) + halfTexelV, level.height));
@@ -403,8 +464,8 @@ PostTarget Present(const PostTarget& scene, const std::array<PostTarget, kBloomL
             for (int l = 0; l < kBloomLevels; ++l) {
                 const AxisTap& y = rowTaps[l][j];
                 for (int c = 0; c < 3; ++c) {
-                    r0[l][c] = widened[l].data() + (static_cast<size_t>(c) * bloom[l].height + y.i0) * span;
-                    r1[l][c] = widened[l].data() + (static_cast<size_t>(c) * bloom[l].height + y.i1) * span;
+                    r0[l][c] = widened[l] + (static_cast<size_t>(c) * bloom[l].height + y.i0) * span;
+                    r1[l][c] = widened[l] + (static_cast<size_t>(c) * bloom[l].height + y.i1) * span;
                 }
                 f[l] = Splat(y.f);
             }
@@ -440,14 +501,14 @@ PostTarget Sharpen(const PostTarget& present, float sharpness, int threads) {
     const float strength = 0.8f * sharpness;
     PostTarget out(width, height);
     ForRowBands(height, threads, [&](int first, int last) {
-        std::vector<int> column(span + 2);
+        std::vector<uint16_t> column(span + 2);
         std::vector<float> blur(static_cast<size_t>(3) * span);
         for (int j = first; j < last; ++j) {
             for (int c = 0; c < 3; ++c) {
                 const uint8_t* up = present.Row(c, ClampIndex(j - 1, height));
                 const uint8_t* mid = present.Row(c, j);
                 const uint8_t* down = present.Row(c, ClampIndex(j + 1, height));
-                for (int i = 0; i < span; ++i) column[i + 1] = up[i] + 2 * mid[i] + down[i];
+                for (int i = 0; i < span; ++i) column[i + 1] = static_cast<uint16_t>(up[i] + 2 * mid[i] + down[i]);
                 column[0] = column[1];
                 column[width + 1] = column[width];
                 float* b = blur.data() + static_cast<size_t>(c) * span;
@@ -525,6 +586,7 @@ PostTarget Hdr(const PostTarget& sharpen, float hdrExposure, int threads) {
         quadrant.push_back({std::min(t.dx, std::max(width, height)), std::min(t.dy, std::max(width, height)), t.weight});
         reach = std::max({reach, quadrant.back().dx, quadrant.back().dy});
     }
+    while (quadrant.size() % 3 != 0) quadrant.push_back({0, 0, 0.0f});
     const PaddedPlanes in = PadPlanes(sharpen, reach, reach, threads);
     const F4 spread = Splat(radius2 - radius1);
     PostTarget out(width, height);
@@ -542,13 +604,22 @@ PostTarget Hdr(const PostTarget& sharpen, float hdrExposure, int threads) {
                     for (int n = 0; n < in.pitch; ++n) sum[n] = above[n] + below[n];
                 }
                 const float* colour = in.Row(c, j);
+                // Three weights at a time over the row.
                 std::fill(hdrs.begin(), hdrs.end(), 0.0f);
-                for (const KernelTap& t : quadrant) {
-                    const float* row = pairs.data() + static_cast<size_t>(t.dy) * in.pitch + in.pad;
-                    const float* left = row - t.dx;
-                    const float* right = row + t.dx;
-                    const float weight = t.dx == 0 ? t.weight * 0.5f : t.weight;  // the same texel twice
-                    for (int i = 0; i < span; ++i) hdrs[i] += weight * (left[i] + right[i]);
+                for (size_t t = 0; t < quadrant.size(); t += 3) {
+                    const float* left[3];
+                    const float* right[3];
+                    float weight[3];
+                    for (int k = 0; k < 3; ++k) {
+                        const KernelTap& tap = quadrant[t + k];
+                        const float* row = pairs.data() + static_cast<size_t>(tap.dy) * in.pitch + in.pad;
+                        left[k] = row - tap.dx;
+                        right[k] = row + tap.dx;
+                        weight[k] = tap.dx == 0 ? tap.weight * 0.5f : tap.weight;  // the same texel twice
+                    }
+                    for (int i = 0; i < span; ++i)
+                        hdrs[i] += weight[0] * (left[0][i] + right[0][i]) + weight[1] * (left[1][i] + right[1][i]) +
+                                   weight[2] * (left[2][i] + right[2][i]);
                 }
                 for (int i = 0; i < span; i += 4) {
                     const F4 hdr = Load(hdrs.data() + i) * spread;
@@ -610,7 +681,7 @@ std::vector<BandingCell> MakeBandingCells() {
 // One of the eight reads of a pixel: where its first texel lies from the
 // pixel in a padded texel image, and the weights of the second column and row.
 struct BandingRead {
-    int offset;
+    int offset;  // in floats
     float fx, fy;
 };
 
@@ -662,7 +733,7 @@ std::shared_ptr<const BandingLayout> MakeBandingLayout(int width, int height) {
         BandingReads& reads = layout->cells[n];
         for (int r = 0; r < 8; ++r) {
             const Offset& o = offsets[n * 8 + r];
-            reads.read[r / 4][r % 4] = {o.dy * layout->pitch + o.dx, o.fx, o.fy};
+            reads.read[r / 4][r % 4] = {(o.dy * layout->pitch + o.dx) * 4, o.fx, o.fy};
         }
         for (int c = 0; c < 3; ++c) reads.noise[c] = 0.006f * (cells[n].noise[c] - 0.5f);
         reads.noise[3] = 0.0f;
@@ -683,12 +754,13 @@ std::shared_ptr<const BandingLayout> BandingLayoutFor(int width, int height) {
 // A linear read: the texel at `at` and its right, lower and lower right
 // neighbours, all three channels in the lanes.
 inline F4 ReadLinear(const float* at, int pitch, const BandingRead& r) {
-    const float* p = at + static_cast<ptrdiff_t>(r.offset) * 4;
-    const F4 fx = Splat(r.fx);
+    const float* p = at + r.offset;
+    const F4 weights = _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&r.fx)));
+    const F4 fx = _mm_shuffle_ps(weights, weights, 0x00), fy = _mm_shuffle_ps(weights, weights, 0x55);
     const F4 a = Load(p), b = Load(p + 4), c = Load(p + pitch * 4), d = Load(p + pitch * 4 + 4);
     const F4 top = a + (b - a) * fx;
     const F4 bottom = c + (d - c) * fx;
-    return top + (bottom - top) * Splat(r.fy);
+    return top + (bottom - top) * fy;
 }
 
 }  // namespace
@@ -701,12 +773,12 @@ PostTarget Final(const PostTarget& hdr, bool colorBandingFix, int threads) {
     // The texels with their three channels and a spare lane, edges repeated
     // into the padding as clamped addressing repeats them.
     const int rows = height + 2 * padY;
-    std::vector<float> texels(static_cast<size_t>(pitch) * rows * 4);
+    float* const texels = Scratch(kBandingTexels, static_cast<size_t>(pitch) * rows * 4);
     ForRowBands(rows, threads, [&](int first, int last) {
         for (int r = first; r < last; ++r) {
             const int y = ClampIndex(r - padY, height);
             const uint8_t* in[3] = {hdr.Row(0, y), hdr.Row(1, y), hdr.Row(2, y)};
-            float* row = texels.data() + static_cast<size_t>(r) * pitch * 4;
+            float* row = texels + static_cast<size_t>(r) * pitch * 4;
             float* o = row + static_cast<size_t>(padX) * 4;
             for (int i = 0; i < width; ++i)
                 for (int c = 0; c < 4; ++c) o[i * 4 + c] = c < 3 ? in[c][i] * (1.0f / 255.0f) : 0.0f;
@@ -723,7 +795,7 @@ PostTarget Final(const PostTarget& hdr, bool colorBandingFix, int threads) {
             const int x1 = std::min(width, x0 + strip);
             for (int j = first; j < last; ++j) {
                 const BandingReads* cellRow = layout->cells.data() + static_cast<size_t>(j % 289) * 289;
-                const float* rowStart = texels.data() + (static_cast<size_t>(j + padY) * pitch + padX) * 4;
+                const float* rowStart = texels + (static_cast<size_t>(j + padY) * pitch + padX) * 4;
                 uint8_t* o[3] = {out.Row(0, j), out.Row(1, j), out.Row(2, j)};
                 for (int i = x0, column = x0 % 289; i < x1; ++i, column = column == 288 ? 0 : column + 1) {
                     const BandingReads& cell = cellRow[column];
@@ -733,7 +805,7 @@ PostTarget Final(const PostTarget& hdr, bool colorBandingFix, int threads) {
                         const float* from = at + 16;
                         for (int k = 0; k < 2; ++k)
                             for (int q = 0; q < 4; ++q) {
-                                const float* p = from + static_cast<ptrdiff_t>(ahead.read[k][q].offset) * 4;
+                                const float* p = from + ahead.read[k][q].offset;
                                 _mm_prefetch(reinterpret_cast<const char*>(p), _MM_HINT_T0);
                                 _mm_prefetch(reinterpret_cast<const char*>(p + pitch * 4), _MM_HINT_T0);
                             }
