@@ -2,6 +2,8 @@
 // The render targets of the post chain on the CPU and the texture reads the
 // shader makes from them: 8 bits per channel, linear filtering with clamped
 // addressing, Direct3D 9 texel centres. Used by PostChain.cpp.
+#include <emmintrin.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -38,8 +40,8 @@ inline int FloorToInt(double x) {
 inline float Saturate(float v) { return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f; }
 
 // What writing a colour into an 8-bit target keeps: clamped, to the nearest
-// step (NaN is written as 0, as the hardware does).
-inline uint8_t ToByte(float v) { return static_cast<uint8_t>(static_cast<int>(Saturate(v) * 255.0f + 0.5f)); }
+// step, halves to the even one (NaN is written as 0, as the hardware does).
+inline uint8_t ToByte(float v) { return static_cast<uint8_t>(_mm_cvtss_si32(_mm_set_ss(Saturate(v) * 255.0f))); }
 
 // The two texels a linear read at a texture coordinate blends along one axis,
 // and the weight of the second. A coordinate of 0 is the texel's left edge.

@@ -30,8 +30,9 @@ inline F4 LoadUnorm(const uint8_t* p) {
     return _mm_mul_ps(_mm_cvtepi32_ps(wide), Splat(1.0f / 255.0f));
 }
 
-// What writing to an 8-bit target keeps: saturated, to the nearest step.
-inline __m128i UnormSteps(F4 v) { return _mm_cvttps_epi32(Saturate(v) * Splat(255.0f) + Splat(0.5f)); }
+// What writing to an 8-bit target keeps: saturated, to the nearest step,
+// halves to the even one as GPUs convert (the processor's default rounding).
+inline __m128i UnormSteps(F4 v) { return _mm_cvtps_epi32(Saturate(v) * Splat(255.0f)); }
 inline void StoreUnorm(uint8_t* p, F4 v) {
     const __m128i steps = UnormSteps(v);
     const int32_t word = _mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(steps, steps), steps));
