@@ -19,7 +19,6 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #include "preview/PostChainSteps.h"
@@ -28,29 +27,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Runs body(first, last) over bands of rows on up to `threads` threads (the
-// calling one included); without a thread to spare it runs the rest itself.
-template <typename Body>
-void ForRowBands(int rows, int threads, const Body& body) {
-    const int bands = std::clamp(threads, 1, std::max(1, rows / 32));
-    const int per = (rows + bands - 1) / bands;
-    std::vector<std::thread> helpers;
-    int covered = per;
-    for (int band = 1; band < bands; ++band) {
-        const int first = band * per, last = std::min(rows, first + per);
-        if (first >= last) break;
-        try {
-            helpers.emplace_back([&body, first, last] { body(first, last); });
-        } catch (...) {
-            break;
-        }
-        covered = last;
-    }
-    body(0, std::min(rows, per));
-    if (covered < rows) body(covered, rows);
-    for (std::thread& helper : helpers) helper.join();
-}
 
 double MillisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -66,99 +42,7 @@ double ViewHalfTexel(int viewPixels, float ratio) {
 
 double QuadCoord(int pixel, int targetPixels) { return static_cast<double>(pixel) / targetPixels; }
 
-// The large working buffers stay with the thread from run to run: allocating
-// and clearing tens of megabytes every time costs as much as a step.
-enum ScratchSlot { kWidenedBloom, kPaddedPlanes, kBandingTexels, kScratchSlots };
-float* Scratch(ScratchSlot slot, size_t count) {
-    thread_local std::vector<float> buffers[kScratchSlots];
-    std::vector<float>& buffer = buffers[slot];
-    if (buffer.size() < count) buffer.resize(count);
-    return buffer.data();
-}
-
-// A target's planes as floats 0..1, each row widened by `pad` copies of its
-// edge texels on both sides (clamped addressing across) and `padRows` copies
-// of the edge rows above and below: reads near the edges need no clamping.
-struct PaddedPlanes {
-    int pad = 0, padRows = 0, pitch = 0, rows = 0;
-    float* values = nullptr;  // [channel][row][pitch]
-    const float* Row(int channel, int y) const {
-        return values + (static_cast<size_t>(channel) * rows + y + padRows) * pitch + pad;
-    }
-};
-
-PaddedPlanes PadPlanes(const PostTarget& t, int pad, int padRows, int threads) {
-    PaddedPlanes p;
-    p.pad = pad;
-    p.padRows = padRows;
-    p.pitch = pad + t.stride + pad;
-    p.rows = t.height + 2 * padRows;
-    p.values = Scratch(kPaddedPlanes, static_cast<size_t>(p.pitch) * p.rows * 3);
-    ForRowBands(p.rows, threads, [&](int first, int last) {
-        for (int c = 0; c < 3; ++c) {
-            for (int r = first; r < last; ++r) {
-                const uint8_t* in = t.Row(c, ClampIndex(r - padRows, t.height));
-                float* o = p.values + (static_cast<size_t>(c) * p.rows + r) * p.pitch;
-                for (int i = 0; i < t.width; ++i) o[pad + i] = in[i] * (1.0f / 255.0f);
-                std::fill(o, o + pad, o[pad]);
-                std::fill(o + pad + t.width, o + p.pitch, o[pad + t.width - 1]);
-            }
-        }
-    });
-    return p;
-}
-
 }  // namespace
-
-// Sixteen pixels at a time between RGBA and the planes, the rest one by one.
-PostTarget TargetFromImage(const RgbaImage& image) {
-    PostTarget t(image.width, image.height);
-    const __m128i low = _mm_set1_epi32(0xff);
-    for (int y = 0; y < image.height; ++y) {
-        const uint8_t* in = image.pixels.data() + static_cast<size_t>(y) * image.width * 4;
-        uint8_t* o[3] = {t.Row(0, y), t.Row(1, y), t.Row(2, y)};
-        int x = 0;
-        for (; x + 16 <= image.width; x += 16) {
-            __m128i pixels[4];
-            for (int q = 0; q < 4; ++q) pixels[q] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + (x + q * 4) * 4));
-            for (int c = 0; c < 3; ++c) {
-                __m128i channel[4];
-                for (int q = 0; q < 4; ++q) channel[q] = _mm_and_si128(_mm_srli_epi32(pixels[q], 8 * c), low);
-                const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(channel[0], channel[1]),
-                                                        _mm_packs_epi32(channel[2], channel[3]));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(o[c] + x), packed);
-            }
-        }
-        for (; x < image.width; ++x)
-            for (int c = 0; c < 3; ++c) o[c][x] = in[x * 4 + c];
-    }
-    return t;
-}
-
-RgbaImage ImageFromTarget(const PostTarget& t) {
-    RgbaImage image{t.width, t.height, std::vector<uint8_t>(static_cast<size_t>(t.width) * t.height * 4)};
-    const __m128i opaque = _mm_set1_epi8(static_cast<char>(0xff));
-    for (int y = 0; y < t.height; ++y) {
-        uint8_t* o = image.pixels.data() + static_cast<size_t>(y) * t.width * 4;
-        const uint8_t* in[3] = {t.Row(0, y), t.Row(1, y), t.Row(2, y)};
-        int x = 0;
-        for (; x + 16 <= t.width; x += 16) {
-            __m128i plane[3];
-            for (int c = 0; c < 3; ++c) plane[c] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in[c] + x));
-            const __m128i rg[2] = {_mm_unpacklo_epi8(plane[0], plane[1]), _mm_unpackhi_epi8(plane[0], plane[1])};
-            const __m128i ba[2] = {_mm_unpacklo_epi8(plane[2], opaque), _mm_unpackhi_epi8(plane[2], opaque)};
-            for (int h = 0; h < 2; ++h) {
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(o + (x + h * 8) * 4), _mm_unpacklo_epi16(rg[h], ba[h]));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(o + (x + h * 8 + 4) * 4), _mm_unpackhi_epi16(rg[h], ba[h]));
-            }
-        }
-        for (; x < t.width; ++x) {
-            for (int c = 0; c < 3; ++c) o[x * 4 + c] = in[c][x];
-            o[x * 4 + 3] = 255;
-        }
-    }
-    return image;
-}
 
 namespace PostStep {
 

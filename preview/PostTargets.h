@@ -1,11 +1,15 @@
 #pragma once
 // The render targets of the post chain on the CPU and the texture reads the
 // shader makes from them: 8 bits per channel, linear filtering with clamped
-// addressing, Direct3D 9 texel centres. Used by PostChain.cpp.
+// addressing, Direct3D 9 texel centres; and the working pieces the steps
+// share (bands of rows on threads, buffers kept from run to run, planes padded
+// for reads past the edges). Used by PostChain.cpp.
 #include <emmintrin.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 // A target holds what an A8R8G8B8 target holds, a byte per channel (the
@@ -73,3 +77,44 @@ inline void SampleLinear(const PostTarget& t, const AxisTap& x, const AxisTap& y
         out[c] = top + (bottom - top) * y.f;
     }
 }
+
+// Runs body(first, last) over bands of rows on up to `threads` threads (the
+// calling one included); without a thread to spare it runs the rest itself.
+template <typename Body>
+void ForRowBands(int rows, int threads, const Body& body) {
+    const int bands = std::clamp(threads, 1, std::max(1, rows / 32));
+    const int per = (rows + bands - 1) / bands;
+    std::vector<std::thread> helpers;
+    int covered = per;
+    for (int band = 1; band < bands; ++band) {
+        const int first = band * per, last = std::min(rows, first + per);
+        if (first >= last) break;
+        try {
+            helpers.emplace_back([&body, first, last] { body(first, last); });
+        } catch (...) {
+            break;
+        }
+        covered = last;
+    }
+    body(0, std::min(rows, per));
+    if (covered < rows) body(covered, rows);
+    for (std::thread& helper : helpers) helper.join();
+}
+
+// The large working buffers stay with the thread from run to run: allocating
+// and clearing tens of megabytes every time costs as much as a step. The
+// buffer holds at least `count` floats, of unspecified values.
+enum ScratchSlot { kWidenedBloom, kPaddedPlanes, kBandingTexels, kScratchSlots };
+float* Scratch(ScratchSlot slot, size_t count);
+
+// A target's planes as floats 0..1, each row widened by `pad` copies of its
+// edge texels on both sides (clamped addressing across) and `padRows` copies
+// of the edge rows above and below: reads near the edges need no clamping.
+struct PaddedPlanes {
+    int pad = 0, padRows = 0, pitch = 0, rows = 0;
+    float* values = nullptr;  // [channel][row][pitch], in the kPaddedPlanes scratch buffer
+    const float* Row(int channel, int y) const {
+        return values + (static_cast<size_t>(channel) * rows + y + padRows) * pitch + pad;
+    }
+};
+PaddedPlanes PadPlanes(const PostTarget& t, int pad, int padRows, int threads);
