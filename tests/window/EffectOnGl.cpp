@@ -16,8 +16,54 @@ namespace {
 
 const int kWidth = kEffectWidth, kHeight = kEffectHeight;
 
-}  // namespace
+// Direct3D 9 bytecode: the constant table ("CTAB") comment names the registers.
+std::map<std::string, int> ConstantTable(const std::string& code) {
+    std::map<std::string, int> table;
+    auto word = [&](size_t at) {
+        uint32_t w = 0;
+        if (at + 4 <= code.size()) std::memcpy(&w, code.data() + at, 4);
+        return w;
+    };
+    for (size_t at = 4; at + 8 <= code.size() && (word(at) & 0xffff) == 0xfffe; at += 4 + ((word(at) >> 16) & 0x7fff) * 4) {
+        if (word(at + 4) != 0x42415443) continue;
+        const size_t base = at + 8;
+        for (uint32_t n = 0; n < word(base + 12); ++n) {
+            const size_t info = base + word(base + 16) + n * 20;
+            if (base + word(info) < code.size()) table[code.c_str() + base + word(info)] = int(word(info + 4) >> 16);
+        }
+    }
+    return table;
+}
 
+GLuint Program(const std::string& fragment, std::string& log) {
+    // Direct3D 9's mapping: a pixel of a target N wide receives i / N, where
+    // OpenGL would interpolate (i + 0.5) / N.
+    std::smatch in;  // a pass that reads no coordinate has no input
+    const bool reads = std::regex_search(fragment, in, std::regex(R"(\bin\s+(vec[234])\s+(\w+)\s*;)"));
+    const std::string type = reads ? in[1].str() : "vec2", name = reads ? in[2].str() : "unused";
+    const std::string fill = type == "vec2" ? "" : type == "vec3" ? ", 0.0" : ", 0.0, 1.0";
+    const std::string vertex = "#version 330\nlayout(location = 0) in vec2 p;\nuniform vec2 targetSize;\nout " + type +
+                               " " + name + ";\nvoid main() { " + name + " = " + type +
+                               "(p * 0.5 + 0.5 - 0.5 / targetSize" + fill + "); gl_Position = vec4(p, 0.0, 1.0); }\n";
+    const GLuint program = glCreateProgram();
+    for (const auto& [stage, text] : {std::pair(GL_VERTEX_SHADER, vertex), std::pair(GL_FRAGMENT_SHADER, fragment)}) {
+        const GLuint shader = glCreateShader(stage);
+        const char* source = text.c_str();
+        glShaderSource(shader, 1, &source, nullptr);
+        glCompileShader(shader);
+        glAttachShader(program, shader);
+        char buffer[4096] = "";
+        glGetShaderInfoLog(shader, sizeof buffer, nullptr, buffer);
+        log += buffer;
+    }
+    glLinkProgram(program);
+    GLint linked = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    if (linked) log.clear();
+    return program;
+}
+
+}  // namespace
 
 std::string RunTool(const std::string& command, const fs::path& errors) {
     const bool ok = std::system((command + " 2>" + errors.string()).c_str()) == 0;
@@ -52,29 +98,6 @@ Effect ReadEffect(const std::string& text, const std::string& technique) {
     return effect;
 }
 
-namespace {
-
-// Direct3D 9 bytecode: the constant table ("CTAB") comment names the registers.
-std::map<std::string, int> ConstantTable(const std::string& code) {
-    std::map<std::string, int> table;
-    auto word = [&](size_t at) {
-        uint32_t w = 0;
-        if (at + 4 <= code.size()) std::memcpy(&w, code.data() + at, 4);
-        return w;
-    };
-    for (size_t at = 4; at + 8 <= code.size() && (word(at) & 0xffff) == 0xfffe; at += 4 + ((word(at) >> 16) & 0x7fff) * 4) {
-        if (word(at + 4) != 0x42415443) continue;
-        const size_t base = at + 8;
-        for (uint32_t n = 0; n < word(base + 12); ++n) {
-            const size_t info = base + word(base + 16) + n * 20;
-            if (base + word(info) < code.size()) table[code.c_str() + base + word(info)] = int(word(info + 4) >> 16);
-        }
-    }
-    return table;
-}
-
-}  // namespace
-
 Compiled Compile(const fs::path& source, const std::string& entry, const fs::path& dir) {
     const std::string tool = VANTREL_VKD3D_COMPILER, base = (dir / entry).string();
     const fs::path errors = base + ".err";
@@ -90,38 +113,6 @@ Compiled Compile(const fs::path& source, const std::string& entry, const fs::pat
     c.registers = ConstantTable(ReadText(base + ".d3dbc"));
     return c;
 }
-
-namespace {
-
-GLuint Program(const std::string& fragment, std::string& log) {
-    // Direct3D 9's mapping: a pixel of a target N wide receives i / N, where
-    // OpenGL would interpolate (i + 0.5) / N.
-    std::smatch in;  // a pass that reads no coordinate has no input
-    const bool reads = std::regex_search(fragment, in, std::regex(R"(\bin\s+(vec[234])\s+(\w+)\s*;)"));
-    const std::string type = reads ? in[1].str() : "vec2", name = reads ? in[2].str() : "unused";
-    const std::string fill = type == "vec2" ? "" : type == "vec3" ? ", 0.0" : ", 0.0, 1.0";
-    const std::string vertex = "#version 330\nlayout(location = 0) in vec2 p;\nuniform vec2 targetSize;\nout " + type +
-                               " " + name + ";\nvoid main() { " + name + " = " + type +
-                               "(p * 0.5 + 0.5 - 0.5 / targetSize" + fill + "); gl_Position = vec4(p, 0.0, 1.0); }\n";
-    const GLuint program = glCreateProgram();
-    for (const auto& [stage, text] : {std::pair(GL_VERTEX_SHADER, vertex), std::pair(GL_FRAGMENT_SHADER, fragment)}) {
-        const GLuint shader = glCreateShader(stage);
-        const char* source = text.c_str();
-        glShaderSource(shader, 1, &source, nullptr);
-        glCompileShader(shader);
-        glAttachShader(program, shader);
-        char buffer[4096] = "";
-        glGetShaderInfoLog(shader, sizeof buffer, nullptr, buffer);
-        log += buffer;
-    }
-    glLinkProgram(program);
-    GLint linked = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    if (linked) log.clear();
-    return program;
-}
-
-}  // namespace
 
 std::map<std::string, RgbaImage> RunOnGl(const Effect& effect, const std::map<std::string, Compiled>& code,
                                          const RgbaImage& scene, std::string& error) {
