@@ -664,8 +664,14 @@ PostTarget Final(const PostTarget& hdr, bool colorBandingFix, int threads) {
             const uint8_t* in[3] = {hdr.Row(0, y), hdr.Row(1, y), hdr.Row(2, y)};
             float* row = texels + static_cast<size_t>(r) * pitch * 4;
             float* o = row + static_cast<size_t>(padX) * 4;
-            for (int i = 0; i < width; ++i)
-                for (int c = 0; c < 4; ++c) o[i * 4 + c] = c < 3 ? in[c][i] * (1.0f / 255.0f) : 0.0f;
+            for (int i = 0; i < width; i += 4) {  // four texels from the planes at a time
+                F4 r = LoadUnorm(in[0] + i), g = LoadUnorm(in[1] + i), b = LoadUnorm(in[2] + i), spare = _mm_setzero_ps();
+                _MM_TRANSPOSE4_PS(r, g, b, spare);
+                Store(o + i * 4, r);
+                Store(o + i * 4 + 4, g);
+                Store(o + i * 4 + 8, b);
+                Store(o + i * 4 + 12, spare);
+            }
             for (int i = 0; i < padX; ++i) std::copy(o, o + 4, row + i * 4);
             for (int i = padX + width; i < pitch; ++i) std::copy(o + (width - 1) * 4, o + width * 4, row + i * 4);
         }
