@@ -118,6 +118,7 @@ struct TapGrid {
     std::vector<AxisTap> reads;
     std::vector<int> index;  // [output * 9 + tap]
     bool consecutive = true;  // every output's taps are nine reads in a row
+    bool sliding = true;      // ... and each output's start one read after the previous one's
 };
 
 TapGrid BuildTapGrid(int outPixels, int sourcePixels, double halfTexel, double step) {
@@ -144,6 +145,7 @@ TapGrid BuildTapGrid(int outPixels, int sourcePixels, double halfTexel, double s
     for (size_t n = 0; n < keys.size(); ++n) {
         grid.index[n] = static_cast<int>(std::lower_bound(unique.begin(), unique.end(), keys[n]) - unique.begin());
         grid.consecutive = grid.consecutive && grid.index[n] == grid.index[n - n % 9] + static_cast<int>(n % 9);
+        grid.sliding = grid.sliding && grid.index[n] == grid.index[0] + static_cast<int>(n / 9 + n % 9);
     }
     return grid;
 }
@@ -186,6 +188,13 @@ PostTarget Bloom(const PostTarget& source, int viewWidth, int viewHeight, int le
                 reads[k] = v;
             }
             float* o = across.data() + r * width;
+            if (cols.sliding) {  // the same sums, over whole rows
+                const float* v = reads.data() + cols.index[0];
+                std::fill(o, o + width, 0.0f);
+                for (int t = 0; t < 9; ++t)
+                    for (int i = 0; i < width; ++i) o[i] += v[i + t] * kBloomWeights[t];
+                continue;
+            }
             for (int i = 0; i < width; ++i) {
                 const int* index = cols.index.data() + static_cast<size_t>(i) * 9;
                 float s = 0.0f;
