@@ -240,6 +240,7 @@ struct PresentConstants {
     F4 vibranceSign;
     F4 grey;
     F4 sepia;
+    bool greyOn, sepiaOn;
 };
 
 F4 Dot(const F4 v[3], float a, float b, float c) { return v[0] * Splat(a) + v[1] * Splat(b) + v[2] * Splat(c); }
@@ -277,12 +278,15 @@ void PresentGrade(const PresentConstants& k, F4 colour[3]) {
     const F4 amount = Splat(1.0f) + k.vibrance * (Splat(1.0f) - k.vibranceSign * saturation);
     for (int c = 0; c < 3; ++c) colour[c] = Lerp(vibranceLuma, colour[c], amount);
 
-    const F4 greyLevel = Dot(colour, 0.3f, 0.59f, 0.11f);
-    const float sepiaTone[3] = {0.55f, 0.43f, 0.42f};
-    for (int c = 0; c < 3; ++c) {
-        colour[c] = Lerp(colour[c], greyLevel, k.grey);
-        colour[c] = Lerp(colour[c], colour[c] * Splat(sepiaTone[c]) * Splat(2.55f), k.sepia);
+    // A lerp by 0 leaves the colour as it is: the steps at 0 are skipped.
+    if (k.greyOn) {
+        const F4 greyLevel = Dot(colour, 0.3f, 0.59f, 0.11f);
+        for (int c = 0; c < 3; ++c) colour[c] = Lerp(colour[c], greyLevel, k.grey);
     }
+    const float sepiaTone[3] = {0.55f, 0.43f, 0.42f};
+    if (k.sepiaOn)
+        for (int c = 0; c < 3; ++c)
+            colour[c] = Lerp(colour[c], colour[c] * Splat(sepiaTone[c]) * Splat(2.55f), k.sepia);
 }
 
 }  // namespace
@@ -303,6 +307,8 @@ PostTarget Present(const PostTarget& scene, const std::array<PostTarget, kBloomL
     k.vibranceSign = Splat(s.ColorVibrance > 0 ? 1.0f : (s.ColorVibrance < 0 ? -1.0f : 0.0f));
     k.grey = Splat(s.ImageGrayLevel);
     k.sepia = Splat(s.ImageSepiaLevel);
+    k.greyOn = s.ImageGrayLevel != 0.0f;
+    k.sepiaOn = s.ImageSepiaLevel != 0.0f;
 
     // The bloom targets are read at this target's texel centres: each level's
     // rows are first widened to this target's width, then blended per row.
@@ -484,12 +490,10 @@ PostTarget Hdr(const PostTarget& sharpen, float hdrExposure, int threads) {
     const F4 spread = Splat(radius2 - radius1);
     PostTarget out(width, height);
     ForRowBands(height, threads, [&](int first, int last) {
-        // Row j, then the sums of rows j - d and j + d for d = 1..reach.
+        // The sums of rows j - d and j + d for d = 1..reach (d = 0 is row j itself).
         std::vector<float> pairs(static_cast<size_t>(reach + 1) * in.pitch), hdrs(span), powers(span);
         for (int j = first; j < last; ++j) {
             for (int c = 0; c < 3; ++c) {
-                const float* centre = in.Row(c, j) - in.pad;
-                std::copy(centre, centre + in.pitch, pairs.begin());
                 for (int d = 1; d <= reach; ++d) {
                     const float* above = in.Row(c, j - d) - in.pad;
                     const float* below = in.Row(c, j + d) - in.pad;
@@ -505,7 +509,7 @@ PostTarget Hdr(const PostTarget& sharpen, float hdrExposure, int threads) {
                     float weight[3];
                     for (int k = 0; k < 3; ++k) {
                         const KernelTap& tap = quadrant[t + k];
-                        const float* row = pairs.data() + static_cast<size_t>(tap.dy) * in.pitch + in.pad;
+                        const float* row = tap.dy == 0 ? in.Row(c, j) : pairs.data() + static_cast<size_t>(tap.dy) * in.pitch + in.pad;
                         left[k] = row - tap.dx;
                         right[k] = row + tap.dx;
                         weight[k] = tap.dx == 0 ? tap.weight * 0.5f : tap.weight;  // the same texel twice
