@@ -691,7 +691,8 @@ PostTarget Final(const PostTarget& hdr, bool colorBandingFix, int threads) {
     });
     PostTarget out(width, height);
     // In strips of columns down the rows, so that the texels the reads reach
-    // stay in the processor's cache.
+    // stay in the processor's cache; the reads wait on memory more than they
+    // compute, hence the prefetches.
     const int strip = 128;
     ForRowBands(height, threads, [&](int first, int last) {
         for (int x0 = 0; x0 < width; x0 += strip) {
@@ -700,10 +701,16 @@ PostTarget Final(const PostTarget& hdr, bool colorBandingFix, int threads) {
                 const BandingReads* cellRow = layout->cells.data() + static_cast<size_t>(j % 289) * 289;
                 const float* rowStart = texels + (static_cast<size_t>(j + padY) * pitch + padX) * 4;
                 uint8_t* o[3] = {out.Row(0, j), out.Row(1, j), out.Row(2, j)};
+                {  // the row about to enter the reach of the reads, on its way to the cache
+                    const int ahead = std::min(j + 2 * padY + 8, height + 2 * padY - 1);
+                    const float* from = texels + (static_cast<size_t>(ahead) * pitch + x0) * 4;
+                    for (int n = 0; n < (x1 - x0 + 2 * padX) * 4; n += 16)
+                        _mm_prefetch(reinterpret_cast<const char*>(from + n), _MM_HINT_T1);
+                }
                 for (int i = x0, column = x0 % 289; i < x1; ++i, column = column == 288 ? 0 : column + 1) {
                     const BandingReads& cell = cellRow[column];
                     const float* at = rowStart + static_cast<size_t>(i) * 4;
-                    {
+                    {  // the reads of the pixel four ahead, on their way to the cache
                         const BandingReads& ahead = cellRow[column >= 285 ? column - 285 : column + 4];
                         const float* from = at + 16;
                         for (int k = 0; k < 2; ++k)
