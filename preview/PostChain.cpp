@@ -289,6 +289,60 @@ void PresentGrade(const PresentConstants& k, F4 colour[3]) {
             colour[c] = Lerp(colour[c], colour[c] * Splat(sepiaTone[c]) * Splat(2.55f), k.sepia);
 }
 
+// Where each column of the target reads a bloom level along its rows: the
+// texel before it (in a row with each edge texel repeated past the edge) and
+// the weight of the next one.
+struct LevelColumns {
+    std::vector<int> first;
+    std::vector<float> weight;
+};
+
+LevelColumns ColumnsOf(const PostTarget& level, int span, int width, double halfTexel) {
+    LevelColumns columns{std::vector<int>(span), std::vector<float>(span)};
+    for (int i = 0; i < span; ++i) {
+        const AxisTap x = LinearTap(QuadCoord(i, width) + halfTexel, level.width);
+        columns.first[i] = x.i0 == x.i1 ? (x.i0 == 0 ? 0 : level.width) : x.i0 + 1;
+        columns.weight[i] = x.f;
+    }
+    return columns;
+}
+
+// The last two rows of a level widened to the target's width, kept while
+// the rows of the target go down: a level's pair of rows changes every few rows.
+struct WidenedRows {
+    int held[2] = {-1, -1};
+    std::vector<float> values;  // [slot][channel][span]
+    std::vector<float> texels;  // a row of the level, three channels
+
+    WidenedRows(int levelWidth, int span)
+        : values(static_cast<size_t>(6) * span), texels(static_cast<size_t>(3) * (levelWidth + 2)) {}
+
+    // Row r of the level, widened; `keep` is the row that must stay.
+    const float* Row(const PostTarget& level, const LevelColumns& columns, int span, int r, int keep) {
+        const size_t slotSize = static_cast<size_t>(3) * span;
+        for (int slot = 0; slot < 2; ++slot)
+            if (held[slot] == r) return values.data() + slot * slotSize;
+        const int slot = held[0] == keep ? 1 : 0;
+        float* t[3];
+        float* o[3];
+        for (int c = 0; c < 3; ++c) {
+            t[c] = texels.data() + static_cast<size_t>(c) * (level.width + 2);
+            const uint8_t* in = level.Row(c, r);
+            for (int n = 0; n < level.width; ++n) t[c][n + 1] = in[n] * (1.0f / 255.0f);
+            t[c][0] = t[c][1];
+            t[c][level.width + 1] = t[c][level.width];
+            o[c] = values.data() + slot * slotSize + static_cast<size_t>(c) * span;
+        }
+        for (int i = 0; i < span; ++i)
+            for (int c = 0; c < 3; ++c) {
+                const float* at = t[c] + columns.first[i];
+                o[c][i] = at[0] + (at[1] - at[0]) * columns.weight[i];
+            }
+        held[slot] = r;
+        return values.data() + slot * slotSize;
+    }
+};
+
 }  // namespace
 
 PostTarget Present(const PostTarget& scene, const std::array<PostTarget, kBloomLevels>& bloom,
@@ -310,62 +364,32 @@ PostTarget Present(const PostTarget& scene, const std::array<PostTarget, kBloomL
     k.greyOn = s.ImageGrayLevel != 0.0f;
     k.sepiaOn = s.ImageSepiaLevel != 0.0f;
 
-    // The bloom targets are read at this target's texel centres: each level's
-    // rows are first widened to this target's width, then blended per row.
+    // The bloom targets are read at this target's texel centres: a level's row
+    // is widened to this target's width when a row of it first needs it, and
+    // the two widened rows of each level are blended per row.
     const double halfTexelU = ViewHalfTexel(width, 1.0f), halfTexelV = ViewHalfTexel(height, 1.0f);
-    std::array<float*, kBloomLevels> widened;  // [channel][row][span] each
-    size_t floats = 0;
-    for (const PostTarget& level : bloom) floats += static_cast<size_t>(3) * level.height * span;
-    widened[0] = Scratch(kWidenedBloom, floats);
+    std::array<LevelColumns, kBloomLevels> columns;
     std::array<std::vector<AxisTap>, kBloomLevels> rowTaps;
     for (int l = 0; l < kBloomLevels; ++l) {
-        const PostTarget& level = bloom[l];
-        if (l > 0) widened[l] = widened[l - 1] + static_cast<size_t>(3) * bloom[l - 1].height * span;
-        // A texel of each edge repeated past it, so that every read blends
-        // the texel at i0 with the next one.
-        std::vector<int> first(span);
-        std::vector<float> weight(span);
-        for (int i = 0; i < span; ++i) {
-            const AxisTap x = LinearTap(QuadCoord(i, width) + halfTexelU, level.width);
-            first[i] = x.i0 == x.i1 ? (x.i0 == 0 ? 0 : level.width) : x.i0 + 1;
-            weight[i] = x.f;
-        }
-        std::vector<float> texels(static_cast<size_t>(3) * (level.width + 2));
-        for (int r = 0; r < level.height; ++r) {
-            float* t[3];
-            float* o[3];
-            for (int c = 0; c < 3; ++c) {
-                t[c] = texels.data() + static_cast<size_t>(c) * (level.width + 2);
-                const uint8_t* in = level.Row(c, r);
-                for (int n = 0; n < level.width; ++n) t[c][n + 1] = in[n] * (1.0f / 255.0f);
-                t[c][0] = t[c][1];
-                t[c][level.width + 1] = t[c][level.width];
-                o[c] = widened[l] + (static_cast<size_t>(c) * level.height + r) * span;
-            }
-            for (int i = 0; i < span; ++i)
-                for (int c = 0; c < 3; ++c) {
-                    const float* at = t[c] + first[i];
-                    o[c][i] = at[0] + (at[1] - at[0]) * weight[i];
-                }
-        }
+        columns[l] = ColumnsOf(bloom[l], span, width, halfTexelU);
         for (int j = 0; j < height; ++j)
-            rowTaps[l].push_back(LinearTap(QuadCoord(j, height) + halfTexelV, level.height));
+            rowTaps[l].push_back(LinearTap(QuadCoord(j, height) + halfTexelV, bloom[l].height));
     }
     PostTarget out(width, height);
     ForRowBands(height, threads, [&](int first, int last) {
+        std::vector<WidenedRows> widened;
+        for (const PostTarget& level : bloom) widened.emplace_back(level.width, span);
         std::vector<float> graded(static_cast<size_t>(3) * span);
         float* plane[3] = {graded.data(), graded.data() + span, graded.data() + 2 * span};
         for (int j = first; j < last; ++j) {
             // The two widened rows of each level this row blends, and the weight of the second.
-            const float* r0[kBloomLevels][3];
-            const float* r1[kBloomLevels][3];
+            const float* r0[kBloomLevels];
+            const float* r1[kBloomLevels];
             F4 f[kBloomLevels];
             for (int l = 0; l < kBloomLevels; ++l) {
                 const AxisTap& y = rowTaps[l][j];
-                for (int c = 0; c < 3; ++c) {
-                    r0[l][c] = widened[l] + (static_cast<size_t>(c) * bloom[l].height + y.i0) * span;
-                    r1[l][c] = widened[l] + (static_cast<size_t>(c) * bloom[l].height + y.i1) * span;
-                }
+                r0[l] = widened[l].Row(bloom[l], columns[l], span, y.i0, y.i1);
+                r1[l] = widened[l].Row(bloom[l], columns[l], span, y.i1, y.i0);
                 f[l] = Splat(y.f);
             }
             for (int i = 0; i < span; i += 4) {
@@ -373,7 +397,9 @@ PostTarget Present(const PostTarget& scene, const std::array<PostTarget, kBloomL
                 for (int c = 0; c < 3; ++c) {
                     colour[c] = LoadUnorm(scene.Row(c, j) + i);
                     bloomSum[c] = _mm_setzero_ps();
-                    for (int l = 0; l < kBloomLevels; ++l) bloomSum[c] = bloomSum[c] + Lerp(Load(r0[l][c] + i), Load(r1[l][c] + i), f[l]);
+                    const size_t at = static_cast<size_t>(c) * span + i;
+                    for (int l = 0; l < kBloomLevels; ++l)
+                        bloomSum[c] = bloomSum[c] + Lerp(Load(r0[l] + at), Load(r1[l] + at), f[l]);
                 }
                 PresentToneMap(k, colour, bloomSum);
                 for (int c = 0; c < 3; ++c) Store(plane[c] + i, colour[c]);

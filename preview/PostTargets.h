@@ -104,7 +104,7 @@ void ForRowBands(int rows, int threads, const Body& body) {
 // The large working buffers stay with the thread from run to run: allocating
 // and clearing tens of megabytes every time costs as much as a step. The
 // buffer holds at least `count` floats, of unspecified values.
-enum ScratchSlot { kWidenedBloom, kPaddedPlanes, kBandingTexels, kScratchSlots };
+enum ScratchSlot { kPaddedPlanes, kBandingTexels, kScratchSlots };
 float* Scratch(ScratchSlot slot, size_t count);
 
 // A target's planes as floats 0..1, each row widened by `pad` copies of its
