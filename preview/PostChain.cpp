@@ -512,11 +512,11 @@ PostTarget Hdr(const PostTarget& sharpen, float hdrExposure, int threads) {
         reach = std::max({reach, quadrant.back().dx, quadrant.back().dy});
     }
     while (quadrant.size() % 3 != 0) quadrant.push_back({0, 0, 0.0f});
-    const PaddedPlanes in = PadPlanes(sharpen, reach, reach, threads);
     const F4 spread = Splat(radius2 - radius1);
     PostTarget out(width, height);
     ForRowBands(height, threads, [&](int first, int last) {
         // The sums of rows j - d and j + d for d = 1..reach (d = 0 is row j itself).
+        PaddedRows in(sharpen, reach, reach);
         std::vector<float> pairs(static_cast<size_t>(reach + 1) * in.pitch), hdrs(span), powers(span);
         for (int j = first; j < last; ++j) {
             for (int c = 0; c < 3; ++c) {

@@ -9,25 +9,28 @@ float* Scratch(ScratchSlot slot, size_t count) {
     return buffer.data();
 }
 
-PaddedPlanes PadPlanes(const PostTarget& t, int pad, int padRows, int threads) {
-    PaddedPlanes p;
-    p.pad = pad;
-    p.padRows = padRows;
-    p.pitch = pad + t.stride + pad;
-    p.rows = t.height + 2 * padRows;
-    p.values = Scratch(kPaddedPlanes, static_cast<size_t>(p.pitch) * p.rows * 3);
-    ForRowBands(p.rows, threads, [&](int first, int last) {
+PaddedRows::PaddedRows(const PostTarget& t, int padding, int reach)
+    : target(t),
+      pad(padding),
+      pitch(padding + t.stride + padding),
+      count(2 * reach + 1),
+      values(static_cast<size_t>(count) * 3 * pitch),
+      held(count, -1 - reach) {}  // a row no one asks for
+
+const float* PaddedRows::Row(int channel, int y) {
+    const int slot = ((y % count) + count) % count;
+    float* const first = values.data() + static_cast<size_t>(slot) * 3 * pitch;
+    if (held[slot] != y) {
+        held[slot] = y;
         for (int c = 0; c < 3; ++c) {
-            for (int r = first; r < last; ++r) {
-                const uint8_t* in = t.Row(c, ClampIndex(r - padRows, t.height));
-                float* o = p.values + (static_cast<size_t>(c) * p.rows + r) * p.pitch;
-                for (int i = 0; i < t.width; ++i) o[pad + i] = in[i] * (1.0f / 255.0f);
-                std::fill(o, o + pad, o[pad]);
-                std::fill(o + pad + t.width, o + p.pitch, o[pad + t.width - 1]);
-            }
+            const uint8_t* in = target.Row(c, ClampIndex(y, target.height));
+            float* o = first + static_cast<size_t>(c) * pitch;
+            for (int i = 0; i < target.width; ++i) o[pad + i] = in[i] * (1.0f / 255.0f);
+            std::fill(o, o + pad, o[pad]);
+            std::fill(o + pad + target.width, o + pitch, o[pad + target.width - 1]);
         }
-    });
-    return p;
+    }
+    return first + static_cast<size_t>(channel) * pitch + pad;
 }
 
 // Sixteen pixels at a time between RGBA and the planes, the rest one by one.

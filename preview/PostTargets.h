@@ -104,17 +104,22 @@ void ForRowBands(int rows, int threads, const Body& body) {
 // The large working buffers stay with the thread from run to run: allocating
 // and clearing tens of megabytes every time costs as much as a step. The
 // buffer holds at least `count` floats, of unspecified values.
-enum ScratchSlot { kPaddedPlanes, kBandingTexels, kScratchSlots };
+enum ScratchSlot { kBandingTexels, kScratchSlots };
 float* Scratch(ScratchSlot slot, size_t count);
 
-// A target's planes as floats 0..1, each row widened by `pad` copies of its
-// edge texels on both sides (clamped addressing across) and `padRows` copies
-// of the edge rows above and below: reads near the edges need no clamping.
-struct PaddedPlanes {
-    int pad = 0, padRows = 0, pitch = 0, rows = 0;
-    float* values = nullptr;  // [channel][row][pitch], in the kPaddedPlanes scratch buffer
-    const float* Row(int channel, int y) const {
-        return values + (static_cast<size_t>(channel) * rows + y + padRows) * pitch + pad;
-    }
+// A target's rows as floats 0..1 around a row going down, each widened by
+// `pad` copies of its edge texels on both sides (clamped addressing across);
+// rows past the top and bottom repeat the edge rows. Holds the 2 * reach + 1
+// rows last asked for: a step reads rows up to `reach` above and below the
+// row it writes.
+struct PaddedRows {
+    PaddedRows(const PostTarget& target, int pad, int reach);
+    // Row y of a channel; index 0 is column 0, -pad the first padded texel.
+    const float* Row(int channel, int y);
+
+    const PostTarget& target;
+    const int pad, pitch, count;
+    std::vector<float> values;  // [slot][channel][pitch]
+    std::vector<int> held;      // the row in each slot
 };
-PaddedPlanes PadPlanes(const PostTarget& t, int pad, int padRows, int threads);
+
