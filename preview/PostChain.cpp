@@ -289,6 +289,9 @@ void PresentGrade(const PresentConstants& k, F4 colour[3]) {
             colour[c] = Lerp(colour[c], colour[c] * Splat(sepiaTone[c]) * Splat(2.55f), k.sepia);
 }
 
+// The levels read row by row; the rest change their rows slowly.
+constexpr int kFineLevels = 2;
+
 // Where each column of the target reads a bloom level along its rows: the
 // texel before it (in a row with each edge texel repeated past the edge) and
 // the weight of the next one.
@@ -381,12 +384,38 @@ PostTarget Present(const PostTarget& scene, const std::array<PostTarget, kBloomL
         for (const PostTarget& level : bloom) widened.emplace_back(level.width, span);
         std::vector<float> graded(static_cast<size_t>(3) * span);
         float* plane[3] = {graded.data(), graded.data() + span, graded.data() + 2 * span};
+        // The coarse levels (from the third on) change their pair of rows every
+        // four rows or more; in between, each one's weight grows by the same
+        // step from row to row, so their blended sum is a base plus the
+        // distance from the stretch's first row times a slope.
+        std::vector<float> base(static_cast<size_t>(3) * span), slope(static_cast<size_t>(3) * span);
+        int stretch = -1;
         for (int j = first; j < last; ++j) {
-            // The two widened rows of each level this row blends, and the weight of the second.
-            const float* r0[kBloomLevels];
-            const float* r1[kBloomLevels];
-            F4 f[kBloomLevels];
-            for (int l = 0; l < kBloomLevels; ++l) {
+            bool pairsChanged = stretch < 0;
+            for (int l = kFineLevels; l < kBloomLevels && !pairsChanged; ++l)
+                pairsChanged = rowTaps[l][j].i0 != rowTaps[l][stretch].i0 || rowTaps[l][j].i1 != rowTaps[l][stretch].i1;
+            if (pairsChanged) {
+                stretch = j;
+                std::fill(base.begin(), base.end(), 0.0f);
+                std::fill(slope.begin(), slope.end(), 0.0f);
+                for (int l = kFineLevels; l < kBloomLevels; ++l) {
+                    const AxisTap& y = rowTaps[l][j];
+                    const float* r0 = widened[l].Row(bloom[l], columns[l], span, y.i0, y.i1);
+                    const float* r1 = widened[l].Row(bloom[l], columns[l], span, y.i1, y.i0);
+                    const float step = static_cast<float>(bloom[l].height) / static_cast<float>(height);
+                    for (size_t n = 0; n < base.size(); ++n) {
+                        const float difference = r1[n] - r0[n];
+                        base[n] += r0[n] + difference * y.f;
+                        slope[n] += difference * step;
+                    }
+                }
+            }
+            const F4 distance = Splat(static_cast<float>(j - stretch));
+            // The two widened rows of each fine level this row blends, and the weight of the second.
+            const float* r0[kFineLevels];
+            const float* r1[kFineLevels];
+            F4 f[kFineLevels];
+            for (int l = 0; l < kFineLevels; ++l) {
                 const AxisTap& y = rowTaps[l][j];
                 r0[l] = widened[l].Row(bloom[l], columns[l], span, y.i0, y.i1);
                 r1[l] = widened[l].Row(bloom[l], columns[l], span, y.i1, y.i0);
@@ -396,10 +425,11 @@ PostTarget Present(const PostTarget& scene, const std::array<PostTarget, kBloomL
                 F4 colour[3], bloomSum[3];
                 for (int c = 0; c < 3; ++c) {
                     colour[c] = LoadUnorm(scene.Row(c, j) + i);
-                    bloomSum[c] = _mm_setzero_ps();
                     const size_t at = static_cast<size_t>(c) * span + i;
-                    for (int l = 0; l < kBloomLevels; ++l)
+                    bloomSum[c] = Lerp(Load(r0[0] + at), Load(r1[0] + at), f[0]);
+                    for (int l = 1; l < kFineLevels; ++l)
                         bloomSum[c] = bloomSum[c] + Lerp(Load(r0[l] + at), Load(r1[l] + at), f[l]);
+                    bloomSum[c] = bloomSum[c] + (Load(base.data() + at) + distance * Load(slope.data() + at));
                 }
                 PresentToneMap(k, colour, bloomSum);
                 for (int c = 0; c < 3; ++c) Store(plane[c] + i, colour[c]);
