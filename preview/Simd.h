@@ -44,13 +44,11 @@ inline void StoreUnorm(uint8_t* p, F4 v) {
 // callers' values are saturated or absolute); zero gives -inf, as GPUs flush
 // values below the normal range.
 inline F4 Log2(F4 x) {
+    // x = m * 2^e with m in [sqrt(1/2), sqrt(2)): e counted from the bits
+    // of sqrt(1/2), and taken off the bits of x.
     const __m128i bits = _mm_castps_si128(x);
-    // x = m * 2^e with m in [sqrt(1/2), sqrt(2)).
-    __m128i exponent = _mm_sub_epi32(_mm_srli_epi32(bits, 23), _mm_set1_epi32(127));
-    F4 m = _mm_castsi128_ps(_mm_or_si128(_mm_and_si128(bits, _mm_set1_epi32(0x007fffff)), _mm_set1_epi32(0x3f800000)));
-    const F4 upper = _mm_cmpgt_ps(m, Splat(1.41421356f));
-    m = Select(upper, m * Splat(0.5f), m);
-    exponent = _mm_sub_epi32(exponent, _mm_castps_si128(upper));  // the mask is -1
+    const __m128i exponent = _mm_srai_epi32(_mm_sub_epi32(bits, _mm_set1_epi32(0x3f3504f3)), 23);
+    const F4 m = _mm_castsi128_ps(_mm_sub_epi32(bits, _mm_slli_epi32(exponent, 23)));
     // log2(m) = 2 atanh(s) / ln 2 with s = (m - 1) / (m + 1), |s| < 0.172:
     // the series s (1 + s^2/3 + s^4/5 + s^6/7 + s^8/9), in pairs of terms so
     // that the chain of dependent steps stays short.
@@ -76,9 +74,9 @@ inline F4 Exp2(F4 x) {
                     f2 * (Splat(l * l * l * l * l * l / 720) + f * Splat(l * l * l * l * l * l * l / 5040));
     const F4 p = low + f4 * high;
     const F4 scale = _mm_castsi128_ps(_mm_slli_epi32(_mm_add_epi32(n, _mm_set1_epi32(127)), 23));
-    // Below the range 0 (-inf among them); NaN stays NaN. The callers' powers
-    // never reach the top of the range.
-    return Select(_mm_cmpunord_ps(x, x), x, Select(_mm_cmplt_ps(x, Splat(-126.0f)), _mm_setzero_ps(), p * scale));
+    // NaN stays NaN; below the range (-inf among them) gives 2^-126, which no
+    // 8-bit target tells from 0. The callers' powers never reach the top.
+    return Select(_mm_cmpunord_ps(x, x), x, p * scale);
 }
 
 // pow as the shader compilers emit it, exp2(y * log2(x)): pow(0, 0) is NaN
