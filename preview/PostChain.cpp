@@ -7,9 +7,11 @@
 // pass adds the half texel of its own target, as the shader does. Reads go
 // through the same linear, clamped sampling; writes are rounded to 8 bits.
 // Where a step reads the same texel positions for many pixels, the reads are
-// computed once (the bloom grids, the sharpen and HDR kernels); the sums are
-// those of the shader. The full-size steps work on four pixels at a time
-// (F4, preview/Simd.h) along a row of a plane; a row is processed up to the
+// computed once (the bloom grids, the sharpen and HDR kernels), and where
+// read weights grow steadily from row to row (the coarse bloom levels), their
+// sum is a base plus a slope; the sums are those of the shader, up to the
+// rounding of floats. The full-size steps work on four pixels at a time (F4,
+// preview/Simd.h) along a row of a plane; a row is processed up to the
 // target's stride, and what lies past the width is never shown.
 #include "preview/PostChain.h"
 
@@ -264,9 +266,7 @@ void PresentToneMap(const PresentConstants& k, F4 colour[3], F4 bloom[3]) {
     for (int c = 0; c < 3; ++c) chroma[c] = colour[c] - luma;
     const F4 curved = luma * (luma * (Splat(1.5f) - luma) + Splat(0.5f));
     luma = Lerp(luma, curved, k.contrast);
-    for (int c = 0; c < 3; ++c) {
-        colour[c] = Saturate(luma + chroma[c]) * Splat(1.0717735f);  // 2^0.1
-    }
+    for (int c = 0; c < 3; ++c) colour[c] = Saturate(luma + chroma[c]) * Splat(1.0717735f);  // 2^0.1
 }
 
 // The rest of PresentPS, after colour = pow(colour, MOX_Gamma).
