@@ -389,17 +389,22 @@ PostTarget Present(const PostTarget& scene, const std::array<PostTarget, kBloomL
         // step from row to row, so their blended sum is a base plus the
         // distance from the stretch's first row times a slope.
         std::vector<float> base(static_cast<size_t>(3) * span), slope(static_cast<size_t>(3) * span);
+        auto samePairs = [&](int a, int b) {
+            for (int l = kFineLevels; l < kBloomLevels; ++l)
+                if (rowTaps[l][a].i0 != rowTaps[l][b].i0 || rowTaps[l][a].i1 != rowTaps[l][b].i1) return false;
+            return true;
+        };
         int stretch = -1;
         for (int j = first; j < last; ++j) {
-            bool pairsChanged = stretch < 0;
-            for (int l = kFineLevels; l < kBloomLevels && !pairsChanged; ++l)
-                pairsChanged = rowTaps[l][j].i0 != rowTaps[l][stretch].i0 || rowTaps[l][j].i1 != rowTaps[l][stretch].i1;
-            if (pairsChanged) {
+            if (stretch < 0 || !samePairs(j, stretch)) {
+                // From the stretch's own first row, even above this band's:
+                // the sums do not depend on how the rows were split.
                 stretch = j;
+                while (stretch > 0 && samePairs(stretch - 1, j)) --stretch;
                 std::fill(base.begin(), base.end(), 0.0f);
                 std::fill(slope.begin(), slope.end(), 0.0f);
                 for (int l = kFineLevels; l < kBloomLevels; ++l) {
-                    const AxisTap& y = rowTaps[l][j];
+                    const AxisTap& y = rowTaps[l][stretch];
                     const float* r0 = widened[l].Row(bloom[l], columns[l], span, y.i0, y.i1);
                     const float* r1 = widened[l].Row(bloom[l], columns[l], span, y.i1, y.i0);
                     const float step = static_cast<float>(bloom[l].height) / static_cast<float>(height);
