@@ -771,15 +771,13 @@ PostTarget Final(const PostTarget& hdr, bool colorBandingFix, int threads) {
                 for (int i = x0, column = x0 % 289; i < x1; ++i, column = column == 288 ? 0 : column + 1) {
                     const BandingReads& cell = cellRow[column];
                     const float* at = rowStart + static_cast<size_t>(i) * 4;
-                    {  // the reads of the pixel four ahead, on their way to the cache
+                    {  // the far reads of the pixel four ahead, on their way to the cache
                         const BandingReads& ahead = cellRow[column >= 285 ? column - 285 : column + 4];
-                        const float* from = at + 16;
-                        for (int k = 0; k < 2; ++k)
-                            for (int q = 0; q < 4; ++q) {
-                                const float* p = from + ahead.read[k][q].offset;
-                                _mm_prefetch(reinterpret_cast<const char*>(p), _MM_HINT_T0);
-                                _mm_prefetch(reinterpret_cast<const char*>(p + pitch * 4), _MM_HINT_T0);
-                            }
+                        for (const BandingRead& r : ahead.read[1]) {
+                            const float* p = at + 16 + r.offset;
+                            _mm_prefetch(reinterpret_cast<const char*>(p), _MM_HINT_T0);
+                            _mm_prefetch(reinterpret_cast<const char*>(p + pitch * 4), _MM_HINT_T0);
+                        }
                     }
                     F4 colour = Load(at);
                     // Smooth 8-bit steps: where a wide neighbourhood barely
