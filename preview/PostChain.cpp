@@ -169,7 +169,7 @@ PostTarget Bloom(const PostTarget& source, int viewWidth, int viewHeight, int le
     const float scale = brightPass ? 1.02352f * 0.5f : 1.02352f;
     PostTarget out(width, height);
     std::vector<float> line(source.width), reads(cols.reads.size());
-    std::vector<float> across(rows.reads.size() * width), sum(width);
+    std::vector<float> across(rows.reads.size() * width), sum((width + 3) & ~3);
     for (int c = 0; c < 3; ++c) {
         // Every distinct read, then the horizontal sums per read row.
         for (size_t r = 0; r < rows.reads.size(); ++r) {
@@ -216,7 +216,7 @@ PostTarget Bloom(const PostTarget& source, int viewWidth, int viewHeight, int le
                 for (int n = 0; n < width; ++n) sum[n] += from[n] * kBloomWeights[t];
             }
             uint8_t* o = out.Row(c, j);
-            for (int n = 0; n < width; ++n) o[n] = ToByte(sum[n] * scale);
+            for (int n = 0; n < width; n += 4) StoreUnorm(o + n, Load(sum.data() + n) * Splat(scale));
         }
     }
     return out;
