@@ -65,14 +65,12 @@ inline F4 Exp2(F4 x) {
     // 2^x = 2^n 2^f, n the nearest whole number, f in [-0.5, 0.5].
     const __m128i n = _mm_cvtps_epi32(clamped);
     const F4 f = clamped - _mm_cvtepi32_ps(n);
-    // Taylor terms (f ln 2)^k / k! up to k = 7, in pairs as above.
-    const float l = 0.69314718056f;
+    // 2^f on [-0.5, 0.5]: a polynomial fitted for the least relative error
+    // (below 8e-8), in pairs of terms as above.
     const F4 f2 = f * f;
-    const F4 f4 = f2 * f2;
-    const F4 low = (Splat(1.0f) + f * Splat(l)) + f2 * (Splat(l * l / 2) + f * Splat(l * l * l / 6));
-    const F4 high = (Splat(l * l * l * l / 24) + f * Splat(l * l * l * l * l / 120)) +
-                    f2 * (Splat(l * l * l * l * l * l / 720) + f * Splat(l * l * l * l * l * l * l / 5040));
-    const F4 p = low + f4 * high;
+    const F4 p = (Splat(1.00000007f) + f * Splat(0.693146949f)) +
+                 f2 * ((Splat(0.240221218f) + f * Splat(0.0555074262f)) +
+                       f2 * (Splat(0.00967545975f) + f * Splat(0.00132669704f)));
     const F4 scale = _mm_castsi128_ps(_mm_slli_epi32(_mm_add_epi32(n, _mm_set1_epi32(127)), 23));
     // NaN stays NaN; below the range (-inf among them) gives 2^-126, which no
     // 8-bit target tells from 0. The callers' powers never reach the top.
