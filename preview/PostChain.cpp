@@ -731,7 +731,7 @@ PostTarget Final(const PostTarget& hdr, bool colorBandingFix, int threads) {
     // The texels with their three channels and a spare lane, edges repeated
     // into the padding as clamped addressing repeats them.
     const int rows = height + 2 * padY;
-    float* const texels = Scratch(kBandingTexels, static_cast<size_t>(pitch) * rows * 4);
+    float* const texels = KeptBuffer(static_cast<size_t>(pitch) * rows * 4);
     ForRowBands(rows, threads, [&](int first, int last) {
         for (int r = first; r < last; ++r) {
             const int y = ClampIndex(r - padY, height);

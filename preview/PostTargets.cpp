@@ -2,9 +2,8 @@
 
 #include "preview/PostChainSteps.h"
 
-float* Scratch(ScratchSlot slot, size_t count) {
-    thread_local std::vector<float> buffers[kScratchSlots];
-    std::vector<float>& buffer = buffers[slot];
+float* KeptBuffer(size_t count) {
+    thread_local std::vector<float> buffer;
     if (buffer.size() < count) buffer.resize(count);
     return buffer.data();
 }

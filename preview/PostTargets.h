@@ -2,7 +2,7 @@
 // The render targets of the post chain on the CPU and the texture reads the
 // shader makes from them: 8 bits per channel, linear filtering with clamped
 // addressing, Direct3D 9 texel centres; and the working pieces the steps
-// share (bands of rows on threads, buffers kept from run to run, planes padded
+// share (bands of rows on threads, a buffer kept from run to run, rows padded
 // for reads past the edges). Used by PostChain.cpp.
 #include <emmintrin.h>
 
@@ -101,11 +101,10 @@ void ForRowBands(int rows, int threads, const Body& body) {
     for (std::thread& helper : helpers) helper.join();
 }
 
-// The large working buffers stay with the thread from run to run: allocating
-// and clearing tens of megabytes every time costs as much as a step. The
-// buffer holds at least `count` floats, of unspecified values.
-enum ScratchSlot { kBandingTexels, kScratchSlots };
-float* Scratch(ScratchSlot slot, size_t count);
+// A large working buffer that stays with the thread from run to run:
+// allocating and clearing tens of megabytes every time costs as much as a
+// step. It holds at least `count` floats, of unspecified values.
+float* KeptBuffer(size_t count);
 
 // A target's rows as floats 0..1 around a row going down, each widened by
 // `pad` copies of its edge texels on both sides (clamped addressing across);
