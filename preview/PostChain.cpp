@@ -739,11 +739,12 @@ PostTarget Final(const PostTarget& hdr, bool colorBandingFix, int threads) {
             float* row = texels + static_cast<size_t>(r) * pitch * 4;
             float* o = row + static_cast<size_t>(padX) * 4;
             for (int i = 0; i < width; i += 4) {  // four texels from the planes at a time
-                F4 r = LoadUnorm(in[0] + i), g = LoadUnorm(in[1] + i), b = LoadUnorm(in[2] + i), spare = _mm_setzero_ps();
-                _MM_TRANSPOSE4_PS(r, g, b, spare);
-                Store(o + i * 4, r);
-                Store(o + i * 4 + 4, g);
-                Store(o + i * 4 + 8, b);
+                F4 red = LoadUnorm(in[0] + i), green = LoadUnorm(in[1] + i), blue = LoadUnorm(in[2] + i);
+                F4 spare = _mm_setzero_ps();
+                _MM_TRANSPOSE4_PS(red, green, blue, spare);  // now the four texels
+                Store(o + i * 4, red);
+                Store(o + i * 4 + 4, green);
+                Store(o + i * 4 + 8, blue);
                 Store(o + i * 4 + 12, spare);
             }
             for (int i = 0; i < padX; ++i) std::copy(o, o + 4, row + i * 4);
