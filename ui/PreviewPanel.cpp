@@ -53,10 +53,10 @@ void TakeFinished(PanelState& panel) {
 
 void Corner(ImDrawList* draw, ImVec2 at, const std::string& text, bool right) {
     const ImVec2 size = ImGui::CalcTextSize(text.c_str());
-    const ImVec2 pad(6, 3);
+    const ImVec2 pad(Px(6), Px(3));
     const ImVec2 min(right ? at.x - size.x - 2 * pad.x : at.x, at.y);
     const ImVec2 max(min.x + size.x + 2 * pad.x, min.y + size.y + 2 * pad.y);
-    draw->AddRectFilled(min, max, IM_COL32(0, 0, 0, 160), 3.0f);
+    draw->AddRectFilled(min, max, IM_COL32(0, 0, 0, 160), Px(3));
     draw->AddText(ImVec2(min.x + pad.x, min.y + pad.y), IM_COL32(255, 255, 255, 255), text.c_str());
 }
 
@@ -65,8 +65,8 @@ void Corner(ImDrawList* draw, ImVec2 at, const std::string& text, bool right) {
 void Picture(PanelState& panel) {
     // Small enough that the picture and the sliders below it fit on one screen.
     const float aspect = static_cast<float>(panel.scene->width) / static_cast<float>(panel.scene->height);
-    const float maxHeight = std::max(160.0f, ImGui::GetIO().DisplaySize.y * 0.36f);
-    const float width = std::max(64.0f, std::min({ImGui::GetContentRegionAvail().x, 960.0f, maxHeight * aspect}));
+    const float maxHeight = std::max(Px(160), ImGui::GetIO().DisplaySize.y * 0.36f);
+    const float width = std::max(Px(64), std::min({ImGui::GetContentRegionAvail().x, Px(960), maxHeight * aspect}));
     const float height = width / aspect;
     const ImVec2 origin = ImGui::GetCursorScreenPos();
     ImGui::InvisibleButton("##previewpicture", ImVec2(width, height));
@@ -83,10 +83,10 @@ void Picture(PanelState& panel) {
     } else {
         draw->AddImage(panel.before.id, origin, end);
     }
-    draw->AddLine(ImVec2(line, origin.y), ImVec2(line, end.y), IM_COL32(255, 255, 255, 230), 2.0f);
-    draw->AddCircleFilled(ImVec2(line, (origin.y + end.y) * 0.5f), 7.0f, IM_COL32(255, 166, 26, 255));
-    Corner(draw, ImVec2(origin.x + 6, origin.y + 6), T("previewbefore"), false);
-    Corner(draw, ImVec2(end.x - 6, origin.y + 6), T("previewafter"), true);
+    draw->AddLine(ImVec2(line, origin.y), ImVec2(line, end.y), IM_COL32(255, 255, 255, 230), Px(2));
+    draw->AddCircleFilled(ImVec2(line, (origin.y + end.y) * 0.5f), Px(7), IM_COL32(255, 166, 26, 255));
+    Corner(draw, ImVec2(origin.x + Px(6), origin.y + Px(6)), T("previewbefore"), false);
+    Corner(draw, ImVec2(end.x - Px(6), origin.y + Px(6)), T("previewafter"), true);
 }
 
 void PictureButtons(PanelState& panel) {

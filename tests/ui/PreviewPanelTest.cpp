@@ -1,8 +1,10 @@
-// The preview panel in the parameters tab: it follows the settings through
-// its worker, the line on the picture compares before and after, and a
-// screenshot comes in through the open dialog.
+// The preview panel in the parameters tab, as a player uses it: it follows a
+// slider through its worker, the line on the picture compares before and
+// after, and a screenshot comes in through the open dialog (a file that is no
+// picture leaves a notice and the picture as it was).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <thread>
@@ -28,24 +30,16 @@ bool FramesUntil(UiDriver& ui, const std::function<bool()>& done) {
     return false;
 }
 
-// A returning user with a game folder, on a screen tall enough to hold the
-// whole parameters tab.
-void Start(UiDriver& ui) {
+}  // namespace
+
+TEST(PreviewPanel, FollowsTheSettingsComparesBeforeAndAfterAndLoadsAScreenshot) {
+    UiDriver ui;
     Settings::Instance().TSPath = MakeFakeGameFolder(ui.root.path / "game");
     Settings::Instance().Save(u"");
     ui.Start();
-    ImGui::GetIO().DisplaySize = ImVec2(1600, 6000);
-    ui.Frame(2);
-}
-
-}  // namespace
-
-TEST(PreviewPanel, FollowsTheSettingsAndComparesBeforeAndAfter) {
-    UiDriver ui;
-    Start(ui);
+    ImGui::GetIO().DisplaySize = ImVec2(1600, 6000);  // the whole parameters tab on one screen
     ASSERT_TRUE(FramesUntil(ui, [] { return PreviewPanelShown().hasResult; }));
     EXPECT_TRUE(ui.ShowsText(T("previewscope")));
-    EXPECT_TRUE(ui.Find(ByKey("section", "previewtitle")));
     EXPECT_EQ(PreviewPanelShown().width, 1280);
     EXPECT_EQ(PreviewPanelShown().settings, PostChainSettingsFrom(Settings::Instance().Shader));
     EXPECT_FALSE(PreviewNeedsRedraw());
@@ -72,18 +66,13 @@ TEST(PreviewPanel, FollowsTheSettingsAndComparesBeforeAndAfter) {
     io.MouseDown[0] = false;
     ui.Frame();
     EXPECT_NEAR(PreviewPanelShown().split, 0.2f, 0.01f);
-}
 
-TEST(PreviewPanel, LoadsAScreenshotThroughTheOpenDialogAndGoesBackToTheScene) {
-    UiDriver ui;
-    Start(ui);
+    // The logo, 1900 x 250, chosen in the open dialog with an image filter,
+    // comes in scaled to the working width.
     const fs::path bin = ui.root.path / "bin";
     fs::create_directories(bin);
     ScopedPathFirst path(bin);
-
-    // The logo, 1900 x 250, comes in scaled to the working width.
-    const fs::path logo = fs::path(VANTREL_SOURCE_DIR) / "Data" / "Textures" / "Logo.png";
-    WriteFakeChooser(bin, "zenity", logo.string(), 0);
+    WriteFakeChooser(bin, "zenity", (fs::path(VANTREL_SOURCE_DIR) / "Data" / "Textures" / "Logo.png").string(), 0);
     ASSERT_TRUE(ui.Click(ByKey("button", "previewloadscreenshot")));
     const std::vector<std::string> args = ReadLines(bin / "zenity-args.txt");
     EXPECT_NE(std::find(args.begin(), args.end(), "--title=" + T("previewbrowsertitle")), args.end());
@@ -93,7 +82,6 @@ TEST(PreviewPanel, LoadsAScreenshotThroughTheOpenDialogAndGoesBackToTheScene) {
     EXPECT_EQ(PreviewPanelShown().width, 1280);
     EXPECT_EQ(PreviewPanelShown().height, 168);
 
-    // A file that is no picture: a notice, and the screenshot stays.
     WriteText(ui.root.path / "notes.png", "not a picture");
     WriteFakeChooser(bin, "zenity", (ui.root.path / "notes.png").string(), 0);
     ASSERT_TRUE(ui.Click(ByKey("button", "previewloadscreenshot")));
