@@ -11,15 +11,10 @@
 #include "app/FileProbes.h"
 #include "app/Log.h"
 #include "app/Platform.h"
-#include "app/Text.h"
 #include "game/GameLauncher.h"
 #include "game/SteamGame.h"
 #include "settings/Settings.h"
 #include "tests/support/FakeTools.h"
-
-namespace {
-std::u16string W(const fs::path& path) { return Utf8ToWide(path.string()); }
-}  // namespace
 
 TEST(CommandLine, QuotesOnlyWhatTheWindowsRulesNeed) {
     EXPECT_EQ(BuildCommandLine(u"C:\\Tools\\fxc.exe", {u"/nologo", u"temp\\Rain.fx"}),

@@ -10,11 +10,9 @@
 #include <cstring>
 
 #include "shaders/EffectBinary.h"
-#include "tests/support/TestEnv.h"
+#include "tests/support/PipelineTestEnv.h"
 
 namespace {
-
-const fs::path kEffects = fs::path(VANTREL_SOURCE_DIR) / "tests" / "shaders" / "effects";
 
 std::string Summary(const EffectInterface& effect) {
     std::string text;

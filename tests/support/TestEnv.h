@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "app/Text.h"
+
 namespace fs = std::filesystem;
 
 // A fresh folder under the system temp folder, removed at destruction.
@@ -14,8 +16,10 @@ struct TempDir {
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-    std::u16string Wide() const;  // with a trailing separator
 };
+
+// A path as the program's wide text.
+inline std::u16string W(const fs::path& path) { return Utf8ToWide(path.string()); }
 
 // Points AppPaths at <root>/pref/ and <root>/program/ (both created, work
 // folder too) and starts an empty log.
@@ -29,6 +33,8 @@ std::vector<std::string> ReadLines(const fs::path& path);
 std::vector<std::string> ReadLogLines();
 // The log holds this exact line.
 bool Logged(const std::string& line);
+// The names in a folder, sorted.
+std::vector<std::string> FileNames(const fs::path& folder);
 // Waits up to ten seconds for a file to appear with some content.
 bool WaitForFile(const fs::path& file);
 
@@ -37,4 +43,4 @@ bool WaitForFile(const fs::path& file);
 std::u16string MakeFakeGameFolder(const fs::path& folder, bool with32 = true, bool with64 = true);
 
 // Path of a stand-in tool built by the test suite (tests/tools/<name>.cpp).
-fs::path ToolPath(const std::string& name);
+inline fs::path ToolPath(const std::string& name) { return fs::path(VANTREL_TOOLS_DIR) / name; }

@@ -15,7 +15,6 @@
 #include "settings/Settings.h"
 #include "shaders/ShaderInstaller.h"
 #include "tests/support/FakeTools.h"
-#include "tests/support/GameShaders.h"
 #include "tests/support/PipelineTestEnv.h"
 
 namespace {
