@@ -4,8 +4,6 @@
 #include <sys/stat.h>
 #endif
 
-#include <gtest/gtest.h>
-
 #include "app/FileIo.h"
 #include "app/Log.h"
 #include "app/Sha256.h"

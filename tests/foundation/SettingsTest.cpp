@@ -4,8 +4,6 @@
 #include <cstring>
 #include <new>
 
-#include <gtest/gtest.h>
-
 #include "tests/support/PipelineTestEnv.h"
 
 namespace {

@@ -6,11 +6,8 @@
 #include <sys/wait.h>
 
 #include <cctype>
-#include <chrono>
 #include <random>
-#include <thread>
 
-#include <gtest/gtest.h>
 #include <pugixml.hpp>
 
 #include "app/Log.h"

@@ -1,7 +1,6 @@
 // The game folder: validity, the Steam libraries of a fake home with no
 // registry, the weather add-on's marker in it, and the folder and file
 // choosers through a fake zenity or kdialog on PATH.
-#include <gtest/gtest.h>
 
 #include "app/AppPaths.h"
 #include "app/FileProbes.h"

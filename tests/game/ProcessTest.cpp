@@ -1,7 +1,6 @@
 // Running tools and the game: the Windows command line, whole words and
 // captured output on Linux, native siblings of ".exe" names, wine for the
 // rest, failures, and the game started detached or through Steam.
-#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cerrno>

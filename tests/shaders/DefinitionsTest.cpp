@@ -4,9 +4,7 @@
 // as the C library's "%f" writes them, whatever the locale; the rules that
 // decide which entries an effect gets. That every setting reaches a template
 // that reads it is checked through the compiler (EffectCompileTest.cpp).
-#include <gtest/gtest.h>
 
-#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <limits>

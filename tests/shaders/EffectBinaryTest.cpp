@@ -1,12 +1,10 @@
 // The effect binary reader on small effects compiled by the real compiler
 // (vkd3d): the committed fixtures in tests/shaders/effects/, checked against
 // their sources compiled afresh, then cut short and damaged.
-#include <gtest/gtest.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
 #include "shaders/EffectBinary.h"

@@ -3,17 +3,11 @@
 // (-b d3d-asm) the instruction slots and the semantics linking a pass.
 #include "tests/shaders/EffectCheck.h"
 
-#include <algorithm>
 #include <atomic>
 #include <cctype>
-#include <cstdlib>
-#include <functional>
-#include <map>
 #include <mutex>
 #include <regex>
-#include <set>
 #include <sstream>
-#include <thread>
 
 namespace {
 

@@ -3,8 +3,6 @@
 // Direct3D 9 shader models: every shader a pass names, under its profile and
 // with its uniform arguments; the semantics linking each pass; instruction
 // slots against the profile's limit; the whole effect as fx_2_0.
-#include <string>
-#include <vector>
 
 #include "tests/support/TestEnv.h"
 

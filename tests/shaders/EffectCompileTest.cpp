@@ -2,14 +2,9 @@
 // template, the headers beside it with CR LF line ends) in several
 // configurations and run through vkd3d-compiler; and the check's own
 // negative cases.
-#include <gtest/gtest.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <map>
 #include <regex>
-#include <set>
 
 #include "app/FileIo.h"
 #include "shaders/Definitions.h"

@@ -3,10 +3,8 @@
 // the interface check of each effect against the game's own, with the
 // stand-in compiler writing real effect binaries (tests/shaders/effects/,
 // made by vkd3d).
-#include <gtest/gtest.h>
 
 #include <fstream>
-#include <set>
 
 #include "app/Log.h"
 #include "shaders/Definitions.h"

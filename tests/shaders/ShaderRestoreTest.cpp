@@ -2,9 +2,6 @@
 // compiler: the restore undoes exactly what the installs changed. And the sky
 // override file: the blocks the two cloud switches choose, with CR LF line
 // ends, and the base block alone on restore.
-#include <gtest/gtest.h>
-
-#include <algorithm>
 
 #include "app/Log.h"
 #include "shaders/EarlierBackups.h"

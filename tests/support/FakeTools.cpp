@@ -1,7 +1,5 @@
 #include "tests/support/FakeTools.h"
 
-#include <cstdlib>
-
 #include "tests/support/FakeSerzFormat.h"
 
 namespace {
@@ -42,7 +40,8 @@ fs::path WriteScript(const fs::path& folder, const std::string& name, const std:
 }
 
 fs::path WriteFakeChooser(const fs::path& folder, const std::string& name, const std::string& output, int exitCode) {
-    const std::string record = "'" + (folder / name).string();
+    std::string record = "'";  // appended, not "'" + string: mingw's GCC 12 warns falsely on that
+    record += (folder / name).string();
     return WriteScript(folder, name,
                        ": > " + record + "-args.txt'\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> " + record +
                            "-args.txt'; done\npwd > " + record + "-cwd.txt'\n" +

@@ -3,8 +3,6 @@
 // stand-in compiler beside the program, the effects and their files in the
 // game, stand-in stock files, settings with every switch alike, and the
 // weather add-on's marker.
-#include <string>
-#include <vector>
 
 #include "app/AppPaths.h"
 #include "app/FileProbes.h"

@@ -1,11 +1,8 @@
 #include "tests/support/TestEnv.h"
 
-#include <algorithm>
-#include <chrono>
 #include <fstream>
 #include <random>
 #include <sstream>
-#include <thread>
 
 #include "app/AppPaths.h"
 #include "app/FileProbes.h"

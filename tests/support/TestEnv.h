@@ -1,8 +1,18 @@
 #pragma once
-// Test helpers: throw-away folders, the program's paths pointed into them,
+// What every test uses: the test framework and the standard library parts
+// most tests need; throw-away folders, the program's paths pointed into them,
 // text files and the log, and a fake game folder.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/Text.h"

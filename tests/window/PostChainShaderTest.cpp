@@ -4,19 +4,14 @@
 // then SPIRV-Cross to GLSL) and run over the preview scene through OpenGL on
 // Xvfb. Each step of the preview, fed the shader's input for its pass, must
 // give the shader's output; the whole chain must stay close to it.
-#include <gtest/gtest.h>
 
 #define GL_GLEXT_PROTOTYPES 1
 #include <SDL.h>
 #include <SDL_opengl.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <cstring>
-#include <map>
 #include <regex>
-#include <set>
-#include <thread>
 
 #include "app/Platform.h"
 #include "preview/PostChainSteps.h"

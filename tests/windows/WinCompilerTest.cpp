@@ -4,11 +4,6 @@
 // Windows 10 and 11; then fxc.exe beside the program, run as a process.
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <thread>
-
 #include "app/AppPaths.h"
 #include "app/FileProbes.h"
 #include "app/Log.h"
