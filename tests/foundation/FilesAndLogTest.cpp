@@ -4,26 +4,10 @@
 #include <sys/stat.h>
 #endif
 
-#include <algorithm>
-
-#include <gtest/gtest.h>
-
-#include "app/AppPaths.h"
 #include "app/FileIo.h"
-#include "app/FileProbes.h"
 #include "app/Log.h"
 #include "app/Sha256.h"
-#include "app/Text.h"
 #include "tests/support/PipelineTestEnv.h"
-
-namespace {
-std::vector<std::string> NamesIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-}  // namespace
 
 TEST(TextConversion, ValidTextRoundTripsAndInvalidInputGivesEmpty) {
     EXPECT_EQ(Utf8ToWide("Z\xC3\xBCrich \xE2\x82\xAC \xF0\x9F\x9A\x82"), u"Z\u00FCrich \u20AC \U0001F682");
@@ -54,7 +38,7 @@ TEST(LogFile, OneSingleByteLineAnEntryWithQuestionMarksForWhatDoesNotFit) {
 
 TEST(FileProbes, ProbesCreateAndRemoveOnBackslashPaths) {
     TempDir tmp;
-    const std::u16string nested = tmp.Wide() + u"a\\b\\c", file = nested + u"\\f.txt";
+    const std::u16string nested = W(tmp.path) + u"/" + u"a\\b\\c", file = nested + u"\\f.txt";
     EXPECT_FALSE(CreateDirectories(nested));
     EXPECT_TRUE(fs::is_directory(tmp.path / "a" / "b" / "c"));
     EXPECT_FALSE(RemoveFileIfExists(file));  // nothing there: no error
@@ -71,7 +55,7 @@ TEST(FileProbes, ProbesCreateAndRemoveOnBackslashPaths) {
 TEST(FileIo, ReadsListsAndMovesRegularFilesAndLogsWhyNot) {
     TempDir tmp;
     UseTempAppPaths(tmp);
-    const std::u16string root = tmp.Wide();
+    const std::u16string root = W(tmp.path) + u"/";
     std::string bytes = "stale";
     EXPECT_FALSE(ReadFileBytes(root + u"missing.xml", bytes));
     EXPECT_TRUE(bytes.empty());
@@ -119,14 +103,14 @@ TEST(FileIo, SafeReplaceLeavesTheOldOrTheNewFileAndRemovesOnlyItsOwnLeftovers) {
     UseTempAppPaths(tmp);
     const fs::path files = tmp.path / "files";
     fs::create_directory(files);
-    const std::u16string root = Utf8ToWide(files.string()) + u"/";
+    const std::u16string root = W(files) + u"/";
     ASSERT_TRUE(WriteFileReplacingSafely(root + u"s.xml", "old"));
     ASSERT_TRUE(WriteFileReplacingSafely(root + u"s.xml", "new"));
     EXPECT_EQ(ReadText(files / "s.xml"), "new");
     fs::create_directory(files / "folder.xml");
     EXPECT_FALSE(WriteFileReplacingSafely(root + u"folder.xml", "x"));
     EXPECT_FALSE(WriteFileReplacingSafely(root + u"missing\\p.xml", "x"));
-    EXPECT_EQ(NamesIn(files), (std::vector<std::string>{"folder.xml", "s.xml"}));
+    EXPECT_EQ(FileNames(files), (std::vector<std::string>{"folder.xml", "s.xml"}));
     const std::string prefix = "ERROR: Can't save " + files.string();
     EXPECT_EQ(ReadLogLines(), (std::vector<std::string>{prefix + "/folder.xml: Is a directory",
                                                         prefix + "/missing\\p.xml: No such file or directory"}));
@@ -144,7 +128,7 @@ TEST(FileIo, SafeReplaceLeavesTheOldOrTheNewFileAndRemovesOnlyItsOwnLeftovers) {
     EXPECT_EQ(fs::status(files / "real" / "target.xml").permissions(), fs::perms::owner_read | fs::perms::owner_write);
     WriteText(files / "real" / ".target.xml.77-1.vantrel-tmp", "half");
     RemoveInterruptedSaves(root + u"link.xml");
-    EXPECT_EQ(NamesIn(files / "real"), std::vector<std::string>{"target.xml"});
+    EXPECT_EQ(FileNames(files / "real"), std::vector<std::string>{"target.xml"});
 #endif
 
     WriteText(files / ".s.xml.123-4.vantrel-tmp", "half");

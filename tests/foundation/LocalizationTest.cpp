@@ -2,10 +2,8 @@
 // uses, once, in the three languages; no text used as a format; french
 // no-break spaces; and the fall-backs between languages.
 #include <regex>
-#include <set>
 #include <string_view>
 
-#include <gtest/gtest.h>
 #include <pugixml.hpp>
 
 #include "app/Text.h"

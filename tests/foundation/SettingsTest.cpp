@@ -4,17 +4,9 @@
 #include <cstring>
 #include <new>
 
-#include <gtest/gtest.h>
-
-#include "app/AppPaths.h"
-#include "app/Text.h"
-#include "settings/Settings.h"
-#include "settings/SettingsTable.h"
-#include "tests/support/TestEnv.h"
+#include "tests/support/PipelineTestEnv.h"
 
 namespace {
-std::u16string Wide(const fs::path& p) { return Utf8ToWide(p.string()); }
-
 // A record with every field moved away from its default.
 Settings EveryFieldChanged() {
     Settings s;
@@ -65,7 +57,7 @@ TEST(SettingsModel, EveryFieldIsSetAndTheRestoreAndOutOfDateRulesHold) {
     EXPECT_TRUE(fresh.ShadersOutdated());
 }
 
-TEST(SettingsFile, RoundTripsInTheKnownLayoutAndAFailedSaveKeepsTheOldFile) {
+TEST(SettingsFile, RoundTripsKeepsTheOldFileOnFailureReadsHandWrittenFilesAndCarriesPresets) {
     TempDir tmp;
     UseTempAppPaths(tmp);
     const fs::path file = tmp.path / "pref" / "settings.xml";
@@ -110,59 +102,47 @@ TEST(SettingsFile, RoundTripsInTheKnownLayoutAndAFailedSaveKeepsTheOldFile) {
         std::vector<std::string>(log.end() - 2, log.end()),
         (std::vector<std::string>{"ERROR: Can't save " + WideToUtf8(AppPaths.settingsFile) + ": the file is read-only",
                                   "Failed to save settings"}));
-}
 
-TEST(SettingsFile, ReadingRulesOnHandWrittenFiles) {
-    TempDir tmp;
-    UseTempAppPaths(tmp);
-    const fs::path file = tmp.path / "pref" / "settings.xml";
-    // What a file with these groups reads into, from a record whose every field is off its default.
-    const auto read = [&](const std::string& groups) {
+    // Hand-written files: what a file with these groups reads into, from a
+    // record whose every field is off its default.
+    const auto loaded = [&](const std::string& groups) {
         WriteText(file, "<Settings>" + groups + "</Settings>");
         Settings s = EveryFieldChanged();
         s.Load(u"");
         return s;
     };
     const auto shaders = [&](const std::string& elements) {
-        return read("<TSXXShaders>" + elements + "</TSXXShaders>").Shader;
+        return loaded("<TSXXShaders>" + elements + "</TSXXShaders>").Shader;
     };
-    for (const auto& [text, on] : {std::pair("TRUE", true),
-                                   {"Y", true},
-                                   {"1x", true},
-                                   {"yes", true},
-                                   {"no", false},
-                                   {"", false},
-                                   {"0", false},
-                                   {" true", false}}) {
-        EXPECT_EQ(shaders("<SSAO value='" + std::string(text) + "'/>").SSAO, on) << text;
-    }
+    for (const auto& [value, on] : {std::pair("TRUE", true), {"Y", true}, {"1x", true}, {"yes", true},
+                                    {"no", false}, {"", false}, {"0", false}, {" true", false}})
+        EXPECT_EQ(shaders("<SSAO value='" + std::string(value) + "'/>").SSAO, on) << value;
     // Nothing is clamped; what is no number reads as 0.
-    for (const auto& [text, value] :
-         {std::pair("1,5", 1.0f), {"abc", 0.0f}, {"2e-1", 0.2f}, {"-3", -3.0f}, {"5000", 5000.0f}}) {
-        EXPECT_EQ(shaders("<DOFNearPlane value='" + std::string(text) + "'/>").DOFNearPlane, value) << text;
-    }
+    for (const auto& [value, number] :
+         {std::pair("1,5", 1.0f), {"abc", 0.0f}, {"2e-1", 0.2f}, {"-3", -3.0f}, {"5000", 5000.0f}})
+        EXPECT_EQ(shaders("<DOFNearPlane value='" + std::string(value) + "'/>").DOFNearPlane, number) << value;
     // A missing value, element or colour channel takes the default.
     const ShaderSettings partial = shaders("<DOFNearPlane/><LightGlowColorTint r='0.5'/>");
     EXPECT_EQ(partial.DOFNearPlane, 500.0f);
     EXPECT_EQ(partial.LightGlowColorTint, (ColorTint{0.5f, 1.0f, 1.0f}));
     EXPECT_TRUE(partial.SSAO);
-    const Settings tsxx = read("<TSXX><TSPath value='D:\\TS' /><ShadersInstallOK value='yes'/></TSXX>");
+    const Settings tsxx = loaded("<TSXX><TSPath value='D:\\TS' /><ShadersInstallOK value='yes'/></TSXX>");
     Settings expected;
     expected.TSPath = u"D:\\TS";
     expected.ShadersInstallOK = true;
     EXPECT_TRUE(tsxx == expected);
-    EXPECT_EQ(read("<Global><Language value='0x2'/></Global>").Language, 2u);
+    EXPECT_EQ(loaded("<Global><Language value='0x2'/></Global>").Language, 2u);
 
     // Any language value, the -1 of a hand-edited file too, comes back the same after a save.
-    Settings minusOne = read("<Global><Language value='-1'/></Global>");
+    Settings minusOne = loaded("<Global><Language value='-1'/></Global>");
     minusOne.Save(u"");
-    Settings reread;
-    reread.Load(u"");
-    EXPECT_EQ(reread.Language, minusOne.Language);
+    read = Settings();
+    read.Load(u"");
+    EXPECT_EQ(read.Language, minusOne.Language);
 
     // A malformed file keeps what was parsed before the error and defaults the rest.
     const Settings malformed =
-        read("<Global><Language value='1'/><HelpIcons value='false'/></Global><TSXX><TSPath val");
+        loaded("<Global><Language value='1'/><HelpIcons value='false'/></Global><TSXX><TSPath val");
     expected = Settings();
     expected.Language = 1;
     expected.HelpIcons = false;
@@ -171,25 +151,22 @@ TEST(SettingsFile, ReadingRulesOnHandWrittenFiles) {
     Settings missing = EveryFieldChanged();
     missing.Load(u"");
     EXPECT_TRUE(missing == Settings());
-}
 
-TEST(SettingsFile, PresetsCarryOnlyTheParameters) {
-    TempDir tmp;
-    UseTempAppPaths(tmp);
-    const std::u16string preset = Wide(tmp.path / "my preset.xml");
+    // Presets carry only the parameters.
+    const std::u16string preset = W(tmp.path / "my preset.xml");
     const Settings exported = EveryFieldChanged();
     exported.Save(preset);
-    const std::string text = ReadText(tmp.path / "my preset.xml");
-    EXPECT_EQ(text.rfind("<?xml version=\"1.0\"?>\n<MOXPreset>\n\t<TSXXShaders>\n", 0), 0u);
-    EXPECT_EQ(text.find("Global"), std::string::npos);
-    EXPECT_EQ(text.find("TSXX>"), std::string::npos);
+    const std::string presetText = ReadText(tmp.path / "my preset.xml");
+    EXPECT_EQ(presetText.rfind("<?xml version=\"1.0\"?>\n<MOXPreset>\n\t<TSXXShaders>\n", 0), 0u);
+    EXPECT_EQ(presetText.find("Global"), std::string::npos);
+    EXPECT_EQ(presetText.find("TSXX>"), std::string::npos);
     EXPECT_FALSE(fs::exists(tmp.path / "pref" / "settings.xml"));
 
     // Importing changes the parameters only.
     Settings imported = exported;
     imported.Shader = ShaderSettings();
     imported.NeedShadersUpdate = false;
-    Settings expected = exported;
+    expected = exported;
     expected.NeedShadersUpdate = false;
     imported.Load(preset);
     EXPECT_TRUE(imported == expected);
@@ -204,11 +181,11 @@ TEST(SettingsFile, PresetsCarryOnlyTheParameters) {
     // A preset without SSAOIntensity resets it.
     WriteText(tmp.path / "partial.xml", "<MOXPreset><TSXXShaders><SSAO value='false'/></TSXXShaders></MOXPreset>");
     imported.Shader.SSAOIntensity = 1.9f;
-    imported.Load(Wide(tmp.path / "partial.xml"));
+    imported.Load(W(tmp.path / "partial.xml"));
     EXPECT_FALSE(imported.Shader.SSAO);
     EXPECT_EQ(imported.Shader.SSAOIntensity, 1.0f);
 
     // A preset that cannot be written says so (the file layer logs the cause first).
-    exported.Save(Wide(tmp.path / "missing" / "p.xml"));
+    exported.Save(W(tmp.path / "missing" / "p.xml"));
     EXPECT_EQ(ReadLogLines().back(), "Failed to save preset file");
 }

@@ -6,20 +6,13 @@
 #include <sys/wait.h>
 
 #include <cctype>
-#include <chrono>
 #include <random>
-#include <thread>
 
-#include <gtest/gtest.h>
 #include <pugixml.hpp>
 
-#include "app/AppPaths.h"
-#include "app/FileProbes.h"
 #include "app/Log.h"
 #include "app/Startup.h"
-#include "app/Text.h"
 #include "settings/Localization.h"
-#include "settings/Settings.h"
 #include "shaders/ShaderInstaller.h"
 #include "tests/support/FakeTools.h"
 #include "tests/support/PipelineTestEnv.h"
@@ -135,10 +128,8 @@ bool IsCompleteSettingsFile(const fs::path& file) {
 }
 
 bool HoldsTemporaries(const fs::path& folder) {
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        if (entry.path().filename().string().find("settings.xml.") != std::string::npos) return true;
-    }
-    return false;
+    const auto names = FileNames(folder);
+    return std::any_of(names.begin(), names.end(), [](const auto& n) { return n.find("settings.xml.") != n.npos; });
 }
 }  // namespace
 
@@ -171,9 +162,8 @@ TEST(StartUp, ASaveKilledAtRandomLeavesACompleteFileAndTheNextStartTidiesUp) {
         Settings().Save(u"");
         ASSERT_EQ(posix_spawn(&pid, tool.c_str(), nullptr, nullptr, argv, environ), 0);
         // Killed a random moment after its first save, wherever it then is.
-        for (int wait = 0; wait < 10000 && !savedByTheLoop(); ++wait) {
+        for (int wait = 0; wait < 10000 && !savedByTheLoop(); ++wait)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
         std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
         kill(pid, SIGKILL);
         int status = 0;

@@ -1,24 +1,17 @@
 // The game folder: validity, the Steam libraries of a fake home with no
-// registry, the folder and file choosers through a fake zenity or kdialog on
-// PATH, and the weather add-on's marker in it.
-#include <gtest/gtest.h>
+// registry, the weather add-on's marker in it, and the folder and file
+// choosers through a fake zenity or kdialog on PATH.
 
 #include "app/AppPaths.h"
 #include "app/FileProbes.h"
 #include "app/Log.h"
 #include "app/Platform.h"
-#include "app/Text.h"
 #include "game/GameFolder.h"
 #include "game/WeatherPack.h"
 #include "settings/Settings.h"
 #include "tests/support/FakeTools.h"
 
-namespace {
-std::u16string W(const fs::path& path) { return Utf8ToWide(path.string()); }
-
-}  // namespace
-
-TEST(GameDiscovery, FindsAValidGameInTheSteamLibrariesOfTheHomeFolder) {
+TEST(GameFolder, ValidityTheSteamLibrariesOfTheHomeFolderAndTheWeatherAddOnMarker) {
     TempDir root;
     UseTempAppPaths(root);
     EXPECT_TRUE(IsValidGamePath(MakeFakeGameFolder(root.path / "only64", false, true)));
@@ -59,6 +52,18 @@ TEST(GameDiscovery, FindsAValidGameInTheSteamLibrariesOfTheHomeFolder) {
     DiscoverGameInstallation(settings);
     EXPECT_TRUE(settings.TSPath.empty());
     EXPECT_EQ(ReadLogLines(), std::vector<std::string>{"Unable to find train simulator install path reg key"});
+
+    // The weather add-on's marker is looked for in this game folder, at every call.
+    Settings::Instance().TSPath = MakeFakeGameFolder(root.path / "game");
+    const fs::path marker = fs::path("Assets") / "AP" / "WeatherEP" / "TrackMarkers" / "Weather" / "weather.bin";
+    WriteText(root.path / "other" / marker, "marker");
+    EXPECT_FALSE(IsWeatherPackInstalled());
+    WriteText(root.path / "game" / marker, "marker");
+    EXPECT_TRUE(IsWeatherPackInstalled());
+    fs::remove(root.path / "game" / marker);
+    EXPECT_FALSE(IsWeatherPackInstalled());
+    fs::create_directories(root.path / "game" / marker);
+    EXPECT_TRUE(IsWeatherPackInstalled());
 }
 
 TEST(FolderChoice, AcceptsAValidFolderRejectsAnInvalidOneAndIgnoresCancel) {
@@ -150,19 +155,4 @@ TEST(Choosers, FallBackToKdialogReportAMissingToolAndAskBeforeAnAddedExtensionRe
     EXPECT_EQ(dialog("kdialog", "0"), W(root.path / "mine.xml"));
     EXPECT_EQ(ReadLines(calls).back(), "--warningyesno|" + question + "|--title|Export|");
     EXPECT_EQ(ReadText(root.path / "mine.xml"), "<MOXPreset/>");  // the dialogs only choose
-}
-
-TEST(WeatherPack, SeesTheMarkerOfThisGameFolderAtEveryCall) {
-    TempDir root;
-    Settings::Instance() = Settings();
-    Settings::Instance().TSPath = MakeFakeGameFolder(root.path / "game");
-    const fs::path marker = fs::path("Assets") / "AP" / "WeatherEP" / "TrackMarkers" / "Weather" / "weather.bin";
-    WriteText(root.path / "other" / marker, "marker");
-    EXPECT_FALSE(IsWeatherPackInstalled());
-    WriteText(root.path / "game" / marker, "marker");
-    EXPECT_TRUE(IsWeatherPackInstalled());
-    fs::remove(root.path / "game" / marker);
-    EXPECT_FALSE(IsWeatherPackInstalled());
-    fs::create_directories(root.path / "game" / marker);
-    EXPECT_TRUE(IsWeatherPackInstalled());
 }

@@ -1,7 +1,6 @@
 // The player-profile patch end to end: a fake game folder (with a space in
 // its name), the stand-in converter run as a real process, the profile read
 // back from its serialised form.
-#include <gtest/gtest.h>
 
 #include <pugixml.hpp>
 

@@ -1,7 +1,6 @@
 // Running tools and the game: the Windows command line, whole words and
 // captured output on Linux, native siblings of ".exe" names, wine for the
 // rest, failures, and the game started detached or through Steam.
-#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cerrno>
@@ -11,15 +10,10 @@
 #include "app/FileProbes.h"
 #include "app/Log.h"
 #include "app/Platform.h"
-#include "app/Text.h"
 #include "game/GameLauncher.h"
 #include "game/SteamGame.h"
 #include "settings/Settings.h"
 #include "tests/support/FakeTools.h"
-
-namespace {
-std::u16string W(const fs::path& path) { return Utf8ToWide(path.string()); }
-}  // namespace
 
 TEST(CommandLine, QuotesOnlyWhatTheWindowsRulesNeed) {
     EXPECT_EQ(BuildCommandLine(u"C:\\Tools\\fxc.exe", {u"/nologo", u"temp\\Rain.fx"}),

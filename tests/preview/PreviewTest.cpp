@@ -2,11 +2,6 @@
 // not yet started, a repeat is not computed again, the worker's cores give the
 // picture one gives, whatever its size; screenshots in the three formats come
 // in scaled to the working width, broken or oversized files are refused.
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <thread>
-#include <vector>
 
 #include "app/Text.h"
 #include "preview/PreviewPicture.h"

@@ -1,15 +1,33 @@
-// The definitions written in front of each template: values as the C
-// library's "%f" writes them, whatever the locale; the rules that decide which
-// entries an effect gets. That every setting reaches a template that reads it
-// is checked through the compiler (EffectCompileTest.cpp).
-#include <gtest/gtest.h>
+// The templates the program carries (every file of shaders/templates/ in the
+// catalogue, byte for byte, as plain ASCII with LF line ends: the install
+// writes them with CR LF) and the definitions written in front of each: values
+// as the C library's "%f" writes them, whatever the locale; the rules that
+// decide which entries an effect gets. That every setting reaches a template
+// that reads it is checked through the compiler (EffectCompileTest.cpp).
 
 #include <clocale>
 #include <cstdio>
 #include <limits>
 
 #include "shaders/Definitions.h"
-#include "tests/support/GameShaders.h"
+#include "tests/support/PipelineTestEnv.h"
+
+TEST(ShaderTemplates, EveryTemplateFileIsEmbeddedAsAsciiWithLf) {
+    size_t files = 0;
+    for (const auto& entry : fs::directory_iterator(fs::path(VANTREL_SOURCE_DIR) / "shaders" / "templates")) {
+        ++files;
+        const fs::path& file = entry.path();
+        const std::string name = (file.extension() == ".fx" ? file.stem() : file.filename()).string();
+        const ShaderTemplate* found = FindShaderTemplate(Utf8ToWide(name));
+        ASSERT_NE(found, nullptr) << file << " is not in the catalogue";
+        const std::string text = ReadText(file);
+        EXPECT_EQ(std::string(found->text), text) << name;
+        EXPECT_EQ(text.find('\r'), std::string::npos) << name << " has CR line ends";
+        EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](unsigned char c) { return c < 0x80; }))
+            << name << " is not ASCII";
+    }
+    EXPECT_EQ(ShaderTemplates().size(), files);
+}
 
 TEST(Definitions, ValuesAreWrittenAsPrintfWritesThem) {
     const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();

@@ -1,20 +1,16 @@
 // The effect binary reader on small effects compiled by the real compiler
 // (vkd3d): the committed fixtures in tests/shaders/effects/, checked against
 // their sources compiled afresh, then cut short and damaged.
-#include <gtest/gtest.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
 #include "shaders/EffectBinary.h"
-#include "tests/support/TestEnv.h"
+#include "tests/support/PipelineTestEnv.h"
 
 namespace {
-
-const fs::path kEffects = fs::path(VANTREL_SOURCE_DIR) / "tests" / "shaders" / "effects";
 
 std::string Summary(const EffectInterface& effect) {
     std::string text;

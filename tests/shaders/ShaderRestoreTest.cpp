@@ -1,17 +1,12 @@
 // Install and restore end to end through a fake game folder and the stand-in
-// compiler: the restore undoes exactly what the installs changed.
-#include <gtest/gtest.h>
+// compiler: the restore undoes exactly what the installs changed. And the sky
+// override file: the blocks the two cloud switches choose, with CR LF line
+// ends, and the base block alone on restore.
 
-#include <algorithm>
-
-#include "app/AppPaths.h"
-#include "app/FileProbes.h"
 #include "app/Log.h"
-#include "settings/Settings.h"
 #include "shaders/EarlierBackups.h"
 #include "shaders/ShaderInstaller.h"
 #include "shaders/SkyOverride.h"
-#include "tests/support/GameShaders.h"
 #include "tests/support/PipelineTestEnv.h"
 
 namespace {
@@ -31,11 +26,11 @@ TEST(ShaderRestore, AnInstallThroughALinkIsUndoneThroughTheRealPathAndEarlierBac
     const fs::path game = SetUpPipeline(root);
     fs::create_directory_symlink(game, root.path / "link");
     Settings& settings = Settings::Instance();
-    settings.TSPath = Utf8ToWide((root.path / "link").string());
+    settings.TSPath = W(root.path / "link");
     ASSERT_TRUE(ShaderInstaller::Install());
     for (const std::string& e : EffectNames()) EXPECT_TRUE(Installed(GameShader(game, e))) << e;
 
-    settings.TSPath = Utf8ToWide(game.string());
+    settings.TSPath = W(game);
     ASSERT_TRUE(ShaderInstaller::Restore());
     EXPECT_TRUE(fs::is_empty(game / "dev" / "Shaders"));
     EXPECT_FALSE(fs::exists(game / "Vantrel"));
@@ -168,4 +163,46 @@ TEST(ShaderRestore, ShippedEffectsFillTheRestAndTheWeatherPackKeepsItsFiles) {
     EXPECT_EQ(ReadText(shaders / "TrainSkyDome.fx.o"), "ADDON TrainSkyDome.fx.o");
     EXPECT_EQ(ReadText(shaders / "TrainParticleLit.fx.o"), "SHIPPED TrainParticleLit.fx.o");
     EXPECT_FALSE(fs::exists(game / "Vantrel"));
+}
+
+namespace {
+fs::path OverridePath(const fs::path& game) { return game / "data" / "SilverLining" / "Silverlining.override"; }
+}  // namespace
+
+TEST(SkyOverride, TheCloudSwitchesChooseTheBlocksAndTheRestoreWritesTheBaseAloneOrNamesWhatIsInTheWay) {
+    TempDir root;
+    const fs::path game = SetUpPipeline(root);
+    Settings& settings = Settings::Instance();
+    WriteText(OverridePath(game), "old user text that must go\n");
+    struct Case { bool performance, enhancement; long lines; };
+    for (const Case c : {Case{false, false, 48}, Case{true, false, 60}, Case{false, true, 64}, Case{true, true, 76}}) {
+        settings.Shader.DynamicCloudsPerformanceFix = c.performance;
+        settings.Shader.DynamicCloudsEnhancements = c.enhancement;
+        if (c.lines == 76) AddWeatherPack(game);  // which changes nothing here
+        WriteSkyOverride(settings);
+        const std::string bytes = ReadText(OverridePath(game));
+        EXPECT_EQ(bytes, CrLf(std::string(kSkyOverrideBaseBlock) + (c.performance ? kSkyOverridePerformanceBlock : "") +
+                              (c.enhancement ? kSkyOverrideEnhancementBlock : "")));
+        EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), c.lines);
+    }
+    WriteSkyOverrideBaseOnly();
+    EXPECT_EQ(ReadText(OverridePath(game)), CrLf(kSkyOverrideBaseBlock));
+    const auto log = ReadLogLines();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Tweaked Silverlining file"), 4);
+    EXPECT_EQ(log.back(), "Restored original Silverlining file");
+
+    // A missing folder is not made.
+    fs::remove_all(game / "data" / "SilverLining");
+    WriteSkyOverride(settings);
+    EXPECT_FALSE(fs::exists(game / "data" / "SilverLining"));
+    EXPECT_EQ(ReadLogLines().back(), "Tweaked Silverlining file");
+
+    // Something that cannot be deleted stands at the path: the restore form
+    // leaves it and says so instead of claiming success.
+    WriteText(OverridePath(game) / "keep", "x");
+    WriteSkyOverrideBaseOnly();
+    EXPECT_TRUE(fs::exists(OverridePath(game) / "keep"));
+    const std::string last = ReadLogLines().back();
+    EXPECT_NE(last.find("Silverlining.override"), std::string::npos) << last;
+    EXPECT_NE(last.find("left as it is"), std::string::npos) << last;
 }

@@ -1,32 +1,24 @@
 #include "tests/support/FakeTools.h"
 
-#include <cstdlib>
-
 #include "tests/support/FakeSerzFormat.h"
 
 namespace {
-void SetVariable(const std::string& name, const std::optional<std::string>& value) {
 #ifdef _WIN32
+const char kPathSeparator = ';';
+void SetVariable(const std::string& name, const std::optional<std::string>& value) {
     _putenv_s(name.c_str(), value ? value->c_str() : "");
-#else
-    if (value) {
-        setenv(name.c_str(), value->c_str(), 1);
-    } else {
-        unsetenv(name.c_str());
-    }
-#endif
 }
+#else
+const char kPathSeparator = ':';
+void SetVariable(const std::string& name, const std::optional<std::string>& value) {
+    if (value) setenv(name.c_str(), value->c_str(), 1);
+    else unsetenv(name.c_str());
+}
+#endif
 
 std::string PathValue(const fs::path& folder, bool keepOldPath) {
-#ifdef _WIN32
-    const char* const separator = ";";
-#else
-    const char* const separator = ":";
-#endif
-    std::string value = folder.string();
     const char* old = std::getenv("PATH");
-    if (keepOldPath && old && *old) value.append(separator).append(old);
-    return value;
+    return folder.string() + (keepOldPath && old && *old ? kPathSeparator + std::string(old) : "");
 }
 }  // namespace
 
@@ -48,10 +40,11 @@ fs::path WriteScript(const fs::path& folder, const std::string& name, const std:
 }
 
 fs::path WriteFakeChooser(const fs::path& folder, const std::string& name, const std::string& output, int exitCode) {
-    const std::string record = "'" + (folder / name).string() + "-args.txt'";
+    std::string record = "'";  // appended, not "'" + string: mingw's GCC 12 warns falsely on that
+    record += (folder / name).string();
     return WriteScript(folder, name,
-                       ": > " + record + "\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> " + record + "; done\n" +
-                           "pwd > '" + (folder / name).string() + "-cwd.txt'\n" +
+                       ": > " + record + "-args.txt'\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> " + record +
+                           "-args.txt'; done\npwd > " + record + "-cwd.txt'\n" +
                            (output.empty() ? "" : "printf '%s\\n' '" + output + "'\n") + "exit " +
                            std::to_string(exitCode) + "\n");
 }

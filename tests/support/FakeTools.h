@@ -3,8 +3,6 @@
 // zenity, kdialog, wine, xdg-open ...) and the fake converter in a fake game
 // folder.
 #include <optional>
-#include <string>
-#include <vector>
 
 #include "tests/support/TestEnv.h"
 

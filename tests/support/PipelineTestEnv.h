@@ -1,21 +1,64 @@
 #pragma once
-// Helpers for the shader pipeline tests: a fake game folder as TSPath with
-// the stand-in compiler beside the program, and the weather add-on's marker.
-#include <string>
-#include <vector>
+// The shader pipeline as tests meet it: a fake game folder as TSPath with the
+// stand-in compiler beside the program, the effects and their files in the
+// game, stand-in stock files, settings with every switch alike, and the
+// weather add-on's marker.
 
+#include "app/AppPaths.h"
+#include "app/FileProbes.h"
+#include "settings/Settings.h"
+#include "settings/SettingsTable.h"
+#include "shaders/ShaderTemplates.h"
 #include "tests/support/TestEnv.h"
 
 // Temp program paths, a fake game folder <root>/game as TSPath and the
 // stand-in compiler beside the program as "fxc", where the process service
 // finds it before any fxc.exe. Returns the game folder.
-fs::path SetUpPipeline(const TempDir& root);
+inline fs::path SetUpPipeline(const TempDir& root) {
+    UseTempAppPaths(root);
+    Settings::Instance().TSPath = MakeFakeGameFolder(root.path / "game");
+    fs::copy_file(ToolPath("fake_fxc"), FsPath(AppPaths.programFolder + u"fxc"), fs::copy_options::overwrite_existing);
+    return root.path / "game";
+}
 
-// Creates the weather add-on's marker file in the game folder.
-void AddWeatherPack(const fs::path& game);
+inline void AddWeatherPack(const fs::path& game) {
+    WriteText(game / "Assets" / "AP" / "WeatherEP" / "TrackMarkers" / "Weather" / "weather.bin", "marker");
+}
 
 // The text with every LF as CR LF, as generated files are written.
-std::string CrLf(const std::string& text);
+inline std::string CrLf(const std::string& text) {
+    std::string out;
+    for (char c : text) out += c == '\n' ? "\r\n" : std::string(1, c);
+    return out;
+}
 
 // The argument lines the stand-in compiler recorded, one per call.
-std::vector<std::string> CompilerCalls();
+inline std::vector<std::string> CompilerCalls() { return ReadLines(FsPath(AppPaths.programFolder + u"fxc-calls.txt")); }
+
+// The effect names in compile order.
+inline std::vector<std::string> EffectNames() {
+    std::vector<std::string> names;
+    for (const ShaderTemplate& t : ShaderTemplates())
+        if (t.kind == TemplateKind::Effect) names.push_back(WideToUtf8(t.name));
+    return names;
+}
+
+inline fs::path GameShader(const fs::path& game, const std::string& effect) {
+    return game / "dev" / "Shaders" / (effect + ".fx.o");
+}
+
+// "<prefix><effect>" as the game's file of every effect.
+inline void PutStockShaders(const fs::path& game, const std::string& prefix = "STOCK ") {
+    for (const std::string& e : EffectNames()) WriteText(GameShader(game, e), prefix + e);
+}
+
+// Every switch on (or off), but the one given the other way.
+inline ShaderSettings Switches(bool on, const ParamDesc* except = nullptr) {
+    ShaderSettings s;
+    for (const ParamDesc& p : ShaderParamTable())
+        if (p.kind == ParamKind::Bool) s.*p.boolField = (&p == except) ? !on : on;
+    return s;
+}
+
+// The effects the tests compile for real lie in tests/shaders/effects/.
+inline const fs::path kEffects = fs::path(VANTREL_SOURCE_DIR) / "tests" / "shaders" / "effects";

@@ -1,16 +1,12 @@
 #include "tests/support/TestEnv.h"
 
-#include <algorithm>
-#include <chrono>
 #include <fstream>
 #include <random>
 #include <sstream>
-#include <thread>
 
 #include "app/AppPaths.h"
 #include "app/FileProbes.h"
 #include "app/Log.h"
-#include "app/Text.h"
 
 TempDir::TempDir() {
     std::random_device random;
@@ -26,12 +22,10 @@ TempDir::~TempDir() {
     fs::remove_all(path, ec);
 }
 
-std::u16string TempDir::Wide() const { return Utf8ToWide(path.string()) + u"/"; }
-
 void UseTempAppPaths(const TempDir& root) {
     fs::create_directories(root.path / "pref");
     fs::create_directories(root.path / "program" / "temp");
-    SetAppPaths(Utf8ToWide((root.path / "pref").string()) + u"/", Utf8ToWide((root.path / "program").string()) + u"/");
+    SetAppPaths(W(root.path / "pref") + u"/", W(root.path / "program") + u"/");
     ClearLog();
 }
 
@@ -64,6 +58,13 @@ bool Logged(const std::string& line) {
     return std::find(log.begin(), log.end(), line) != log.end();
 }
 
+std::vector<std::string> FileNames(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 bool WaitForFile(const fs::path& file) {
     const auto ready = [&] {
         std::error_code ec;
@@ -77,7 +78,5 @@ std::u16string MakeFakeGameFolder(const fs::path& folder, bool with32, bool with
     for (const char* sub : {"dev/Shaders", "data/SilverLining", "Content"}) fs::create_directories(folder / sub);
     if (with32) WriteText(folder / "RailWorks.exe", "fake 32-bit game\n");
     if (with64) WriteText(folder / "RailWorks64.exe", "fake 64-bit game\n");
-    return Utf8ToWide(folder.string());
+    return W(folder);
 }
-
-fs::path ToolPath(const std::string& name) { return fs::path(VANTREL_TOOLS_DIR) / name; }

@@ -1,9 +1,21 @@
 #pragma once
-// Test helpers: throw-away folders, the program's paths pointed into them,
+// What every test uses: the test framework and the standard library parts
+// most tests need; throw-away folders, the program's paths pointed into them,
 // text files and the log, and a fake game folder.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include "app/Text.h"
 
 namespace fs = std::filesystem;
 
@@ -14,8 +26,10 @@ struct TempDir {
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-    std::u16string Wide() const;  // with a trailing separator
 };
+
+// A path as the program's wide text.
+inline std::u16string W(const fs::path& path) { return Utf8ToWide(path.string()); }
 
 // Points AppPaths at <root>/pref/ and <root>/program/ (both created, work
 // folder too) and starts an empty log.
@@ -29,6 +43,8 @@ std::vector<std::string> ReadLines(const fs::path& path);
 std::vector<std::string> ReadLogLines();
 // The log holds this exact line.
 bool Logged(const std::string& line);
+// The names in a folder, sorted.
+std::vector<std::string> FileNames(const fs::path& folder);
 // Waits up to ten seconds for a file to appear with some content.
 bool WaitForFile(const fs::path& file);
 
@@ -37,4 +53,4 @@ bool WaitForFile(const fs::path& file);
 std::u16string MakeFakeGameFolder(const fs::path& folder, bool with32 = true, bool with64 = true);
 
 // Path of a stand-in tool built by the test suite (tests/tools/<name>.cpp).
-fs::path ToolPath(const std::string& name);
+inline fs::path ToolPath(const std::string& name) { return fs::path(VANTREL_TOOLS_DIR) / name; }

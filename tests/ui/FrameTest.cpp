@@ -1,10 +1,5 @@
 // The whole frame on a renderer-less host: what a user sees and what each
 // click does to the settings, the files and the popups.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <set>
-#include <thread>
 
 #include <imgui.h>
 
@@ -89,12 +84,29 @@ TEST(Frame, AFirstRunWithoutTheGameShowsTheTermsThenOnlyTheFolderPartOfTheHeader
     EXPECT_EQ(ui.Find(ByKey("menuitem", "presetimport")), nullptr);
 }
 
-
-TEST(Frame, TheMenusSwitchAndSaveTheLanguageAndTheHelpIconsAndQuit) {
+TEST(Frame, AnEditMarksTheShadersOutOfDateAndTheMenusSwitchAndSaveTheLanguageAndTheHelpIconsAndQuit) {
     UiDriver ui;
     Settings& settings = Settings::Instance();
     settings.TSPath = MakeFakeGameFolder(ui.root.path / "game");
+    settings.ShadersInstallOK = true;
+    settings.ShadersVersion = APP_VERSION;
     ui.StartAsReturningUser();
+    // An edit through the box or its label marks the installed shaders out of date.
+    EXPECT_TRUE(ui.ShowsText(T("enabled")));
+    ASSERT_TRUE(settings.Shader.SSAO);
+    ASSERT_NE(ui.Find(ByLabel("help", "ssaointensityhelp")), nullptr);  // its row
+
+    ASSERT_TRUE(ui.Click(ByLabel("check", T("ssao"))));
+    EXPECT_FALSE(settings.Shader.SSAO);
+    EXPECT_TRUE(settings.NeedShadersUpdate);
+    ui.Frame();
+    EXPECT_TRUE(ui.ShowsText(T("installedshadersoutofdate")));
+    EXPECT_FALSE(ui.ShowsText(T("enabled")));
+    EXPECT_EQ(ui.Find(ByLabel("help", "ssaointensityhelp")), nullptr);  // a switched-off SSAO hides its intensity
+
+    ASSERT_TRUE(ui.Click(ByLabel("label", T("ssao"))));
+    EXPECT_TRUE(settings.Shader.SSAO);
+
     const std::string englishStatus = T("status");
     ASSERT_TRUE(ui.ShowsText(englishStatus));
     ASSERT_TRUE(Choose(ui, {"settings", "language"}, "lang_german"));
@@ -122,29 +134,6 @@ TEST(Frame, TheMenusSwitchAndSaveTheLanguageAndTheHelpIconsAndQuit) {
     EXPECT_FALSE(ui.QuitRequested());
     ASSERT_TRUE(Choose(ui, {"file"}, "quit"));
     EXPECT_TRUE(ui.QuitRequested());
-}
-
-TEST(Frame, AnEditThroughTheBoxOrItsLabelMarksTheInstalledShadersOutOfDate) {
-    UiDriver ui;
-    Settings& settings = Settings::Instance();
-    settings.TSPath = MakeFakeGameFolder(ui.root.path / "game");
-    settings.ShadersInstallOK = true;
-    settings.ShadersVersion = APP_VERSION;
-    ui.StartAsReturningUser();
-    EXPECT_TRUE(ui.ShowsText(T("enabled")));
-    ASSERT_TRUE(settings.Shader.SSAO);
-    ASSERT_NE(ui.Find(ByLabel("help", "ssaointensityhelp")), nullptr);  // its row
-
-    ASSERT_TRUE(ui.Click(ByLabel("check", T("ssao"))));
-    EXPECT_FALSE(settings.Shader.SSAO);
-    EXPECT_TRUE(settings.NeedShadersUpdate);
-    ui.Frame();
-    EXPECT_TRUE(ui.ShowsText(T("installedshadersoutofdate")));
-    EXPECT_FALSE(ui.ShowsText(T("enabled")));
-    EXPECT_EQ(ui.Find(ByLabel("help", "ssaointensityhelp")), nullptr);  // a switched-off SSAO hides its intensity
-
-    ASSERT_TRUE(ui.Click(ByLabel("label", T("ssao"))));
-    EXPECT_TRUE(settings.Shader.SSAO);
 }
 
 TEST(Frame, TheInstallRunsBesideTheFramesBehindAProgressPopupAndTheRestoreCountsItsFiles) {

@@ -2,11 +2,8 @@
 // on the screens players use (the driver fails any frame with clipped,
 // squeezed or overlapping items), the DPI scale, the glyphs the fonts hold,
 // the form layout of the parameters and the contrast of the palette.
-#include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <string>
 
 #include <imgui.h>
 
@@ -26,9 +23,7 @@ namespace {
 void StartWithGame(UiDriver& ui, bool everySwitchOn = false, const std::string& folder = "game") {
     Settings& settings = Settings::Instance();
     settings.TSPath = MakeFakeGameFolder(ui.root.path / folder);
-    for (const ParamDesc& p : ShaderParamTable()) {
-        if (everySwitchOn && p.kind == ParamKind::Bool) settings.Shader.*p.boolField = true;
-    }
+    if (everySwitchOn) settings.Shader = Switches(true);
     ui.StartAsReturningUser();
 }
 
@@ -77,21 +72,17 @@ TEST(Look, EveryPanelPopupAndMenuFitsInEveryLanguageAndScreen) {
                 EXPECT_NE(ui.Find(ByKey("button", button)), nullptr);
             }
             ASSERT_TRUE(ui.Click(ByKey("tab", "shadersparameters")));
-            for (const std::string menu : {"file", "view", "settings"}) {
-                ASSERT_TRUE(ui.Click(ByKey("menu", menu)));
-                if (menu == "settings") {
-                    ASSERT_TRUE(ui.Click(ByKey("menu", "language")));
-                }
+            for (const auto& path : {std::vector<std::string>{"file"}, {"view"}, {"settings", "language"}}) {
+                for (const std::string& menu : path) ASSERT_TRUE(ui.Click(ByKey("menu", menu)));
                 ui.PressKey(ImGuiKey_Escape);
             }
             ui.PressKey(ImGuiKey_Escape);
 
             UiStateRecord& state = UiState();
             ShaderInstaller& installer = ShaderInstaller::Instance();
-            for (const char* key :
-                 {"procfloraenhancements_help", "dofenhancements_help", "ssao_help"}) {  // the longest
+            // The longest help text.
+            for (const char* key : {"procfloraenhancements_help", "dofenhancements_help", "ssao_help"})
                 if (T(key).size() > state.parameterHelpText.size()) state.parameterHelpText = T(key);
-            }
             TourPopup(ui, state.aboutRequested, T("aboutthisprogram") + "###aboutthisprogram");
             TourPopup(ui, state.importantNoticeRequested, "Important##importantnotice");
             TourPopup(ui, state.parameterHelpRequested, T("parameterhelp") + "###parameterhelp");
@@ -171,7 +162,7 @@ TEST(Look, TheFontsDrawTheCatalogueTheGameFolderAndTheIconsFromRealGlyphs) {
     EXPECT_TRUE(drawable(u'ł'));  // the catalogue's and base letters stay
 }
 
-TEST(Look, ParametersFormOneColumnOfLabelsThenControlsWithThreeDecimalValues) {
+TEST(Look, ParametersFormOneColumnOfLabelsThenControlsWithThreeDecimalValuesAndEverythingStandsOut) {
     UiDriver ui;
     StartWithGame(ui, true);
     float labelX = -1, controlX = -1, labelEnd = 0;
@@ -192,11 +183,8 @@ TEST(Look, ParametersFormOneColumnOfLabelsThenControlsWithThreeDecimalValues) {
     EXPECT_GT(controlX, labelEnd);
     EXPECT_TRUE(ui.ShowsText("500.000"));  // the blur distance, in metres
     EXPECT_TRUE(ui.ShowsText("1.000"));
-}
 
-TEST(Look, TextsAndOutlinesStandOutFromTheirBackground) {
-    UiDriver ui;
-    ui.StartAsReturningUser();
+    // Texts and outlines stand out from their background.
     const ImVec4* c = ImGui::GetStyle().Colors;
     for (const ImVec4& background : {c[ImGuiCol_WindowBg], c[ImGuiCol_PopupBg]}) {
         for (const ImVec4& text : {c[ImGuiCol_Text], WarningColor, kRed, kStatusEnabled, kStatusDisabled,

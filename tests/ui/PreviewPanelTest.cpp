@@ -2,12 +2,6 @@
 // slider through its worker, the line on the picture compares before and
 // after, and a screenshot comes in through the open dialog (a file that is no
 // picture leaves a notice and the picture as it was).
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <chrono>
-#include <functional>
-#include <thread>
 
 #include <imgui.h>
 
@@ -16,29 +10,13 @@
 #include "tests/ui/UiDriver.h"
 #include "ui/PreviewPanel.h"
 
-namespace {
-
-// Draws frames until the condition holds, as the main loop would while the
-// worker computes; false after 30 seconds.
-bool FramesUntil(UiDriver& ui, const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (std::chrono::steady_clock::now() < deadline) {
-        ui.Frame();
-        if (done()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
-
-}  // namespace
-
 TEST(PreviewPanel, FollowsTheSettingsComparesBeforeAndAfterAndLoadsAScreenshot) {
     UiDriver ui;
     Settings::Instance().TSPath = MakeFakeGameFolder(ui.root.path / "game");
     Settings::Instance().Save(u"");
     ui.Start();
     ImGui::GetIO().DisplaySize = ImVec2(1600, 6000);  // the whole parameters tab on one screen
-    ASSERT_TRUE(FramesUntil(ui, [] { return PreviewPanelShown().hasResult; }));
+    ASSERT_TRUE(ui.FramesUntil([] { return PreviewPanelShown().hasResult; }));
     EXPECT_TRUE(ui.ShowsText(T("previewscope")));
     EXPECT_EQ(PreviewPanelShown().width, 1280);
     EXPECT_EQ(PreviewPanelShown().settings, PostChainSettingsFrom(Settings::Instance().Shader));
@@ -49,7 +27,7 @@ TEST(PreviewPanel, FollowsTheSettingsComparesBeforeAndAfterAndLoadsAScreenshot) 
     Settings::Instance().Shader.Gamma = 1.6f;
     ui.Frame();
     EXPECT_TRUE(PreviewNeedsRedraw());
-    ASSERT_TRUE(FramesUntil(ui, [] { return PreviewPanelShown().settings.Gamma == 1.6f; }));
+    ASSERT_TRUE(ui.FramesUntil([] { return PreviewPanelShown().settings.Gamma == 1.6f; }));
     EXPECT_FALSE(PreviewNeedsRedraw());
 
     // Dragging across the picture moves the line to the mouse.
@@ -78,7 +56,7 @@ TEST(PreviewPanel, FollowsTheSettingsComparesBeforeAndAfterAndLoadsAScreenshot) 
     EXPECT_NE(std::find(args.begin(), args.end(), "--title=" + T("previewbrowsertitle")), args.end());
     EXPECT_TRUE(std::any_of(args.begin(), args.end(),
                             [](const std::string& a) { return a.find("*.jpg") != std::string::npos; }));
-    ASSERT_TRUE(FramesUntil(ui, [] { return PreviewPanelShown().screenshot && PreviewPanelShown().hasResult; }));
+    ASSERT_TRUE(ui.FramesUntil([] { return PreviewPanelShown().screenshot && PreviewPanelShown().hasResult; }));
     EXPECT_EQ(PreviewPanelShown().width, 1280);
     EXPECT_EQ(PreviewPanelShown().height, 168);
 
@@ -90,7 +68,7 @@ TEST(PreviewPanel, FollowsTheSettingsComparesBeforeAndAfterAndLoadsAScreenshot) 
 
     ASSERT_TRUE(ui.Click(ByKey("button", "previewbuiltinscene")));
     EXPECT_FALSE(ui.ShowsText(T("previewloadfailed")));
-    ASSERT_TRUE(FramesUntil(ui, [] { return PreviewPanelShown().hasResult; }));
+    ASSERT_TRUE(ui.FramesUntil([] { return PreviewPanelShown().hasResult; }));
     EXPECT_FALSE(PreviewPanelShown().screenshot);
     EXPECT_EQ(PreviewPanelShown().height, 720);
 }

@@ -1,27 +1,74 @@
 #include "tests/ui/UiDriver.h"
 
-#include <algorithm>
-#include <chrono>
-#include <string>
-#include <thread>
-
-#include <gtest/gtest.h>
-
 #include <imgui.h>
 
-#include "app/AppPaths.h"
 #include "app/Platform.h"
 #include "app/Startup.h"
 #include "settings/Settings.h"
 #include "ui/Frame.h"
 #include "ui/PreviewPanel.h"
+#include "ui/UiSetup.h"
 #include "ui/UiState.h"
 
-bool NullUiHostQuitRequested();
-void NullUiHostConfigure(ImVec2 displaySize, float scale);
+// The UI host for the tests: a context, fonts and a display size, but no
+// window and no renderer; the draw data of each frame is simply dropped.
+namespace {
+bool g_quit = false;
+ImVec2 g_displaySize;
+float g_scale = 1.0f;
+std::vector<DrawnItem>* g_sink = nullptr;
+}  // namespace
+
+bool UiHostCreateDisplay() { return true; }
+
+bool UiHostInitialise() {
+    g_quit = false;
+    CreateUiContext();
+    ImGuiIO& io = ImGui::GetIO();
+    io.DisplaySize = g_displaySize;
+    io.DeltaTime = 1.0f / 60.0f;
+    for (int key = 0; key < ImGuiKey_COUNT; ++key) io.KeyMap[key] = key + 1;  // keyboard navigation needs them all
+    SetUiScale(g_scale);
+    LoadUiResources();
+    UiState().logoTexture = reinterpret_cast<ImTextureID>(static_cast<intptr_t>(2));
+    return true;
+}
+
+// Texture ids are counted; only their sizes are kept.
+bool UiHostUploadTexture(UiTexture& texture, const unsigned char* rgba, int width, int height) {
+    static intptr_t next = 100;
+    if (!rgba || width <= 0 || height <= 0) {
+        texture = UiTexture();
+        return false;
+    }
+    if (!texture.id) texture.id = reinterpret_cast<void*>(next++);
+    texture.width = width;
+    texture.height = height;
+    return true;
+}
+void UiHostReleaseTexture(UiTexture& texture) { texture = UiTexture(); }
+
+PumpResult UiHostPumpMessage() { return g_quit ? PumpResult::Quit : PumpResult::Idle; }
+RedrawNeed UiHostTakeRedrawNeed() { return RedrawNeed(); }
+void UiHostWaitForMessage(unsigned) {}
+bool UiHostHasFocus() { return true; }
+
+void UiHostBeginFrame() {
+    if (UiLookOutdated()) {  // what a renderer does with the atlas: take its pixels and give it an id
+        RebuildUiLook();
+        unsigned char* pixels = nullptr;
+        int width = 0, height = 0;
+        ImGui::GetIO().Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
+        ImGui::GetIO().Fonts->SetTexID(reinterpret_cast<ImTextureID>(static_cast<intptr_t>(1)));
+    }
+    ImGui::NewFrame();
+}
+
+void UiHostEndFrameAndPresent() { ImGui::Render(); }
+void UiHostRequestQuit() { g_quit = true; }
+void UiHostShutdown() { ImGui::DestroyContext(); }
 
 namespace {
-std::vector<DrawnItem>* g_sink = nullptr;
 void Collect(const DrawnItem& item) {
     if (g_sink) g_sink->push_back(item);
 }
@@ -70,14 +117,11 @@ UiDriver::UiDriver(const std::string& catalogue) {
     const fs::path data = root.path / "program" / "Data";
     fs::create_directories(data);
     fs::create_directory_symlink(fs::path(VANTREL_BINARY_DIR) / "Data" / "Fonts", data / "Fonts");
-    if (catalogue.empty()) {
-        fs::copy_file(fs::path(VANTREL_SOURCE_DIR) / "Data" / "Localization.xml", data / "Localization.xml");
-    } else {
-        WriteText(data / "Localization.xml", catalogue);
-    }
+    WriteText(data / "Localization.xml",
+              catalogue.empty() ? ReadText(fs::path(VANTREL_SOURCE_DIR) / "Data" / "Localization.xml") : catalogue);
     Settings::Instance() = Settings();
     UiState() = UiStateRecord();
-    NullUiHostConfigure(ImVec2(1632, 918), 1.0f);  // the window on a 1920 x 1080 screen
+    Display(1632, 918);  // the window on a 1920 x 1080 screen
     ResetPreviewPanel();
     g_sink = &items;
     SetItemObserver(Collect);
@@ -89,7 +133,10 @@ UiDriver::~UiDriver() {
     if (ImGui::GetCurrentContext()) UiHostShutdown();
 }
 
-void UiDriver::Display(float width, float height, float scale) { NullUiHostConfigure(ImVec2(width, height), scale); }
+void UiDriver::Display(float width, float height, float scale) {
+    g_displaySize = ImVec2(width, height);
+    g_scale = scale;
+}
 
 void UiDriver::Start() {
     UiHostCreateDisplay();
@@ -168,4 +215,4 @@ std::vector<DrawnItem> UiDriver::In(const std::string& window) const {
     return found;
 }
 
-bool UiDriver::QuitRequested() const { return NullUiHostQuitRequested(); }
+bool UiDriver::QuitRequested() const { return g_quit; }

@@ -1,9 +1,6 @@
 #pragma once
 // Runs the real frame on a host without a renderer and clicks through the
 // UI library's mouse input, finding items through the item observer.
-#include <functional>
-#include <string>
-#include <vector>
 
 #include "tests/support/TestEnv.h"
 #include "ui/Widgets.h"

@@ -6,30 +6,17 @@
 # background), French and German; on a 1366 x 768 screen English and German.
 # Usage: run_window_test.sh PROGRAM WINDOW_TOOL ARTIFACTS
 set -u
+. "$(dirname "$0")/x11.sh"
 program="$1"; tool="$2"; artifacts="$3"
-title="Vantrel (version 1.04)"
 mkdir -p "$artifacts"
 work=$(mktemp -d)
-xvfb=""
 trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
 
 home="$work/home"; game="$work/library/steamapps/common/RailWorks"
 mkdir -p "$home/.steam/steam/steamapps" "$game/dev/Shaders" "$game/data/SilverLining" "$game/Content"
 : > "$game/RailWorks.exe"
 printf '"libraryfolders"\n{\n\t"0"\n\t{\n\t\t"path"\t\t"%s"\n\t}\n}\n' "$work/library" \
   > "$home/.steam/steam/steamapps/libraryfolders.vdf"
-
-# Xvfb picks a free display itself: other test runs on this machine have theirs.
-start_screen() {  # WIDTHxHEIGHT
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
-  rm -f "$work/display"
-  Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-  xvfb=$!
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-  [ -s "$work/display" ] || fail "Xvfb did not start"
-  export DISPLAY=":$(head -1 "$work/display")"
-}
 
 start_program() {  # LANGUAGE: 0 english, 1 french, 2 german; none on the first run
   if [ -n "${1:-}" ]; then
@@ -49,19 +36,9 @@ start_program() {  # LANGUAGE: 0 english, 1 french, 2 german; none on the first 
   sleep 1.5
 }
 
-screenshot() {  # NAME
-  local deviation
-  import -window root "$artifacts/$1.png" || fail "no screenshot"
-  deviation=$(convert "$artifacts/$1.png" -format '%[fx:standard_deviation]' info:)
-  echo "$1: standard deviation $deviation"
-  awk -v d="$deviation" 'BEGIN { exit !(d > 0.02) }' || fail "$1 looks blank"
-}
-
 close_program() {
-  "$tool" close "$title" || fail "could not ask the window to close"
-  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$pid" 2>/dev/null && { kill "$pid"; fail "the program did not exit after the close request"; }
-  wait "$pid" || fail "exit code $?"
+  "$tool" close "Vantrel (version 1.04)" || fail "could not ask the window to close"
+  wait_for_exit "$pid"
 }
 
 # Focused and idle, the program waits for input instead of drawing: well under
@@ -91,27 +68,27 @@ check_redraw_when_uncovered() {
 
 start_screen 1920x1080
 start_program
-screenshot first-run-terms-notice
+screenshot "$artifacts/first-run-terms-notice.png"
 close_program
 settings=$(find "$work/data" -name settings.xml | head -1)
 [ -n "$settings" ] || fail "the first run wrote no settings file"
 grep -q "RailWorks" "$settings" || fail "the settings file does not hold the discovered game folder"
 
 start_program 0
-screenshot main-window-english
+screenshot "$artifacts/main-window-english.png"
 check_idle
 check_redraw_when_uncovered
 close_program
 for language in 1:french 2:german; do
   start_program "${language%%:*}"
-  screenshot "main-window-${language#*:}"
+  screenshot "$artifacts/main-window-${language#*:}.png"
   close_program
 done
 
 start_screen 1366x768
 for language in 0:english 2:german; do
   start_program "${language%%:*}"
-  screenshot "small-screen-main-window-${language#*:}"
+  screenshot "$artifacts/small-screen-main-window-${language#*:}.png"
   close_program
 done
 echo "PASS: screenshots in $artifacts"

@@ -4,18 +4,12 @@
 // Windows 10 and 11; then fxc.exe beside the program, run as a process.
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <thread>
-
 #include "app/AppPaths.h"
 #include "app/FileProbes.h"
 #include "app/Log.h"
 #include "settings/Settings.h"
 #include "shaders/ShaderInstaller.h"
 #include "tests/support/FakeTools.h"
-#include "tests/support/GameShaders.h"
 #include "tests/support/PipelineTestEnv.h"
 
 namespace {

@@ -4,9 +4,6 @@
 // C library's words for values that are not numbers.
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
 #include <limits>
 
 #include "app/AppPaths.h"

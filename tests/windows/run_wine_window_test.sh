@@ -6,16 +6,12 @@
 # taken, the window is asked to close and the exit code checked.
 # Usage: run_wine_window_test.sh WINE Vantrel.exe close_window.exe ARTIFACTS
 set -u
+. "$(dirname "$0")/../window/x11.sh"
 wine="$1"; program="$2"; closer="$3"; artifacts="$4"
 : "${WINEPREFIX:?the prefix comes from the test environment}"
 mkdir -p "$artifacts"
-# The prefix's server, so that no process of an earlier run (started without a
-# display) is reused.
-wineserver=$(command -v wineserver || { ls /usr/lib/wine/wineserver64 /usr/lib/wine/wineserver 2>/dev/null || true; } | head -1)
-stop_wine() { if [ -n "$wineserver" ]; then "$wineserver" -k 2>/dev/null || true; "$wineserver" -w 2>/dev/null || true; fi; }
 trap 'stop_wine; kill "$xvfb" 2>/dev/null' EXIT
 stop_wine
-fail() { echo "FAIL: $*"; exit 1; }
 
 game="$WINEPREFIX/drive_c/Games/RailWorks"
 rm -rf "$game"
@@ -25,15 +21,7 @@ mkdir -p "$game/dev/Shaders" "$game/data/SilverLining" "$game/Content"
 pref=$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -type d -name Roaming | head -1)/Quillstone/Vantrel
 rm -rf "$pref"
 
-# Xvfb picks a free display itself: other test runs on this machine have theirs.
-displayfile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -1 "$displayfile")"
-rm -f "$displayfile"
-
-deviation() { convert "$1" -format '%[fx:standard_deviation]' info:; }
+start_screen 1920x1080
 
 run_once() {  # name of the screenshot
   local shot="$artifacts/$1.png" title="Vantrel (version 1.04)"
@@ -54,21 +42,11 @@ run_once() {  # name of the screenshot
   fi
   # The first screenshot that is not blank, then one more a second later:
   # the window is drawn once, so that one shows it whole.
-  for _ in $(seq 16); do
-    sleep 0.5
-    import -window root "$shot" || fail "no screenshot"
-    awk -v d="$(deviation "$shot")" 'BEGIN { exit !(d > 0.02) }' && break
-  done
+  for _ in $(seq 16); do sleep 0.5; shot_shows_something "$shot" && break; done
   sleep 1
-  import -window root "$shot" || fail "no screenshot"
-  echo "$1: standard deviation $(deviation "$shot")"
-  awk -v d="$(deviation "$shot")" 'BEGIN { exit !(d > 0.02) }' || fail "$1 looks blank"
+  screenshot "$shot"
   "$wine" "$closer" "$title" || fail "could not ask the window to close"
-  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$pid" 2>/dev/null && { kill "$pid"; fail "the program did not exit after the close request"; }
-  local code=0
-  wait "$pid" || code=$?
-  [ "$code" -eq 0 ] || fail "exit code $code"
+  wait_for_exit "$pid"
 }
 
 run_once wine-first-run-terms-notice
