@@ -15,7 +15,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-roboto fonts-material-design-icons-iconfont
   xvfb xauth x11-utils xdotool imagemagick zenity
-  clang libclang-rt-14-dev spirv-cross
+  clang libclang-rt-14-dev spirv-cross locales
 )
 
 export DEBIAN_FRONTEND=noninteractive
