@@ -2,8 +2,6 @@
 // lookup keeps the language rules (english stands in for an empty french or
 // german text, an unknown language gives nothing).
 #include <cstdint>
-#include <cstdlib>
-#include <string>
 
 #include "app/FileIo.h"
 #include "app/FileProbes.h"

@@ -4,8 +4,6 @@
 // profile back. The converter is played in-process by this harness's own
 // RunProcessAndWait, which takes the place of the process service.
 #include <cstdint>
-#include <cstdlib>
-#include <string>
 #include <vector>
 
 #include <pugixml.hpp>

@@ -4,12 +4,9 @@
 // uninstalled game leaves; a '~' in the input stands for the scratch folder,
 // so that inputs can name them.
 #include <cstdint>
-#include <cstdlib>
-#include <string>
 
 #include "app/FileIo.h"
 #include "app/FileProbes.h"
-#include "app/Text.h"
 #include "game/GameFolder.h"
 #include "tests/fuzz/FuzzScratch.h"
 
