@@ -1,6 +1,6 @@
 // The entry routine's steps without a window: the preference folder, first
-// run and repair of a stale game folder, data files that are folders, and a
-// save killed at random.
+// run (the game found in Steam's libraries) and repair of a stale game folder,
+// data files that are folders, and a save killed at random.
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -12,6 +12,7 @@
 
 #include "app/Log.h"
 #include "app/Startup.h"
+#include "game/GameFolder.h"
 #include "settings/Localization.h"
 #include "shaders/ShaderInstaller.h"
 #include "tests/support/FakeTools.h"
@@ -24,11 +25,12 @@ TEST(StartUp, FirstRunStoresTheDiscoveredGameAndALaterStartRepairsAStaleFolder) 
     // behind; the second library, on another disk with a UTF-8 name and
     // written with a trailing slash, holds the game.
     const fs::path home = tmp.path / "home", steam = home / ".local" / "share" / "Steam";
+    const fs::path vdf = steam / "steamapps" / "libraryfolders.vdf", rootGame = steam / "steamapps/common/RailWorks";
     const fs::path library = tmp.path / "Spiele \xC3\xBC" / "SteamLibrary";
     const fs::path game = library / "steamapps" / "common" / "RailWorks";
     MakeFakeGameFolder(game);
-    MakeFakeGameFolder(steam / "steamapps" / "common" / "RailWorks", false, false);
-    WriteText(steam / "steamapps" / "libraryfolders.vdf",
+    MakeFakeGameFolder(rootGame, false, false);
+    WriteText(vdf,
               "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + steam.string() +
                   "\"\n\t\t\"apps\"\n\t\t{\n\t\t\t\"228980\"\t\t\"1\"\n\t\t}\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" +
                   library.string() + "/\"\n\t\t\"label\"\t\t\"\"\n\t}\n}\n");
@@ -66,6 +68,24 @@ TEST(StartUp, FirstRunStoresTheDiscoveredGameAndALaterStartRepairsAStaleFolder) 
     EXPECT_EQ(ReadLogLines().back(), "Done...");
     EXPECT_EQ(ReadText(file), before);
 
+    // The libraries listed come before the root itself, now that it holds the
+    // game too. The older format lists them as numbered strings of the root
+    // block; stray braces hide none; a list of more than 1 MiB is not Steam's.
+    MakeFakeGameFolder(rootGame);
+    ClearLog();
+    const std::string path = "\"" + library.string() + "\"";
+    const std::pair<std::string, fs::path> lists[] = {
+        {"\"LibraryFolders\"\n{\n\t\"TimeNextStatsReport\"\t\"1690000000\"\n}\n}\n\t\"1\"\t\t" + path + "\n}\n", game},
+        {"{\"libraryfolders\"\n{\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t" + path + "\n\t}\n}\n", game},
+        {"// " + std::string(1 << 20, 'x') + "\n\"1\" " + path + "\n", rootGame}};
+    for (const auto& [list, holder] : lists) {
+        WriteText(vdf, list);
+        EXPECT_EQ(FindGameInSteamLibraries({W(steam)}), W(holder));
+    }
+    EXPECT_EQ(ReadLogLines(), std::vector<std::string>{"ERROR: Can't read " + vdf.string() + ": File too large"});
+    fs::remove(vdf);
+    EXPECT_EQ(FindGameInSteamLibraries({W(tmp.path / "no steam"), W(steam)}), W(rootGame));
+
     // Once the game is gone from the folder, the path is reset and saved.
     fs::remove(game / "RailWorks.exe");
     fs::remove(game / "RailWorks64.exe");
@@ -87,7 +107,9 @@ TEST(StartUp, DataFilesThatAreFoldersAreLoggedAndStartUpEndsNormally) {
     ScopedEnv homeEnv("HOME", home.string());
 
     Settings::Instance() = Settings();
+    Settings::Instance().TSPath = u"/stale/folder";  // no Steam at all: left empty
     StartUpDiscoverGame();
+    EXPECT_TRUE(Settings::Instance().TSPath.empty());
     Localization::Load();  // as the UI host does
     StartUpLoadSettings();
     EXPECT_EQ(ReadLogLines(), (std::vector<std::string>{

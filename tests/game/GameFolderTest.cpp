@@ -1,72 +1,16 @@
-// The game folder: validity, the Steam libraries of a fake home with no
-// registry, the weather add-on's marker in it, and the folder and file
-// choosers through a fake zenity or kdialog on PATH.
+// The game folder: validity, the folder and file choosers through a fake
+// zenity or kdialog on PATH, and the weather add-on's marker in the chosen
+// folder. Steam's libraries are found at start-up (foundation/StartupTest.cpp).
 
 #include "app/AppPaths.h"
 #include "app/FileProbes.h"
-#include "app/Log.h"
 #include "app/Platform.h"
 #include "game/GameFolder.h"
 #include "game/WeatherPack.h"
 #include "settings/Settings.h"
 #include "tests/support/FakeTools.h"
 
-TEST(GameFolder, ValidityTheSteamLibrariesOfTheHomeFolderAndTheWeatherAddOnMarker) {
-    TempDir root;
-    UseTempAppPaths(root);
-    EXPECT_TRUE(IsValidGamePath(MakeFakeGameFolder(root.path / "only64", false, true)));
-    EXPECT_TRUE(IsValidGamePath(MakeFakeGameFolder(root.path / "only32", true, false)));
-    EXPECT_FALSE(IsValidGamePath(MakeFakeGameFolder(root.path / "none", false, false)));
-    EXPECT_FALSE(IsValidGamePath(W(root.path / "missing")));
-    EXPECT_FALSE(IsValidGamePath(u""));
-
-    // The libraries of the current format (here one on another disk with a
-    // UTF-8 name) are found at start-up (tests/foundation/StartupTest.cpp).
-    const fs::path library = root.path / "Spiele \xC3\xBC" / "SteamLibrary";
-    const fs::path game = library / "steamapps" / "common" / "RailWorks";
-    MakeFakeGameFolder(game);
-
-    // The libraries listed come before the root itself. The older format
-    // lists them as numbered strings of the root block; stray braces hide none.
-    const fs::path root2 = root.path / "steam2", vdf2 = root2 / "steamapps" / "libraryfolders.vdf";
-    const fs::path rootGame = root2 / "steamapps" / "common" / "RailWorks";
-    MakeFakeGameFolder(rootGame);
-    WriteText(vdf2, "\"LibraryFolders\"\n{\n\t\"TimeNextStatsReport\"\t\"1690000000\"\n}\n}\n\t\"1\"\t\t\"" +
-                        library.string() + "\"\n}\n");
-    EXPECT_EQ(FindGameInSteamLibraries({W(root2)}), W(game));
-    WriteText(vdf2, "{\"libraryfolders\"\n{\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + library.string() + "\"\n\t}\n}\n");
-    EXPECT_EQ(FindGameInSteamLibraries({W(root2)}), W(game));
-    // A list of more than 1 MiB is not Steam's: it is not read.
-    ClearLog();
-    WriteText(vdf2, "// " + std::string(1 << 20, 'x') + "\n\"1\" \"" + library.string() + "\"\n");
-    EXPECT_EQ(FindGameInSteamLibraries({W(root2)}), W(rootGame));
-    EXPECT_EQ(ReadLogLines(), std::vector<std::string>{"ERROR: Can't read " + vdf2.string() + ": File too large"});
-    fs::remove(vdf2);
-    EXPECT_EQ(FindGameInSteamLibraries({W(root.path / "no steam"), W(root2)}), W(rootGame));
-
-    // No Steam at all: the folder is left empty.
-    ScopedEnv emptyHome("HOME", (root.path / "empty-home").string());
-    ClearLog();
-    Settings settings;
-    settings.TSPath = u"/stale/folder";
-    DiscoverGameInstallation(settings);
-    EXPECT_TRUE(settings.TSPath.empty());
-    EXPECT_EQ(ReadLogLines(), std::vector<std::string>{"Unable to find train simulator install path reg key"});
-
-    // The weather add-on's marker is looked for in this game folder, at every call.
-    Settings::Instance().TSPath = MakeFakeGameFolder(root.path / "game");
-    const fs::path marker = fs::path("Assets") / "AP" / "WeatherEP" / "TrackMarkers" / "Weather" / "weather.bin";
-    WriteText(root.path / "other" / marker, "marker");
-    EXPECT_FALSE(IsWeatherPackInstalled());
-    WriteText(root.path / "game" / marker, "marker");
-    EXPECT_TRUE(IsWeatherPackInstalled());
-    fs::remove(root.path / "game" / marker);
-    EXPECT_FALSE(IsWeatherPackInstalled());
-    fs::create_directories(root.path / "game" / marker);
-    EXPECT_TRUE(IsWeatherPackInstalled());
-}
-
-TEST(FolderChoice, AcceptsAValidFolderRejectsAnInvalidOneAndIgnoresCancel) {
+TEST(FolderChoice, AcceptsAValidFolderRejectsAnInvalidOneIgnoresCancelAndFindsTheWeatherAddOnThere) {
     TempDir root;
     UseTempAppPaths(root);
     const fs::path bin = root.path / "bin";
@@ -74,8 +18,15 @@ TEST(FolderChoice, AcceptsAValidFolderRejectsAnInvalidOneAndIgnoresCancel) {
     Settings& settings = Settings::Instance();
     settings = Settings();
 
-    // Valid: becomes TSPath and is saved; the chooser opens on no folder while TSPath is empty.
+    // A folder with either build of the game is one.
     const std::u16string game = MakeFakeGameFolder(root.path / "Rail Works", false, true);
+    EXPECT_TRUE(IsValidGamePath(game));
+    EXPECT_TRUE(IsValidGamePath(MakeFakeGameFolder(root.path / "only32", true, false)));
+    EXPECT_FALSE(IsValidGamePath(MakeFakeGameFolder(root.path / "NotTheGame", false, false)));
+    EXPECT_FALSE(IsValidGamePath(W(root.path / "missing")));
+    EXPECT_FALSE(IsValidGamePath(u""));
+
+    // Valid: becomes TSPath and is saved; the chooser opens on no folder while TSPath is empty.
     WriteFakeChooser(bin, "zenity", (root.path / "Rail Works").string() + "/", 0);
     EXPECT_EQ(ChooseGameFolder(), FolderChoice::Accepted);
     EXPECT_EQ(settings.TSPath, game);
@@ -88,7 +39,6 @@ TEST(FolderChoice, AcceptsAValidFolderRejectsAnInvalidOneAndIgnoresCancel) {
     // Invalid, then cancelled (zenity exits 1, even with output): TSPath, the
     // file and the log stay.
     const size_t logLines = ReadLogLines().size();
-    MakeFakeGameFolder(root.path / "NotTheGame", false, false);
     WriteFakeChooser(bin, "zenity", (root.path / "NotTheGame").string(), 0);
     EXPECT_EQ(ChooseGameFolder(), FolderChoice::Rejected);
     EXPECT_EQ(ReadLines(bin / "zenity-args.txt").back(), "--filename=" + (root.path / "Rail Works").string() + "/");
@@ -97,6 +47,17 @@ TEST(FolderChoice, AcceptsAValidFolderRejectsAnInvalidOneAndIgnoresCancel) {
     EXPECT_EQ(settings.TSPath, game);
     EXPECT_EQ(ReadText(FsPath(AppPaths.settingsFile)), saved);
     EXPECT_EQ(ReadLogLines().size(), logLines);
+
+    // The weather add-on's marker is looked for in this game folder, at every call.
+    const fs::path marker = fs::path("Assets") / "AP" / "WeatherEP" / "TrackMarkers" / "Weather" / "weather.bin";
+    WriteText(root.path / "only32" / marker, "marker");
+    EXPECT_FALSE(IsWeatherPackInstalled());
+    WriteText(root.path / "Rail Works" / marker, "marker");
+    EXPECT_TRUE(IsWeatherPackInstalled());
+    fs::remove(root.path / "Rail Works" / marker);
+    EXPECT_FALSE(IsWeatherPackInstalled());
+    fs::create_directories(root.path / "Rail Works" / marker);
+    EXPECT_TRUE(IsWeatherPackInstalled());
 }
 
 TEST(Choosers, FallBackToKdialogReportAMissingToolAndAskBeforeAnAddedExtensionReplacesAFile) {

@@ -129,32 +129,29 @@ TEST(PlayerProfile, ForcesBloomAndTsxAndSetsTheOptionsOfTheEnhancementsOn) {
     EXPECT_EQ(fixture.Values("DetailPostProcessingDOF"), (Lines{"-1", "0"}));
 }
 
-TEST(PlayerProfile, AProfileItDoesNotKnowIsNeverWrittenBack) {
-    for (const std::string& xml :
-         {Profile({"0", "none", "0", "0"}), std::string("<cRecordSet><Record><Other/></Record></cRecordSet>"),
-          std::string("<cRecordSet><Record><cPlayerProfile><TSXEnabled>0</TSXEnabled>")}) {
+TEST(PlayerProfile, AnUnknownProfileOrAFailedConversionLeavesItByteIdenticalAndForcesNothing) {
+    // Profiles it does not know are never written back; the conversion back
+    // fails, damages the profile or leaves it as it was.
+    const std::string off = Profile({"0", "0", "0", "0"});
+    const std::pair<std::string, std::string> cases[] = {
+        {Profile({"0", "none", "0", "0"}), ""},
+        {"<cRecordSet><Record><Other/></Record></cRecordSet>", ""},
+        {"<cRecordSet><Record><cPlayerProfile><TSXEnabled>0</TSXEnabled>", ""},
+        {off, "exit"},
+        {off, "damage"},
+        {off, "unchanged"}};
+    for (const auto& [xml, mode] : cases) {
+        SCOPED_TRACE(mode + " " + xml);
         ProfileGame fixture(xml);
-        fixture.Patch();
-        EXPECT_FALSE(fixture.forcedBloom || fixture.forcedTSX) << xml;
-        EXPECT_EQ(ReadLogLines(), Lines{kUnknown}) << xml;
-        EXPECT_EQ(FakeConverterCalls(fixture.game).size(), 1u) << xml;
-        EXPECT_EQ(fixture.Bin(), fixture.originalBin) << xml;
-        EXPECT_TRUE(fixture.NoXmlLeft()) << xml;
-    }
-}
-
-TEST(PlayerProfile, AFailedConversionLeavesTheProfileByteIdenticalAndForcesNothing) {
-    // The conversion back fails, damages the profile or leaves it as it was.
-    for (const std::string mode : {"exit", "damage", "unchanged"}) {
-        ProfileGame fixture(Profile({"0", "0", "0", "0"}));
         SetFakeConverterFailure(fixture.game, mode);
         fixture.Patch();
-        EXPECT_FALSE(fixture.forcedBloom || fixture.forcedTSX) << mode;
-        EXPECT_EQ(FakeConverterCalls(fixture.game).size(), 2u) << mode;
-        EXPECT_EQ(fixture.Bin(), fixture.originalBin) << mode;
-        EXPECT_EQ(ReadLogLines().back(), kUnknown) << mode;
-        EXPECT_FALSE(Logged(kPatched)) << mode;
-        EXPECT_TRUE(fixture.NoXmlLeft()) << mode;
+        EXPECT_FALSE(fixture.forcedBloom || fixture.forcedTSX);
+        EXPECT_EQ(FakeConverterCalls(fixture.game).size(), mode.empty() ? 1u : 2u);
+        EXPECT_EQ(fixture.Bin(), fixture.originalBin);
+        EXPECT_EQ(ReadLogLines().back(), kUnknown);
+        EXPECT_FALSE(Logged(kPatched));
+        if (mode.empty()) EXPECT_EQ(ReadLogLines(), Lines{kUnknown});
+        EXPECT_TRUE(fixture.NoXmlLeft());
     }
 
     // A failing first conversion does not take a leftover XML for its output;

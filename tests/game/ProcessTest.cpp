@@ -23,9 +23,12 @@ TEST(CommandLine, QuotesOnlyWhatTheWindowsRulesNeed) {
               u"\"serz.exe\" \"C:\\My Game\\\\\" \"\" \"say \\\"hi\\\"\" \"a\\\\\\\"b\" c:\\dir\\x");
 }
 
-TEST(RunProcessAndWait, ChildGetsEachWordWholeItsOutputIsCapturedAndFailuresAreNamed) {
+TEST(RunProcessAndWait, ChildGetsEachWordWholeExeNamesRunTheirNativeSiblingOrWineAndFailuresAreNamed) {
     TempDir root;
     UseTempAppPaths(root);
+    const fs::path bin = root.path / "bin", game = root.path / "game";
+    fs::create_directories(bin);
+    ScopedPathFirst path(bin, false);
     const fs::path tool = WriteFakeChooser(root.path, "tool", "", 7);
     EXPECT_EQ(
         RunProcessAndWait(W(tool), {u"/Gec", u"temp\\My Rain.fx.o", u"a \"quoted\" word", u"it's", u""}, W(root.path)),
@@ -35,7 +38,6 @@ TEST(RunProcessAndWait, ChildGetsEachWordWholeItsOutputIsCapturedAndFailuresAreN
     EXPECT_EQ(ReadLines(root.path / "tool-cwd.txt"), std::vector<std::string>{fs::canonical(root.path).string()});
     EXPECT_EQ(RunProcessAndWait(W(WriteFakeChooser(root.path, "quiet", "", 0)), {}), 0);
     EXPECT_TRUE(ReadLines(root.path / "quiet-args.txt").empty());
-    EXPECT_TRUE(ReadLogLines().empty());
 
     // Standard output and error in the order written; nothing is read from input.
     const fs::path talker =
@@ -43,30 +45,6 @@ TEST(RunProcessAndWait, ChildGetsEachWordWholeItsOutputIsCapturedAndFailuresAreN
     std::string output;
     EXPECT_EQ(RunProcessAndWait(W(talker), {}, u"", &output), 3);
     EXPECT_EQ(output, "out one\nerr two\n");
-
-    // Programs that cannot start; a Windows program with no native sibling
-    // and no wine on PATH names the missing wine.
-    ScopedPathFirst onlyEmpty(root.path / "empty-bin", false);
-    EXPECT_EQ(RunProcessAndWait(W(root.path / "missing-tool"), {u"/nologo"}), -1);
-    WriteText(root.path / "not-executable", "#!/bin/sh\nexit 0\n");
-    EXPECT_EQ(RunProcessAndWait(W(root.path / "not-executable"), {}), -1);
-    WriteText(root.path / "serz.exe", "MZ");
-    EXPECT_EQ(RunProcessAndWait(W(root.path / "serz.exe"), {}), -1);
-    EXPECT_EQ(RunProcessAndWait(u"nosuchtool.exe", {}), -1);
-    const std::string failed = "Failed to create shader compiler process";
-    EXPECT_EQ(ReadLogLines(), (std::vector<std::string>{failed, failed,
-                                                        "wine was not found on the search path (PATH); it is needed "
-                                                        "to run the Windows program " +
-                                                            (root.path / "serz.exe").string(),
-                                                        failed, failed}));
-}
-
-TEST(RunProcessAndWait, ExeNamesRunTheirNativeSiblingOrGoThroughWine) {
-    TempDir root;
-    UseTempAppPaths(root);
-    const fs::path bin = root.path / "bin", game = root.path / "game";
-    fs::create_directories(bin);
-    ScopedPathFirst path(bin, false);
 
     // A path: the native "serz" beside "serz.exe" is run, backslashes and all.
     WriteText(game / "serz.exe", "MZ");
@@ -92,9 +70,25 @@ TEST(RunProcessAndWait, ExeNamesRunTheirNativeSiblingOrGoThroughWine) {
     EXPECT_EQ(ReadLines(bin / "wine-args.txt"),
               (std::vector<std::string>{(game / "Tool.exe").string(), "/Gec", wineProfile, "temp\\Rain.fx"}));
     EXPECT_TRUE(ReadLogLines().empty());
+
+    // Programs that cannot start; a Windows program with no native sibling
+    // and no wine on PATH names the missing wine.
+    fs::remove(bin / "wine");
+    EXPECT_EQ(RunProcessAndWait(W(root.path / "missing-tool"), {u"/nologo"}), -1);
+    WriteText(root.path / "not-executable", "#!/bin/sh\nexit 0\n");
+    EXPECT_EQ(RunProcessAndWait(W(root.path / "not-executable"), {}), -1);
+    WriteText(root.path / "serz.exe", "MZ");
+    EXPECT_EQ(RunProcessAndWait(W(root.path / "serz.exe"), {}), -1);
+    EXPECT_EQ(RunProcessAndWait(u"nosuchtool.exe", {}), -1);
+    const std::string failed = "Failed to create shader compiler process";
+    EXPECT_EQ(ReadLogLines(), (std::vector<std::string>{failed, failed,
+                                                        "wine was not found on the search path (PATH); it is needed "
+                                                        "to run the Windows program " +
+                                                            (root.path / "serz.exe").string(),
+                                                        failed, failed}));
 }
 
-TEST(LaunchGame, StartsTheBuildDetachedInTheGameFolderAndLogsWhatCannotStart) {
+TEST(LaunchGame, StartsTheBuildDetachedInTheGameFolderOrThroughSteamAndLogsWhatCannotStart) {
     TempDir root;
     UseTempAppPaths(root);
     Settings& settings = Settings::Instance();
@@ -105,7 +99,7 @@ TEST(LaunchGame, StartsTheBuildDetachedInTheGameFolderAndLogsWhatCannotStart) {
 
     // The native stand-in beside RailWorks.exe is what runs on Linux.
     ClearLog();
-    const fs::path game = root.path / "Rail Works";
+    const fs::path library = root.path / "Steam Library", game = library / "steamapps" / "common" / "RailWorks";
     settings.TSPath = MakeFakeGameFolder(game, true, false);
     WriteScript(game, "RailWorks", "pwd > started.tmp && mv started.tmp started.txt\n");
     LaunchGame(GameVariant::Bit32);
@@ -126,28 +120,18 @@ TEST(LaunchGame, StartsTheBuildDetachedInTheGameFolderAndLogsWhatCannotStart) {
     ASSERT_GE(folder.size() + 10, 260u);
     EXPECT_FALSE(LaunchProgram(Utf8ToWide(folder), Utf8ToWide(folder + "/RailWorks")));
     EXPECT_EQ(ReadLogLines().size(), 3u);
-}
 
-TEST(LaunchGame, AGameInASteamLibraryIsStartedThroughSteam) {
-    TempDir root;
-    UseTempAppPaths(root);
-    Settings& settings = Settings::Instance();
-    settings = Settings();
-    const fs::path library = root.path / "Steam Library", game = library / "steamapps" / "common" / "RailWorks";
-    settings.TSPath = MakeFakeGameFolder(game);
-    WriteScript(game, "RailWorks", "echo started > started.txt\n");
+    // Only a library that holds Steam's manifest of the game counts; its game is started through Steam.
     const fs::path bin = root.path / "bin";
     WriteFakeChooser(bin, "steam", "", 0);
     ScopedPathFirst path(bin);
-
-    // Only a library that holds Steam's manifest of the game counts.
+    fs::remove(game / "started.txt");
     EXPECT_FALSE(IsInSteamLibrary(settings.TSPath));
     WriteText(library / "steamapps" / "appmanifest_24010.acf", "\"AppState\" { \"appid\" \"24010\" }\n");
     EXPECT_TRUE(IsInSteamLibrary(settings.TSPath));
     EXPECT_TRUE(IsInSteamLibrary(W(library) + u"\\steamapps\\Common\\RailWorks\\"));
     EXPECT_FALSE(IsInSteamLibrary(W(library) + u"/steamapps/RailWorks"));
     EXPECT_FALSE(IsInSteamLibrary(u"RailWorks"));
-
     for (GameVariant variant : {GameVariant::Bit32, GameVariant::Bit64}) {
         ClearLog();
         fs::remove(bin / "steam-args.txt");
