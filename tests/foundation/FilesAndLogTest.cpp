@@ -9,7 +9,7 @@
 #include "app/Sha256.h"
 #include "tests/support/PipelineTestEnv.h"
 
-TEST(TextConversion, ValidTextRoundTripsAndInvalidInputGivesEmpty) {
+TEST(TextConversion, ValidTextRoundTripsInvalidInputGivesEmptyAndTheLogKeepsWhatFitsOneByte) {
     EXPECT_EQ(Utf8ToWide("Z\xC3\xBCrich \xE2\x82\xAC \xF0\x9F\x9A\x82"), u"Z\u00FCrich \u20AC \U0001F682");
     EXPECT_EQ(WideToUtf8(u"Z\u00FCrich \u20AC \U0001F682"), "Z\xC3\xBCrich \xE2\x82\xAC \xF0\x9F\x9A\x82");
     for (const char* invalid : {"ab\xFF", "ab\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80"}) {
@@ -17,9 +17,8 @@ TEST(TextConversion, ValidTextRoundTripsAndInvalidInputGivesEmpty) {
     }
     EXPECT_EQ(WideToUtf8(std::u16string(u"a") + char16_t(0xD800) + u"b"), "");
     EXPECT_EQ(WideToUtf8(std::u16string(1, char16_t(0xDC00))), "");
-}
 
-TEST(LogFile, OneSingleByteLineAnEntryWithQuestionMarksForWhatDoesNotFit) {
+    // The log: one single-byte line an entry, with question marks for what does not fit.
     TempDir tmp;
     UseTempAppPaths(tmp);
     Log("first");
@@ -36,7 +35,7 @@ TEST(LogFile, OneSingleByteLineAnEntryWithQuestionMarksForWhatDoesNotFit) {
     EXPECT_FALSE(fs::exists(tmp.path / "pref" / "log.txt"));
 }
 
-TEST(FileProbes, ProbesCreateAndRemoveOnBackslashPaths) {
+TEST(FileIo, ProbesCreateAndRemoveOnBackslashPathsAndRegularFilesAreReadListedAndMoved) {
     TempDir tmp;
     const std::u16string nested = W(tmp.path) + u"/" + u"a\\b\\c", file = nested + u"\\f.txt";
     EXPECT_FALSE(CreateDirectories(nested));
@@ -50,10 +49,8 @@ TEST(FileProbes, ProbesCreateAndRemoveOnBackslashPaths) {
     WriteText(tmp.path / "a/b/c/inner.txt", "x");
     const FileError error = RemoveFileIfExists(nested);
     EXPECT_TRUE(error && error.operation == "remove" && error.path == nested);
-}
 
-TEST(FileIo, ReadsListsAndMovesRegularFilesAndLogsWhyNot) {
-    TempDir tmp;
+    // Reading, listing and moving regular files, and logging why not.
     UseTempAppPaths(tmp);
     const std::u16string root = W(tmp.path) + u"/";
     std::string bytes = "stale";

@@ -150,7 +150,9 @@ TEST(PlayerProfile, AnUnknownProfileOrAFailedConversionLeavesItByteIdenticalAndF
         EXPECT_EQ(fixture.Bin(), fixture.originalBin);
         EXPECT_EQ(ReadLogLines().back(), kUnknown);
         EXPECT_FALSE(Logged(kPatched));
-        if (mode.empty()) EXPECT_EQ(ReadLogLines(), Lines{kUnknown});
+        if (mode.empty()) {
+            EXPECT_EQ(ReadLogLines(), Lines{kUnknown});
+        }
         EXPECT_TRUE(fixture.NoXmlLeft());
     }
 
