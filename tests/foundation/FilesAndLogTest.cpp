@@ -35,7 +35,7 @@ TEST(TextConversion, ValidTextRoundTripsInvalidInputGivesEmptyAndTheLogKeepsWhat
     EXPECT_FALSE(fs::exists(tmp.path / "pref" / "log.txt"));
 }
 
-TEST(FileIo, ProbesCreateAndRemoveOnBackslashPathsAndRegularFilesAreReadListedAndMoved) {
+TEST(FileIo, ProbesOnBackslashPathsReadsListsMovesAndSafeReplacesRegularFiles) {
     TempDir tmp;
     const std::u16string nested = W(tmp.path) + u"/" + u"a\\b\\c", file = nested + u"\\f.txt";
     EXPECT_FALSE(CreateDirectories(nested));
@@ -52,7 +52,7 @@ TEST(FileIo, ProbesCreateAndRemoveOnBackslashPathsAndRegularFilesAreReadListedAn
 
     // Reading, listing and moving regular files, and logging why not.
     UseTempAppPaths(tmp);
-    const std::u16string root = W(tmp.path) + u"/";
+    std::u16string root = W(tmp.path) + u"/";
     std::string bytes = "stale";
     EXPECT_FALSE(ReadFileBytes(root + u"missing.xml", bytes));
     EXPECT_TRUE(bytes.empty());
@@ -93,14 +93,12 @@ TEST(FileIo, ProbesCreateAndRemoveOnBackslashPathsAndRegularFilesAreReadListedAn
     EXPECT_TRUE(MoveFileReplacing(list + u"t.txt", root + u"big.bin"));
     EXPECT_EQ(ReadText(tmp.path / "big.bin"), "a\r\nb\r\n\r\nc");
     EXPECT_FALSE(fs::exists(tmp.path / "list" / "t.txt"));
-}
 
-TEST(FileIo, SafeReplaceLeavesTheOldOrTheNewFileAndRemovesOnlyItsOwnLeftovers) {
-    TempDir tmp;
-    UseTempAppPaths(tmp);
+    // A safe replace leaves the old or the new file and removes only its own leftovers.
+    ClearLog();
     const fs::path files = tmp.path / "files";
     fs::create_directory(files);
-    const std::u16string root = W(files) + u"/";
+    root = W(files) + u"/";
     ASSERT_TRUE(WriteFileReplacingSafely(root + u"s.xml", "old"));
     ASSERT_TRUE(WriteFileReplacingSafely(root + u"s.xml", "new"));
     EXPECT_EQ(ReadText(files / "s.xml"), "new");

@@ -81,11 +81,9 @@ TEST(RunProcessAndWait, ChildGetsEachWordWholeExeNamesRunTheirNativeSiblingOrWin
     EXPECT_EQ(RunProcessAndWait(W(root.path / "serz.exe"), {}), -1);
     EXPECT_EQ(RunProcessAndWait(u"nosuchtool.exe", {}), -1);
     const std::string failed = "Failed to create shader compiler process";
-    EXPECT_EQ(ReadLogLines(), (std::vector<std::string>{failed, failed,
-                                                        "wine was not found on the search path (PATH); it is needed "
-                                                        "to run the Windows program " +
-                                                            (root.path / "serz.exe").string(),
-                                                        failed, failed}));
+    const std::string noWine = "wine was not found on the search path (PATH); it is needed to run the Windows "
+                               "program " + (root.path / "serz.exe").string();
+    EXPECT_EQ(ReadLogLines(), (std::vector<std::string>{failed, failed, noWine, failed, failed}));
 }
 
 TEST(LaunchGame, StartsTheBuildDetachedInTheGameFolderOrThroughSteamAndLogsWhatCannotStart) {
