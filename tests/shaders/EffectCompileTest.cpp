@@ -197,34 +197,27 @@ std::string Semantic(std::string usage, const std::string& index) {
     return usage + (index.empty() ? "0" : index);
 }
 
-// Semantics a pixel shader reads (not VPOS and VFACE, which the rasteriser makes).
-std::set<std::string> PixelShaderInputs(const std::string& assembly) {
-    // ps_3_0: "dcl_texcoord1 v2"; ps_2_0: "dcl t0.xy" (TEXCOORD), "dcl v0" (COLOR).
-    static const std::regex declared3(R"(^dcl_([a-z]+)(\d*)(_\w+)?\s+v\d)"), declared2(R"(^dcl(_\w+)?\s+([tv])(\d+))");
-    std::set<std::string> inputs;
-    for (const std::string& line : Lines(assembly)) {
-        std::smatch m;
-        if (std::regex_search(line, m, declared3)) inputs.insert(Semantic(m[1], m[2]));
-        else if (std::regex_search(line, m, declared2))
-            inputs.insert(Semantic(m[2] == "t" ? "texcoord" : "color", m[3]));
-    }
-    return inputs;
-}
-
-std::set<std::string> VertexShaderOutputs(const std::string& assembly) {
-    // vs_3_0: "dcl_texcoord0 o1"; vs_2_0 writes oPos, oT<n>, oD<n>, oFog, oPts.
-    static const std::regex declared3(R"(^dcl_([a-z]+)(\d*)\s+o\d)"), written2(R"(\bo(Pos|T\d|D\d|Fog|Pts)\b)");
+// The semantics ("TEXCOORD0") a pixel shader reads (not VPOS and VFACE, which
+// the rasteriser makes) or a vertex shader writes. Shader model 3.0 declares
+// both ("dcl_texcoord1 v2", "dcl_texcoord0 o1"); ps_2_0 declares "dcl t0.xy"
+// (TEXCOORD) and "dcl v0" (COLOR); vs_2_0 writes oPos, oT<n>, oD<n>, oFog, oPts.
+std::set<std::string> Semantics(const std::string& assembly, bool pixel) {
+    static const std::regex declared3[2] = {std::regex(R"(^dcl_([a-z]+)(\d*)\s+o\d)"),
+                                            std::regex(R"(^dcl_([a-z]+)(\d*)(_\w+)?\s+v\d)")};
+    static const std::regex declared2(R"(^dcl(_\w+)?\s+([tv])(\d+))"), written2(R"(\bo(Pos|T\d|D\d|Fog|Pts)\b)");
     static const std::map<std::string, std::string> named = {{"Pos", "POSITION0"}, {"Fog", "FOG0"}, {"Pts", "PSIZE0"}};
-    std::set<std::string> outputs;
+    std::set<std::string> semantics;
     for (const std::string& line : Lines(assembly)) {
         std::smatch m;
-        if (std::regex_search(line, m, declared3)) outputs.insert(Semantic(m[1], m[2]));
-        for (std::sregex_iterator it(line.begin(), line.end(), written2), end; it != end; ++it) {
+        if (std::regex_search(line, m, declared3[pixel])) semantics.insert(Semantic(m[1], m[2]));
+        else if (pixel && std::regex_search(line, m, declared2))
+            semantics.insert(Semantic(m[2] == "t" ? "texcoord" : "color", m[3]));
+        for (std::sregex_iterator it(line.begin(), line.end(), written2), end; !pixel && it != end; ++it) {
             const std::string reg = (*it)[1];
-            outputs.insert(named.count(reg) ? named.at(reg) : (reg[0] == 'T' ? "TEXCOORD" : "COLOR") + reg.substr(1));
+            semantics.insert(named.count(reg) ? named.at(reg) : (reg[0] == 'T' ? "TEXCOORD" : "COLOR") + reg.substr(1));
         }
     }
-    return outputs;
+    return semantics;
 }
 
 struct EffectBuild {
@@ -314,8 +307,8 @@ CheckReport CheckBuild(EffectBuild& b) {
         if (models.count("3_0") && models.size() > 1)
             report.failures.push_back(where + "mixes shader model 3.0 with an older one");
         if (!linkable || assembly[0].empty() || assembly[1].empty()) continue;
-        const std::set<std::string> written = VertexShaderOutputs(assembly[0]);
-        for (const std::string& input : PixelShaderInputs(assembly[1]))
+        const std::set<std::string> written = Semantics(assembly[0], false);
+        for (const std::string& input : Semantics(assembly[1], true))
             if (!written.count(input))
                 report.failures.push_back(where + "the pixel shader reads " + input +
                                           ", which the vertex shader does not write");
@@ -392,19 +385,6 @@ std::vector<Configuration> ConfigurationsOf(const std::u16string& effect) {
 // The tokens of a preprocessed text: a definition leaves an empty line behind.
 std::string Tokens(const std::string& text) { return std::regex_replace(" " + text, std::regex(R"(\s+)"), " "); }
 
-// The fullest configuration of each shader, fullest first.
-void PrintSlotTable(std::vector<ShaderRow> rows) {
-    const auto fill = [](const ShaderRow& r) { return SlotFill(r.profile, r.slots); };
-    std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) { return fill(a) > fill(b); });
-    std::set<std::string> printed;
-    std::printf("%-58s %-7s %-36s %7s %6s\n", "shader", "profile", "configuration", "slots", "limit");
-    for (const ShaderRow& r : rows)
-        if (printed.insert(r.effect + " " + r.shader + " " + r.profile).second)
-            std::printf("%-58s %-7s %-36s %7s %6s\n", (r.effect + " " + r.shader).c_str(), r.profile.c_str(),
-                        r.configuration.c_str(), SlotText(r.profile, r.slots).c_str(),
-                        SlotText(r.profile, kSlotLimits.at(r.profile)).c_str());
-}
-
 }  // namespace
 
 TEST(EffectCompile, EveryShaderOfEveryConfigurationCompilesLinksAndFitsAndEveryDefinitionIsRead) {
@@ -463,7 +443,14 @@ TEST(EffectCompile, EveryShaderOfEveryConfigurationCompilesLinksAndFitsAndEveryD
         EXPECT_EQ(found, kTechniques.at(b.effect)) << Where(b);
     }
 
-    PrintSlotTable(report.rows);
+    const auto fill = [](const ShaderRow& r) { return SlotFill(r.profile, r.slots); };
+    const auto fullest = std::max_element(report.rows.begin(), report.rows.end(),
+                                          [&](const auto& a, const auto& b) { return fill(a) < fill(b); });
+    if (fullest != report.rows.end())
+        std::printf("Fullest shader: %s %s %s (%s), %s of %s slots\n", fullest->effect.c_str(), fullest->shader.c_str(),
+                    fullest->profile.c_str(), fullest->configuration.c_str(),
+                    SlotText(fullest->profile, fullest->slots).c_str(),
+                    SlotText(fullest->profile, kSlotLimits.at(fullest->profile)).c_str());
     std::printf("fx_2_0 features vkd3d does not write yet (not failures):\n");
     for (const auto& [feature, count] : report.notImplemented) std::printf("  %d x %s\n", count, feature.c_str());
     std::printf("%zu builds, %zu shaders in %.1f s\n", builds.size(), report.rows.size(),
