@@ -72,20 +72,26 @@ void CompilerWrites(const std::string& effect, const std::string& fixture) {
 const std::string kInstalled = "Compiled and installed shader: ";
 const std::string kReused = "Reused the compiled shader kept from an earlier install: ";
 
+// Each test on its own pipeline: temp program paths and a fake game folder.
+struct ShaderInstall : ::testing::Test {
+    TempDir root;
+    const fs::path game = SetUpPipeline(root);
+    Settings& settings = Settings::Instance();
+};
+using ShaderRestore = ShaderInstall;
+using SkyOverride = ShaderInstall;
+
 }  // namespace
 
-TEST(ShaderInstall, AQuotedNonLatinGameFolderWithTheWeatherPackGetsAllOffSettingsItsProfilePatchedAndRestored) {
-    TempDir root;
-    SetUpPipeline(root);
-    const fs::path game = root.path / "Train \"Sim\" l'été Łódź Москва";
-    Settings& settings = Settings::Instance();
-    settings.TSPath = MakeFakeGameFolder(game);
+TEST_F(ShaderInstall, AQuotedNonLatinGameFolderWithTheWeatherPackGetsAllOffSettingsItsProfilePatchedAndRestored) {
+    const fs::path quoted = root.path / "Train \"Sim\" l'été Łódź Москва";
+    settings.TSPath = MakeFakeGameFolder(quoted);
     settings.Shader = Switches(false);
     settings.Shader.ProceduralFloraSway = true;  // no effect while the outer switch is off
-    PutStockShaders(game);
-    AddWeatherPack(game);
-    InstallFakeConverter(game);
-    WriteFakeProfile(game, "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<cRecordSet><Record><cPlayerProfile>"
+    PutStockShaders(quoted);
+    AddWeatherPack(quoted);
+    InstallFakeConverter(quoted);
+    WriteFakeProfile(quoted, "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<cRecordSet><Record><cPlayerProfile>"
                            "<DetailPostProcessingBL>0</DetailPostProcessingBL><TSXEnabled>1</TSXEnabled>"
                            "<DetailPostProcessingDOF>1</DetailPostProcessingDOF>"
                            "<DetailProceduralFlora>1</DetailProceduralFlora></cPlayerProfile></Record></cRecordSet>\n");
@@ -100,20 +106,20 @@ TEST(ShaderInstall, AQuotedNonLatinGameFolderWithTheWeatherPackGetsAllOffSetting
     std::vector<std::string> others;
     for (const std::string& e : EffectNames()) {
         if (!guarded.count(e)) others.push_back(e);
-        else EXPECT_EQ(ReadText(GameShader(game, e)), "STOCK " + e);
-        EXPECT_EQ(fs::exists(game / "Vantrel" / "Originals" / (e + ".fx.o")), !guarded.count(e)) << e;
+        else EXPECT_EQ(ReadText(GameShader(quoted, e)), "STOCK " + e);
+        EXPECT_EQ(fs::exists(quoted / "Vantrel" / "Originals" / (e + ".fx.o")), !guarded.count(e)) << e;
     }
     // Compiled side by side, installed and logged in install order.
     EXPECT_EQ(CompilerCalls().size(), 11u);
     EXPECT_EQ(TakeCompiledNames(), std::set<std::string>(others.begin(), others.end()));
     EXPECT_EQ(LoggedAfter(kInstalled), others);
-    EXPECT_EQ(NotCompiled(game, others, settings.Shader), kNone);
+    EXPECT_EQ(NotCompiled(quoted, others, settings.Shader), kNone);
     EXPECT_TRUE(Logged("Shader compiler: fxc.exe (" + root.path.string() + "/program/fxc)"));
 
     // Headers, foreign files and compiler outputs are gone; the folder stays.
     EXPECT_EQ(FileNames(work), std::vector<std::string>{"busy"});
 
-    EXPECT_EQ(ReadText(SkyOverrideFile(game)), CrLf(kSkyOverrideBaseBlock));
+    EXPECT_EQ(ReadText(SkyOverrideFile(quoted)), CrLf(kSkyOverrideBaseBlock));
     EXPECT_TRUE(settings.ShadersInstallOK);
     EXPECT_FALSE(settings.NeedShadersUpdate);
     EXPECT_EQ(settings.ShadersVersion, APP_VERSION);
@@ -122,24 +128,21 @@ TEST(ShaderInstall, AQuotedNonLatinGameFolderWithTheWeatherPackGetsAllOffSetting
     EXPECT_EQ(log.back(), "Shaders compilation done");
     EXPECT_TRUE(Logged("Tweaked Silverlining file"));
     // The converter was given this folder's profile, the name whole; only the bloom was forced.
-    const auto calls = FakeConverterCalls(game);
+    const auto calls = FakeConverterCalls(quoted);
     ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0], game.string() + "\\Content\\PlayerProfiles.bin");
+    EXPECT_EQ(calls[0], quoted.string() + "\\Content\\PlayerProfiles.bin");
     std::string xml;
-    ASSERT_TRUE(ReadFakeProfile(game, xml));
+    ASSERT_TRUE(ReadFakeProfile(quoted, xml));
     EXPECT_NE(xml.find("<DetailPostProcessingBL>1</DetailPostProcessingBL>"), std::string::npos);
     bool ok = false, tsx = true, bloom = false;
     ShaderInstaller::GetInstallResult(ok, tsx, bloom);
     EXPECT_TRUE(ok && bloom && !tsx);
 
     ASSERT_TRUE(ShaderInstaller::Restore());
-    for (const std::string& e : EffectNames()) EXPECT_EQ(ReadText(GameShader(game, e)), "STOCK " + e);
+    for (const std::string& e : EffectNames()) EXPECT_EQ(ReadText(GameShader(quoted, e)), "STOCK " + e);
 }
 
-TEST(ShaderInstall, AFailureMidRunInstallsExactlyTheEffectsBeforeItAndTheRetryCompilesOnlyWhatIsMissing) {
-    TempDir root;
-    const fs::path game = SetUpPipeline(root);
-    Settings& settings = Settings::Instance();
+TEST_F(ShaderInstall, AFailureMidRunInstallsExactlyTheEffectsBeforeItAndTheRetryCompilesOnlyWhatIsMissing) {
     settings.ShadersInstallOK = false;
     settings.NeedShadersUpdate = true;
     settings.ShadersVersion = u"1.03";
@@ -205,10 +208,7 @@ TEST(ShaderInstall, AFailureMidRunInstallsExactlyTheEffectsBeforeItAndTheRetryCo
     EXPECT_FALSE(settings.ShadersInstallOK);
 }
 
-TEST(ShaderInstall, WhatStopsAnInstallBeforeTheCompilerIsNamedAsItself) {
-    TempDir root;
-    const fs::path game = SetUpPipeline(root);
-    Settings& settings = Settings::Instance();
+TEST_F(ShaderInstall, WhatStopsAnInstallBeforeTheCompilerIsNamedAsItself) {
     const std::u16string gamePath = settings.TSPath;
     const std::string program = root.path.string() + "/program/";
     auto failsWith = [](const std::string& line) {  // the whole line, or its start
@@ -248,9 +248,7 @@ TEST(ShaderInstall, WhatStopsAnInstallBeforeTheCompilerIsNamedAsItself) {
     EXPECT_FALSE(fs::exists(GameShader(game, "DeferredDirectional")));
 }
 
-TEST(EffectPlacement, TheGameEffectStaysWhenTheNewOneLacksPartOfItsInterface) {
-    TempDir root;
-    const fs::path game = SetUpPipeline(root);
+TEST_F(ShaderInstall, TheGameEffectStaysWhenTheNewOneLacksPartOfItsInterface) {
     const std::string gameEffect = ReadText(kEffects / "game.fx.o"), complete = ReadText(kEffects / "complete.fx.o");
     for (const char* effect : {"Rain", "DeferredSpot"}) WriteText(GameShader(game, effect), gameEffect);
     WriteText(GameShader(game, "ProcFlora"), "not an effect binary");
@@ -285,17 +283,14 @@ TEST(EffectPlacement, TheGameEffectStaysWhenTheNewOneLacksPartOfItsInterface) {
     EXPECT_EQ(ShaderInstaller::Instance().filesRestored, 1);
 
     // An output that cannot be read fails the placement and changes nothing.
-    const EffectPlacement failed = PutEffectIntoGame(Settings::Instance().TSPath, u"Rain", W(kEffects / "missing.fx.o"));
+    const EffectPlacement failed = PutEffectIntoGame(settings.TSPath, u"Rain", W(kEffects / "missing.fx.o"));
     EXPECT_EQ(failed.outcome, PlacementOutcome::Failed);
     EXPECT_NE(WideToUtf8(failed.message).find("missing.fx.o cannot be read"), std::string::npos);
     EXPECT_EQ(ReadText(GameShader(game, "Rain")), gameEffect);
 }
 
-TEST(ShaderRestore, AnInstallThroughALinkIsUndoneThroughTheRealPathAndEarlierBackupsBecomeTheOriginals) {
-    TempDir root;
-    const fs::path game = SetUpPipeline(root);
+TEST_F(ShaderRestore, AnInstallThroughALinkIsUndoneThroughTheRealPathAndEarlierBackupsBecomeTheOriginals) {
     fs::create_directory_symlink(game, root.path / "link");
-    Settings& settings = Settings::Instance();
     settings.TSPath = W(root.path / "link");
     ASSERT_TRUE(ShaderInstaller::Install());
     for (const std::string& e : EffectNames()) EXPECT_TRUE(Installed(GameShader(game, e))) << e;
@@ -339,10 +334,7 @@ TEST(ShaderRestore, AnInstallThroughALinkIsUndoneThroughTheRealPathAndEarlierBac
     EXPECT_EQ(RestoreCounts(), (std::vector<int>{2, 13, 0}));
 }
 
-TEST(ShaderInstall, WhatDecidesTheOutputIsCompiledAgainAndGameUpdatesAndOtherToolsWinOverTheRecordOnRestore) {
-    TempDir root;
-    const fs::path game = SetUpPipeline(root);
-    Settings& settings = Settings::Instance();
+TEST_F(ShaderInstall, WhatDecidesTheOutputIsCompiledAgainAndGameUpdatesAndOtherToolsWinOverTheRecordOnRestore) {
     PutStockShaders(game, "STOCK 1 ");
     ASSERT_TRUE(ShaderInstaller::Install());
     EXPECT_EQ(TakeCompiledNames().size(), 15u);
@@ -407,16 +399,13 @@ TEST(ShaderInstall, WhatDecidesTheOutputIsCompiledAgainAndGameUpdatesAndOtherToo
     EXPECT_EQ(ReadLogLines(), std::vector<std::string>{"Can't restore TS original files. TS Path is empty"});
 }
 
-TEST(ShaderRestore, ShippedEffectsFillTheRestAndTheWeatherPackKeepsItsFiles) {
-    TempDir root;
-    const fs::path game = SetUpPipeline(root);
+TEST_F(ShaderRestore, ShippedEffectsFillTheRestAndTheWeatherPackKeepsItsFiles) {
     const fs::path shaders = game / "dev" / "Shaders";
     const fs::path shipped = FsPath(AppPaths.programFolder + u"Data/OriginalShaders");
     const std::vector<std::string> addOnFiles = {
         "TrainPostDPPObjectDiffuse.fx.o", "TrainParticleLit.fx.o", "TrainParticleEmissive.fx.o",
         "TrainParticleDefault.fx.o",      "TrainGlass.fx.o",       "LoftPostDPPTexDiffSpec.fx.o",
         "PostTrainVolumetricFog.fx.o",    "TrainSkyDome.fx.o"};
-    Settings& settings = Settings::Instance();
     settings.ShadersVersion = u"1.04";
     WriteText(shaders / "Rain.fx.o", "STOCK rain");
     for (const std::string& f : addOnFiles) WriteText(shaders / f, "ADDON " + f);
@@ -455,10 +444,7 @@ TEST(ShaderRestore, ShippedEffectsFillTheRestAndTheWeatherPackKeepsItsFiles) {
     EXPECT_FALSE(fs::exists(game / "Vantrel"));
 }
 
-TEST(SkyOverride, TheCloudSwitchesChooseTheBlocksAndTheRestoreWritesTheBaseAloneOrNamesWhatIsInTheWay) {
-    TempDir root;
-    const fs::path game = SetUpPipeline(root);
-    Settings& settings = Settings::Instance();
+TEST_F(SkyOverride, TheCloudSwitchesChooseTheBlocksAndTheRestoreWritesTheBaseAloneOrNamesWhatIsInTheWay) {
     WriteText(SkyOverrideFile(game), "old user text that must go\n");
     struct Case { bool performance, enhancement; long lines; };
     for (const Case c : {Case{false, false, 48}, Case{true, false, 60}, Case{false, true, 64}, Case{true, true, 76}}) {
