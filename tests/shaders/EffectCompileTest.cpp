@@ -365,7 +365,8 @@ std::vector<Configuration> ConfigurationsOf(const std::u16string& effect) {
                                       {"off", BuildDefinitionList(effect, Switches(false))},
                                       {"all", BuildDefinitionList(effect, Switches(true))}};
     for (const ParamDesc& p : ShaderParamTable()) {
-        if (p.kind != ParamKind::Bool) all.push_back({std::string("=") + p.name, BuildDefinitionList(effect, Moved(p))});
+        if (p.kind != ParamKind::Bool)
+            all.push_back({std::string("=") + p.name, BuildDefinitionList(effect, Moved(p))});
         for (bool on : {false, true})
             if (p.kind == ParamKind::Bool)
                 all.push_back({(on ? "-" : "+") + std::string(p.name), BuildDefinitionList(effect, Switches(on, &p))});

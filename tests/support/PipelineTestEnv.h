@@ -47,7 +47,9 @@ inline fs::path GameShader(const fs::path& game, const std::string& effect) {
     return game / "dev" / "Shaders" / (effect + ".fx.o");
 }
 
-inline fs::path SkyOverrideFile(const fs::path& game) { return game / "data" / "SilverLining" / "Silverlining.override"; }
+inline fs::path SkyOverrideFile(const fs::path& game) {
+    return game / "data" / "SilverLining" / "Silverlining.override";
+}
 
 // "<prefix><effect>" as the game's file of every effect.
 inline void PutStockShaders(const fs::path& game, const std::string& prefix = "STOCK ") {
