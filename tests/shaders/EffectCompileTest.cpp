@@ -444,14 +444,17 @@ TEST(EffectCompile, EveryShaderOfEveryConfigurationCompilesLinksAndFitsAndEveryD
         EXPECT_EQ(found, kTechniques.at(b.effect)) << Where(b);
     }
 
+    // The table of counts, fullest first, each shader once in its fullest configuration.
+    std::vector<ShaderRow> rows = report.rows;
     const auto fill = [](const ShaderRow& r) { return SlotFill(r.profile, r.slots); };
-    const auto fullest = std::max_element(report.rows.begin(), report.rows.end(),
-                                          [&](const auto& a, const auto& b) { return fill(a) < fill(b); });
-    if (fullest != report.rows.end())
-        std::printf("Fullest shader: %s %s %s (%s), %s of %s slots\n", fullest->effect.c_str(), fullest->shader.c_str(),
-                    fullest->profile.c_str(), fullest->configuration.c_str(),
-                    SlotText(fullest->profile, fullest->slots).c_str(),
-                    SlotText(fullest->profile, kSlotLimits.at(fullest->profile)).c_str());
+    std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) { return fill(a) > fill(b); });
+    std::set<std::string> printed;
+    std::printf("%-58s %-7s %-36s %7s %6s\n", "shader", "profile", "configuration", "slots", "limit");
+    for (const ShaderRow& r : rows)
+        if (printed.insert(r.effect + " " + r.shader + " " + r.profile).second)
+            std::printf("%-58s %-7s %-36s %7s %6s\n", (r.effect + " " + r.shader).c_str(), r.profile.c_str(),
+                        r.configuration.c_str(), SlotText(r.profile, r.slots).c_str(),
+                        SlotText(r.profile, kSlotLimits.at(r.profile)).c_str());
     std::printf("fx_2_0 features vkd3d does not write yet (not failures):\n");
     for (const auto& [feature, count] : report.notImplemented) std::printf("  %d x %s\n", count, feature.c_str());
     std::printf("%zu builds, %zu shaders in %.1f s\n", builds.size(), report.rows.size(),
