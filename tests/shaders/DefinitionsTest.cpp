@@ -29,20 +29,7 @@ TEST(ShaderTemplates, EveryTemplateFileIsEmbeddedAsAsciiWithLf) {
     EXPECT_EQ(ShaderTemplates().size(), files);
 }
 
-TEST(Definitions, ValuesAreWrittenAsPrintfWritesThem) {
-    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
-    // 0.1f widened to double is 0.100000001490116...
-    for (float v : {1.0f, -0.25f, 0.1f, 2.5e-7f, 7.5e-7f, 123456789.0f, 3.1415926f, -1234.5678f, 0.675f, 1e10f, inf,
-                    -inf, nan, -nan}) {
-        char expected[64];
-        std::snprintf(expected, sizeof expected, "%f", static_cast<double>(v));
-        EXPECT_EQ(FormatFloat(v), expected) << v;
-    }
-    EXPECT_EQ(FormatFloat(0.1f), "0.100000");
-    EXPECT_EQ(FormatTint({1.0f, 0.5f, 0.0f}), "float3(1.000000,0.500000,0.000000)");
-}
-
-TEST(Definitions, PointEvenUnderACommaLocale) {
+TEST(Definitions, ValuesAreWrittenAsPrintfWritesThemInTheCLocaleEvenUnderACommaLocale) {
     // Machines (CI's among them) often have only C locales: compile one here.
     const TempDir locales;
     if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) {
@@ -53,10 +40,21 @@ TEST(Definitions, PointEvenUnderACommaLocale) {
     }
     char probe[32];
     std::snprintf(probe, sizeof probe, "%f", 0.5);
-    const std::string localised = probe, ours = FormatTint({0.25f, 1.0f, -2.0f});
+    const std::string localised = probe, tint = FormatTint({0.25f, 1.0f, -2.0f});
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    const std::vector<float> values = {1.0f, -0.25f, 0.1f, 2.5e-7f, 7.5e-7f, 123456789.0f, 3.1415926f, -1234.5678f,
+                                       0.675f, 1e10f, inf, -inf, nan, -nan};
+    std::vector<std::string> ours;
+    for (float v : values) ours.push_back(FormatFloat(v));
     std::setlocale(LC_ALL, "C");
     EXPECT_EQ(localised, "0,500000");  // the locale really is in force
-    EXPECT_EQ(ours, "float3(0.250000,1.000000,-2.000000)");
+    for (size_t i = 0; i < values.size(); ++i) {
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "%f", static_cast<double>(values[i]));
+        EXPECT_EQ(ours[i], expected) << values[i];
+    }
+    EXPECT_EQ(ours[2], "0.100000");  // 0.1f widened to double is 0.100000001490116...
+    EXPECT_EQ(tint, "float3(0.250000,1.000000,-2.000000)");
 }
 
 TEST(Definitions, SwitchesDecideTheEntriesAndTheSourceListsThemLastFirst) {

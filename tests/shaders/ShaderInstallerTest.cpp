@@ -1,13 +1,16 @@
-// Whole installs through the stand-in compiler, converter and a fake game
-// folder: what ends up in the game, in the log and in the kept outputs; and
-// the interface check of each effect against the game's own, with the
-// stand-in compiler writing real effect binaries (tests/shaders/effects/,
-// made by vkd3d).
+// Whole installs and restores through the stand-in compiler, converter and a
+// fake game folder: what ends up in the game, in the log and in the kept
+// outputs, the restore undoing exactly what the installs changed; the
+// interface check of each effect against the game's own, with the stand-in
+// compiler writing real effect binaries (tests/shaders/effects/, made by
+// vkd3d); and the sky override file: the blocks the two cloud switches choose,
+// with CR LF line ends, and the base block alone on restore.
 
 #include <fstream>
 
 #include "app/Log.h"
 #include "shaders/Definitions.h"
+#include "shaders/EarlierBackups.h"
 #include "shaders/EffectPlacement.h"
 #include "shaders/ShaderInstaller.h"
 #include "shaders/SkyOverride.h"
@@ -15,6 +18,14 @@
 #include "tests/support/PipelineTestEnv.h"
 
 namespace {
+
+bool Installed(const fs::path& file) { return ReadText(file).starts_with("FAKEFXC\n"); }
+
+// Restored, removed, left alone.
+std::vector<int> RestoreCounts() {
+    const ShaderInstaller& s = ShaderInstaller::Instance();
+    return {s.filesRestored, s.filesRemoved, s.filesLeftAlone};
+}
 
 // What the stand-in compiler leaves for an effect built from the settings.
 std::string Compiled(const std::string& effect, const ShaderSettings& shader) {
@@ -61,20 +72,26 @@ void CompilerWrites(const std::string& effect, const std::string& fixture) {
 const std::string kInstalled = "Compiled and installed shader: ";
 const std::string kReused = "Reused the compiled shader kept from an earlier install: ";
 
+// Each test on its own pipeline: temp program paths and a fake game folder.
+struct ShaderInstall : ::testing::Test {
+    TempDir root;
+    const fs::path game = SetUpPipeline(root);
+    Settings& settings = Settings::Instance();
+};
+using ShaderRestore = ShaderInstall;
+using SkyOverride = ShaderInstall;
+
 }  // namespace
 
-TEST(ShaderInstall, AQuotedNonLatinGameFolderWithTheWeatherPackGetsAllOffSettingsItsProfilePatchedAndRestored) {
-    TempDir root;
-    SetUpPipeline(root);
-    const fs::path game = root.path / "Train \"Sim\" l'été Łódź Москва";
-    Settings& settings = Settings::Instance();
-    settings.TSPath = MakeFakeGameFolder(game);
+TEST_F(ShaderInstall, AQuotedNonLatinGameFolderWithTheWeatherPackGetsAllOffSettingsItsProfilePatchedAndRestored) {
+    const fs::path quoted = root.path / "Train \"Sim\" l'été Łódź Москва";
+    settings.TSPath = MakeFakeGameFolder(quoted);
     settings.Shader = Switches(false);
     settings.Shader.ProceduralFloraSway = true;  // no effect while the outer switch is off
-    PutStockShaders(game);
-    AddWeatherPack(game);
-    InstallFakeConverter(game);
-    WriteFakeProfile(game, "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<cRecordSet><Record><cPlayerProfile>"
+    PutStockShaders(quoted);
+    AddWeatherPack(quoted);
+    InstallFakeConverter(quoted);
+    WriteFakeProfile(quoted, "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<cRecordSet><Record><cPlayerProfile>"
                            "<DetailPostProcessingBL>0</DetailPostProcessingBL><TSXEnabled>1</TSXEnabled>"
                            "<DetailPostProcessingDOF>1</DetailPostProcessingDOF>"
                            "<DetailProceduralFlora>1</DetailProceduralFlora></cPlayerProfile></Record></cRecordSet>\n");
@@ -89,22 +106,20 @@ TEST(ShaderInstall, AQuotedNonLatinGameFolderWithTheWeatherPackGetsAllOffSetting
     std::vector<std::string> others;
     for (const std::string& e : EffectNames()) {
         if (!guarded.count(e)) others.push_back(e);
-        else EXPECT_EQ(ReadText(GameShader(game, e)), "STOCK " + e);
-        EXPECT_EQ(fs::exists(game / "Vantrel" / "Originals" / (e + ".fx.o")), !guarded.count(e)) << e;
+        else EXPECT_EQ(ReadText(GameShader(quoted, e)), "STOCK " + e);
+        EXPECT_EQ(fs::exists(quoted / "Vantrel" / "Originals" / (e + ".fx.o")), !guarded.count(e)) << e;
     }
     // Compiled side by side, installed and logged in install order.
     EXPECT_EQ(CompilerCalls().size(), 11u);
     EXPECT_EQ(TakeCompiledNames(), std::set<std::string>(others.begin(), others.end()));
     EXPECT_EQ(LoggedAfter(kInstalled), others);
-    EXPECT_EQ(NotCompiled(game, others, settings.Shader), kNone);
+    EXPECT_EQ(NotCompiled(quoted, others, settings.Shader), kNone);
     EXPECT_TRUE(Logged("Shader compiler: fxc.exe (" + root.path.string() + "/program/fxc)"));
 
     // Headers, foreign files and compiler outputs are gone; the folder stays.
-    std::vector<std::string> left;
-    for (const auto& entry : fs::directory_iterator(work)) left.push_back(entry.path().filename().string());
-    EXPECT_EQ(left, std::vector<std::string>{"busy"});
+    EXPECT_EQ(FileNames(work), std::vector<std::string>{"busy"});
 
-    EXPECT_EQ(ReadText(game / "data" / "SilverLining" / "Silverlining.override"), CrLf(kSkyOverrideBaseBlock));
+    EXPECT_EQ(ReadText(SkyOverrideFile(quoted)), CrLf(kSkyOverrideBaseBlock));
     EXPECT_TRUE(settings.ShadersInstallOK);
     EXPECT_FALSE(settings.NeedShadersUpdate);
     EXPECT_EQ(settings.ShadersVersion, APP_VERSION);
@@ -113,30 +128,26 @@ TEST(ShaderInstall, AQuotedNonLatinGameFolderWithTheWeatherPackGetsAllOffSetting
     EXPECT_EQ(log.back(), "Shaders compilation done");
     EXPECT_TRUE(Logged("Tweaked Silverlining file"));
     // The converter was given this folder's profile, the name whole; only the bloom was forced.
-    const auto calls = FakeConverterCalls(game);
+    const auto calls = FakeConverterCalls(quoted);
     ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0], game.string() + "\\Content\\PlayerProfiles.bin");
+    EXPECT_EQ(calls[0], quoted.string() + "\\Content\\PlayerProfiles.bin");
     std::string xml;
-    ASSERT_TRUE(ReadFakeProfile(game, xml));
+    ASSERT_TRUE(ReadFakeProfile(quoted, xml));
     EXPECT_NE(xml.find("<DetailPostProcessingBL>1</DetailPostProcessingBL>"), std::string::npos);
     bool ok = false, tsx = true, bloom = false;
     ShaderInstaller::GetInstallResult(ok, tsx, bloom);
     EXPECT_TRUE(ok && bloom && !tsx);
 
-    fs::create_directories(FsPath(AppPaths.programFolder + u"Data/OriginalShaders"));
     ASSERT_TRUE(ShaderInstaller::Restore());
-    for (const std::string& e : EffectNames()) EXPECT_EQ(ReadText(GameShader(game, e)), "STOCK " + e);
+    for (const std::string& e : EffectNames()) EXPECT_EQ(ReadText(GameShader(quoted, e)), "STOCK " + e);
 }
 
-TEST(ShaderInstall, AFailureMidRunInstallsExactlyTheEffectsBeforeItAndTheRetryCompilesOnlyWhatIsMissing) {
-    TempDir root;
-    const fs::path game = SetUpPipeline(root);
-    Settings& settings = Settings::Instance();
+TEST_F(ShaderInstall, AFailureMidRunInstallsExactlyTheEffectsBeforeItAndTheRetryCompilesOnlyWhatIsMissing) {
     settings.ShadersInstallOK = false;
     settings.NeedShadersUpdate = true;
     settings.ShadersVersion = u"1.03";
     PutStockShaders(game);
-    const fs::path overrideFile = game / "data" / "SilverLining" / "Silverlining.override";
+    const fs::path overrideFile = SkyOverrideFile(game);
     WriteText(overrideFile, "user's own");
     const std::vector<std::string> effects = EffectNames();
     const std::vector<std::string> firstFour(effects.begin(), effects.begin() + 4);
@@ -180,7 +191,6 @@ TEST(ShaderInstall, AFailureMidRunInstallsExactlyTheEffectsBeforeItAndTheRetryCo
     EXPECT_EQ(LoggedAfter("Backed up original shader: ").size(), 11u);  // the first four were saved before
 
     // Nothing shipped: the restore brings the game's files back from the backups.
-    fs::create_directories(FsPath(AppPaths.programFolder + u"Data/OriginalShaders"));
     ASSERT_TRUE(ShaderInstaller::Restore());
     for (const std::string& e : effects) EXPECT_EQ(ReadText(GameShader(game, e)), "STOCK " + e);
     EXPECT_EQ(ReadText(overrideFile), CrLf(kSkyOverrideBaseBlock));
@@ -198,38 +208,7 @@ TEST(ShaderInstall, AFailureMidRunInstallsExactlyTheEffectsBeforeItAndTheRetryCo
     EXPECT_FALSE(settings.ShadersInstallOK);
 }
 
-TEST(ShaderInstall, OneChangedSliderCompilesOneEffectAndAnythingElseThatDecidesTheOutputCounts) {
-    TempDir root;
-    const fs::path game = SetUpPipeline(root);
-    Settings& settings = Settings::Instance();
-    ASSERT_TRUE(ShaderInstaller::Install());
-    EXPECT_EQ(TakeCompiledNames().size(), 15u);
-
-    settings.Shader.BloomIntensity += 0.25f;
-    ClearLog();
-    ASSERT_TRUE(ShaderInstaller::Install());
-    EXPECT_EQ(TakeCompiledNames(), std::set<std::string>{"Train_post_bloom"});
-    EXPECT_EQ(LoggedAfter(kInstalled), EffectNames());
-    EXPECT_EQ(LoggedAfter(kReused).size(), 14u);
-    EXPECT_EQ(NotCompiled(game, EffectNames(), settings.Shader), kNone);
-
-    // A kept output cut short is compiled again, not installed.
-    const fs::path kept = FsPath(AppPaths.preferenceFolder + u"CompiledEffects/Rain.fx.o.kept");
-    const std::string whole = ReadText(kept);
-    WriteText(kept, whole.substr(0, whole.size() - 10));
-    ASSERT_TRUE(ShaderInstaller::Install());
-    EXPECT_EQ(TakeCompiledNames(), std::set<std::string>{"Rain"});
-    EXPECT_EQ(ReadText(GameShader(game, "Rain")), Compiled("Rain", settings.Shader));
-    // Another compiler (here: the same one, a byte longer) compiles everything again.
-    std::ofstream(FsPath(AppPaths.programFolder + u"fxc"), std::ios::app | std::ios::binary) << '\0';
-    ASSERT_TRUE(ShaderInstaller::Install());
-    EXPECT_EQ(TakeCompiledNames().size(), 15u);
-}
-
-TEST(ShaderInstall, WhatStopsAnInstallBeforeTheCompilerIsNamedAsItself) {
-    TempDir root;
-    const fs::path game = SetUpPipeline(root);
-    Settings& settings = Settings::Instance();
+TEST_F(ShaderInstall, WhatStopsAnInstallBeforeTheCompilerIsNamedAsItself) {
     const std::u16string gamePath = settings.TSPath;
     const std::string program = root.path.string() + "/program/";
     auto failsWith = [](const std::string& line) {  // the whole line, or its start
@@ -269,9 +248,7 @@ TEST(ShaderInstall, WhatStopsAnInstallBeforeTheCompilerIsNamedAsItself) {
     EXPECT_FALSE(fs::exists(GameShader(game, "DeferredDirectional")));
 }
 
-TEST(EffectPlacement, TheGameEffectStaysWhenTheNewOneLacksPartOfItsInterface) {
-    TempDir root;
-    const fs::path game = SetUpPipeline(root);
+TEST_F(ShaderInstall, TheGameEffectStaysWhenTheNewOneLacksPartOfItsInterface) {
     const std::string gameEffect = ReadText(kEffects / "game.fx.o"), complete = ReadText(kEffects / "complete.fx.o");
     for (const char* effect : {"Rain", "DeferredSpot"}) WriteText(GameShader(game, effect), gameEffect);
     WriteText(GameShader(game, "ProcFlora"), "not an effect binary");
@@ -305,14 +282,199 @@ TEST(EffectPlacement, TheGameEffectStaysWhenTheNewOneLacksPartOfItsInterface) {
     EXPECT_EQ(ReadText(GameShader(game, "ProcFlora")), "not an effect binary");
     EXPECT_EQ(ShaderInstaller::Instance().filesRestored, 1);
 
-    // The record of one placement; an output that cannot be read fails it and changes nothing.
-    const std::u16string fixtures = W(kEffects) + u"/";
-    const EffectPlacement kept = PutEffectIntoGame(Settings::Instance().TSPath, u"Rain", fixtures + u"lacking.fx.o");
-    EXPECT_EQ(kept.outcome, PlacementOutcome::KeptGameEffect);
-    EXPECT_EQ(kept.missingTechniques, std::vector<std::string>{"LOW"});
-    EXPECT_EQ(kept.missingParameters, (std::vector<std::string>{"WorldViewProj (float4x4)", "FogColour (float4)"}));
-    const EffectPlacement failed = PutEffectIntoGame(Settings::Instance().TSPath, u"Rain", fixtures + u"missing.fx.o");
+    // An output that cannot be read fails the placement and changes nothing.
+    const EffectPlacement failed = PutEffectIntoGame(settings.TSPath, u"Rain", W(kEffects / "missing.fx.o"));
     EXPECT_EQ(failed.outcome, PlacementOutcome::Failed);
     EXPECT_NE(WideToUtf8(failed.message).find("missing.fx.o cannot be read"), std::string::npos);
     EXPECT_EQ(ReadText(GameShader(game, "Rain")), gameEffect);
+}
+
+TEST_F(ShaderRestore, AnInstallThroughALinkIsUndoneThroughTheRealPathAndEarlierBackupsBecomeTheOriginals) {
+    fs::create_directory_symlink(game, root.path / "link");
+    settings.TSPath = W(root.path / "link");
+    ASSERT_TRUE(ShaderInstaller::Install());
+    for (const std::string& e : EffectNames()) EXPECT_TRUE(Installed(GameShader(game, e))) << e;
+
+    settings.TSPath = W(game);
+    ASSERT_TRUE(ShaderInstaller::Restore());
+    EXPECT_TRUE(fs::is_empty(game / "dev" / "Shaders"));
+    EXPECT_FALSE(fs::exists(game / "Vantrel"));
+    EXPECT_EQ(RestoreCounts(), (std::vector<int>{0, 15, 0}));
+    EXPECT_TRUE(Logged("Restored 0 game shader files, removed 15, left 0 alone"));
+    EXPECT_FALSE(settings.ShadersInstallOK);
+
+    // What an earlier release left: its output in the game, the game's files in its backups.
+    const fs::path backups = FsPath(EarlierBackupFolder(settings.TSPath));
+    auto earlierRelease = [&] {
+        for (const std::string e : {"Rain", "ProcFlora"}) {
+            WriteText(GameShader(game, e), "OLD ENHANCED " + e);
+            WriteText(backups / (e + ".fx.o"), "STOCK " + e);
+        }
+        WriteText(backups / "GameFolder.txt", "note");
+    };
+    auto stockIsBack = [&] {
+        EXPECT_EQ(ReadText(GameShader(game, "Rain")), "STOCK Rain");
+        EXPECT_EQ(ReadText(GameShader(game, "ProcFlora")), "STOCK ProcFlora");
+    };
+    // Restored directly by this release.
+    earlierRelease();
+    ASSERT_TRUE(ShaderInstaller::Restore());
+    stockIsBack();
+    EXPECT_FALSE(fs::exists(FsPath(AppPaths.preferenceFolder + u"Backups")));
+    // Installed over, then restored: never the earlier output as the original.
+    earlierRelease();
+    ClearLog();
+    ASSERT_TRUE(ShaderInstaller::Install());
+    EXPECT_TRUE(Logged("Took the earlier backup " + WideToUtf8(EarlierBackupFolder(settings.TSPath)) +
+                       "Rain.fx.o as the game's own Rain.fx.o"));
+    EXPECT_FALSE(fs::exists(backups));
+    EXPECT_TRUE(Installed(GameShader(game, "Rain")));
+    ASSERT_TRUE(ShaderInstaller::Restore());
+    stockIsBack();
+    EXPECT_EQ(RestoreCounts(), (std::vector<int>{2, 13, 0}));
+}
+
+TEST_F(ShaderInstall, WhatDecidesTheOutputIsCompiledAgainAndGameUpdatesAndOtherToolsWinOverTheRecordOnRestore) {
+    PutStockShaders(game, "STOCK 1 ");
+    ASSERT_TRUE(ShaderInstaller::Install());
+    EXPECT_EQ(TakeCompiledNames().size(), 15u);
+
+    // One changed slider compiles one effect.
+    settings.Shader.BloomIntensity += 0.25f;
+    ClearLog();
+    ASSERT_TRUE(ShaderInstaller::Install());
+    EXPECT_EQ(TakeCompiledNames(), std::set<std::string>{"Train_post_bloom"});
+    EXPECT_EQ(LoggedAfter(kInstalled), EffectNames());
+    EXPECT_EQ(LoggedAfter(kReused).size(), 14u);
+    EXPECT_EQ(NotCompiled(game, EffectNames(), settings.Shader), kNone);
+    // A kept output cut short is compiled again, not installed.
+    const fs::path kept = FsPath(AppPaths.preferenceFolder + u"CompiledEffects/Rain.fx.o.kept");
+    const std::string whole = ReadText(kept);
+    WriteText(kept, whole.substr(0, whole.size() - 10));
+    ASSERT_TRUE(ShaderInstaller::Install());
+    EXPECT_EQ(TakeCompiledNames(), std::set<std::string>{"Rain"});
+    EXPECT_EQ(ReadText(GameShader(game, "Rain")), Compiled("Rain", settings.Shader));
+    // Another compiler (here: the same one, a byte longer) compiles everything again.
+    std::ofstream(FsPath(AppPaths.programFolder + u"fxc"), std::ios::app | std::ios::binary) << '\0';
+    ASSERT_TRUE(ShaderInstaller::Install());
+    EXPECT_EQ(TakeCompiledNames().size(), 15u);
+
+    // A game update between two installs: its file is the one to restore.
+    WriteText(GameShader(game, "Rain"), "STOCK 2 Rain");
+    ClearLog();
+    ASSERT_TRUE(ShaderInstaller::Install());
+    EXPECT_TRUE(Installed(GameShader(game, "Rain")));
+    EXPECT_TRUE(Logged("Backed up the game's Rain.fx.o again: it changed since Vantrel installed it"));
+    EXPECT_EQ(LoggedAfter("Backed up").size(), 1u);
+
+    // Another tool replaces a file after the install: it stays.
+    WriteText(GameShader(game, "DeferredSpot"), "OTHER TOOL");
+    ASSERT_TRUE(ShaderInstaller::Restore());
+    for (const std::string& e : EffectNames()) {
+        const std::string expected = e == "Rain" ? "STOCK 2 Rain" : e == "DeferredSpot" ? "OTHER TOOL" : "STOCK 1 " + e;
+        EXPECT_EQ(ReadText(GameShader(game, e)), expected);
+    }
+    EXPECT_TRUE(Logged("Left DeferredSpot.fx.o alone: it changed after Vantrel installed it"));
+    EXPECT_EQ(RestoreCounts(), (std::vector<int>{14, 0, 1}));
+    EXPECT_FALSE(fs::exists(game / "Vantrel"));
+    EXPECT_TRUE(ShaderInstaller::RestoreSucceeded());
+
+    // A copy that cannot be put back fails the restore and stays recorded.
+    ASSERT_TRUE(ShaderInstaller::Install());
+    WriteText(game / "Vantrel" / "Originals" / "Rain.fx.o", "damaged copy");
+    EXPECT_FALSE(ShaderInstaller::Restore());
+    EXPECT_FALSE(ShaderInstaller::RestoreSucceeded());
+    EXPECT_EQ(ShaderInstaller::Instance().filesNotRestored, std::vector<std::u16string>{u"Rain.fx.o"});
+    EXPECT_TRUE(Installed(GameShader(game, "Rain")));
+    EXPECT_EQ(ReadText(GameShader(game, "ProcFlora")), "STOCK 1 ProcFlora");
+    EXPECT_TRUE(settings.ShadersInstallOK);  // still partly installed
+    WriteText(game / "Vantrel" / "Originals" / "Rain.fx.o", "STOCK 2 Rain");
+    EXPECT_TRUE(ShaderInstaller::Restore());
+    EXPECT_EQ(ReadText(GameShader(game, "Rain")), "STOCK 2 Rain");
+    EXPECT_EQ(RestoreCounts(), (std::vector<int>{1, 0, 0}));
+
+    settings.TSPath.clear();
+    ClearLog();
+    EXPECT_FALSE(ShaderInstaller::Restore());
+    EXPECT_EQ(ReadLogLines(), std::vector<std::string>{"Can't restore TS original files. TS Path is empty"});
+}
+
+TEST_F(ShaderRestore, ShippedEffectsFillTheRestAndTheWeatherPackKeepsItsFiles) {
+    const fs::path shaders = game / "dev" / "Shaders";
+    const fs::path shipped = FsPath(AppPaths.programFolder + u"Data/OriginalShaders");
+    const std::vector<std::string> addOnFiles = {
+        "TrainPostDPPObjectDiffuse.fx.o", "TrainParticleLit.fx.o", "TrainParticleEmissive.fx.o",
+        "TrainParticleDefault.fx.o",      "TrainGlass.fx.o",       "LoftPostDPPTexDiffSpec.fx.o",
+        "PostTrainVolumetricFog.fx.o",    "TrainSkyDome.fx.o"};
+    settings.ShadersVersion = u"1.04";
+    WriteText(shaders / "Rain.fx.o", "STOCK rain");
+    for (const std::string& f : addOnFiles) WriteText(shaders / f, "ADDON " + f);
+    AddWeatherPack(game);
+    // A missing shipped folder is an empty one.
+    ASSERT_TRUE(ShaderInstaller::Install());
+    for (const std::string& f : addOnFiles) WriteText(shipped / f, "SHIPPED " + f);
+    for (const std::string f :
+         {"TrainGlassWeatherEffects.fx.o", "trainglass.fx.o", "Rain.fx.o", "README.txt", "Nested/Inner.fx.o"})
+        WriteText(shipped / f, "SHIPPED " + f);
+    WriteText(SkyOverrideFile(game), "installed form");
+
+    ASSERT_TRUE(ShaderInstaller::Restore());
+    for (const std::string& f : addOnFiles) EXPECT_EQ(ReadText(shaders / f), "ADDON " + f);
+    EXPECT_EQ(ReadText(shaders / "Rain.fx.o"), "STOCK rain");  // the record wins
+    EXPECT_FALSE(fs::exists(shaders / "DeferredSpot.fx.o"));   // the game had none
+    EXPECT_EQ(ReadText(shaders / "TrainGlassWeatherEffects.fx.o"), "SHIPPED TrainGlassWeatherEffects.fx.o");
+    EXPECT_EQ(ReadText(shaders / "trainglass.fx.o"), "SHIPPED trainglass.fx.o");
+    for (const char* f : {"README.txt", "Nested", "Inner.fx.o"}) EXPECT_FALSE(fs::exists(shaders / f)) << f;
+    EXPECT_EQ(ReadText(SkyOverrideFile(game)), CrLf(kSkyOverrideBaseBlock));
+    EXPECT_FALSE(settings.ShadersInstallOK);
+    EXPECT_EQ(settings.ShadersVersion, u"1.04");
+    EXPECT_EQ(ReadLogLines().back(), "Done");
+
+    // Without the add-on its files come from the shipped folder; a recorded
+    // one waits while the add-on is there.
+    fs::remove_all(game / "Assets");
+    ASSERT_TRUE(ShaderInstaller::Install());
+    AddWeatherPack(game);
+    ASSERT_TRUE(ShaderInstaller::Restore());
+    EXPECT_TRUE(Installed(shaders / "TrainSkyDome.fx.o"));
+    fs::remove_all(game / "Assets");
+    ASSERT_TRUE(ShaderInstaller::Restore());
+    EXPECT_EQ(ReadText(shaders / "TrainSkyDome.fx.o"), "ADDON TrainSkyDome.fx.o");
+    EXPECT_EQ(ReadText(shaders / "TrainParticleLit.fx.o"), "SHIPPED TrainParticleLit.fx.o");
+    EXPECT_FALSE(fs::exists(game / "Vantrel"));
+}
+
+TEST_F(SkyOverride, TheCloudSwitchesChooseTheBlocksAndTheRestoreWritesTheBaseAloneOrNamesWhatIsInTheWay) {
+    WriteText(SkyOverrideFile(game), "old user text that must go\n");
+    struct Case { bool performance, enhancement; long lines; };
+    for (const Case c : {Case{false, false, 48}, Case{true, false, 60}, Case{false, true, 64}, Case{true, true, 76}}) {
+        settings.Shader.DynamicCloudsPerformanceFix = c.performance;
+        settings.Shader.DynamicCloudsEnhancements = c.enhancement;
+        if (c.lines == 76) AddWeatherPack(game);  // which changes nothing here
+        WriteSkyOverride(settings);
+        const std::string bytes = ReadText(SkyOverrideFile(game));
+        EXPECT_EQ(bytes, CrLf(std::string(kSkyOverrideBaseBlock) + (c.performance ? kSkyOverridePerformanceBlock : "") +
+                              (c.enhancement ? kSkyOverrideEnhancementBlock : "")));
+        EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), c.lines);
+    }
+    WriteSkyOverrideBaseOnly();
+    EXPECT_EQ(ReadText(SkyOverrideFile(game)), CrLf(kSkyOverrideBaseBlock));
+    const auto log = ReadLogLines();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Tweaked Silverlining file"), 4);
+    EXPECT_EQ(log.back(), "Restored original Silverlining file");
+
+    // A missing folder is not made.
+    fs::remove_all(game / "data" / "SilverLining");
+    WriteSkyOverride(settings);
+    EXPECT_FALSE(fs::exists(game / "data" / "SilverLining"));
+    EXPECT_EQ(ReadLogLines().back(), "Tweaked Silverlining file");
+
+    // Something that cannot be deleted stands at the path: the restore form
+    // leaves it and says so instead of claiming success.
+    WriteText(SkyOverrideFile(game) / "keep", "x");
+    WriteSkyOverrideBaseOnly();
+    EXPECT_TRUE(fs::exists(SkyOverrideFile(game) / "keep"));
+    const std::string last = ReadLogLines().back();
+    EXPECT_NE(last.find("Silverlining.override"), std::string::npos) << last;
+    EXPECT_NE(last.find("left as it is"), std::string::npos) << last;
 }

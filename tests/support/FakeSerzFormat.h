@@ -1,7 +1,7 @@
 #pragma once
-// The stand-in converter's "binary" profile: a magic line, then the XML text
-// backwards, so that nothing can read it as XML. Shared by
-// tests/tools/fake_serz.cpp and the test fixtures.
+// The stand-in converter's "binary" profile, shared by tests/tools/fake_serz.cpp
+// and the fixtures: a magic line, then the XML text backwards, so that nothing
+// can read it as XML.
 #include <string>
 
 namespace fake_serz {
@@ -10,9 +10,8 @@ inline const std::string kMagic = "VANTREL-FAKE-SERZ 1\n";
 
 inline std::string Encode(const std::string& xml) { return kMagic + std::string(xml.rbegin(), xml.rend()); }
 
-// False when the bytes are not in this format.
-inline bool Decode(const std::string& bytes, std::string& xml) {
-    if (bytes.compare(0, kMagic.size(), kMagic) != 0) return false;
+inline bool Decode(const std::string& bytes, std::string& xml) {  // false: not in this format
+    if (!bytes.starts_with(kMagic)) return false;
     xml.assign(bytes.rbegin(), bytes.rend() - kMagic.size());
     return true;
 }

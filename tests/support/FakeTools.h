@@ -32,12 +32,10 @@ fs::path WriteFakeChooser(const fs::path& folder, const std::string& name, const
 // The stand-in converter (tests/tools/fake_serz.cpp) as <game>/serz beside a
 // serz.exe placeholder (as <game>/serz.exe on Windows).
 void InstallFakeConverter(const fs::path& gameFolder);
-// What the converter fails from now on: "all" (every run), "exit", "damage"
-// or "unchanged" (only the conversion back, see fake_serz.cpp); "" nothing.
+// What it fails from now on (see fake_serz.cpp); "" nothing.
 void SetFakeConverterFailure(const fs::path& gameFolder, const std::string& mode);
-// The argument of every converter run so far, one entry per run.
-std::vector<std::string> FakeConverterCalls(const fs::path& gameFolder);
-// Content/PlayerProfiles.bin in the converter's format, from an XML text.
+std::vector<std::string> FakeConverterCalls(const fs::path& gameFolder);  // the argument of each run so far
+// Content/PlayerProfiles.bin in the converter's format, to and from XML text;
+// the reading is false when the file is not in that format.
 void WriteFakeProfile(const fs::path& gameFolder, const std::string& xml);
-// The XML text of Content/PlayerProfiles.bin; false when it is not in the format.
 bool ReadFakeProfile(const fs::path& gameFolder, std::string& xml);

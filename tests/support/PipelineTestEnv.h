@@ -47,6 +47,10 @@ inline fs::path GameShader(const fs::path& game, const std::string& effect) {
     return game / "dev" / "Shaders" / (effect + ".fx.o");
 }
 
+inline fs::path SkyOverrideFile(const fs::path& game) {
+    return game / "data" / "SilverLining" / "Silverlining.override";
+}
+
 // "<prefix><effect>" as the game's file of every effect.
 inline void PutStockShaders(const fs::path& game, const std::string& prefix = "STOCK ") {
     for (const std::string& e : EffectNames()) WriteText(GameShader(game, e), prefix + e);

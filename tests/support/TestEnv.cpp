@@ -31,9 +31,7 @@ void UseTempAppPaths(const TempDir& root) {
 
 std::string ReadText(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void WriteText(const fs::path& path, const std::string& text) {
@@ -45,7 +43,7 @@ std::vector<std::string> ReadLines(const fs::path& path) {
     std::vector<std::string> lines;
     std::istringstream in(ReadText(path));
     for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.ends_with('\r')) line.pop_back();
         lines.push_back(line);
     }
     return lines;

@@ -15,7 +15,6 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -26,9 +25,8 @@ namespace {
 
 bool Listed(const char* variable, const std::string& name) {
     std::stringstream list(std::getenv(variable) ? std::getenv(variable) : "");
-    for (std::string item; std::getline(list, item, ',');) {
+    for (std::string item; std::getline(list, item, ',');)
         if (item == name) return true;
-    }
     return false;
 }
 
@@ -41,14 +39,8 @@ void TakeTime(const std::string& name) {
     for (volatile unsigned long spin = 0; std::clock() < burnUntil;) spin = spin + 1;
     const auto holdUntil = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     std::error_code ec;
-    while (fs::exists("fxc-hold", ec) && std::chrono::steady_clock::now() < holdUntil) {
+    while (fs::exists("fxc-hold", ec) && std::chrono::steady_clock::now() < holdUntil)
         std::this_thread::sleep_for(milliseconds(20));
-    }
-}
-
-fs::path Native(std::string path) {
-    for (char& c : path) c = c == '\\' ? '/' : c;
-    return path;
 }
 
 }  // namespace
@@ -60,10 +52,11 @@ int main(int argc, char** argv) {
     calls << '\n';
     calls.close();
 
+    // /Gec /T fx_2_0 /nologo /O3 /Fo temp\<name>.fx.o temp\<name>.fx
     const std::vector<std::string> options = {"/Gec", "/T", "fx_2_0", "/nologo", "/O3", "/Fo"};
-    const bool expected = args.size() == options.size() + 2 && std::equal(options.begin(), options.end(), args.begin());
+    const bool expected = args.size() == 8 && std::equal(options.begin(), options.end(), args.begin());
     const std::string source = expected ? args[7] : "";
-    const bool named = source.size() > 8 && source.rfind("temp\\", 0) == 0 && source.rfind(".fx") == source.size() - 3;
+    const bool named = source.size() > 8 && source.starts_with("temp\\") && source.ends_with(".fx");
     const std::string name = named ? source.substr(5, source.size() - 8) : "";
     if (!named || args[6] != source + ".o" || name.find_first_of("\\/\"") != std::string::npos) {
         std::cerr << "fake_fxc: unexpected command line: " << args.size() << " arguments";
@@ -71,7 +64,8 @@ int main(int argc, char** argv) {
         std::cerr << "\n";
         return 2;
     }
-    std::ifstream in(Native(source), std::ios::binary);
+    const fs::path file = fs::path("temp") / (name + ".fx");
+    std::ifstream in(file, std::ios::binary);
     if (!in) {
         std::cerr << "fake_fxc: cannot open " << source << "\n";
         return 1;
@@ -82,13 +76,10 @@ int main(int argc, char** argv) {
         std::cerr << "compilation of " << name << " failed on request\n";
         return 1;
     }
-    std::ofstream out(Native(args[6]), std::ios::binary | std::ios::trunc);
+    std::ofstream out(file.string() + ".o", std::ios::binary | std::ios::trunc);
     std::ifstream given("fxc-output-" + name, std::ios::binary);
-    if (given) {
-        out << given.rdbuf();
-    } else {
-        out << "FAKEFXC\n" << in.rdbuf();
-    }
+    if (given) out << given.rdbuf();
+    else out << "FAKEFXC\n" << in.rdbuf();
     out.close();
     return out ? 0 : 1;
 }
