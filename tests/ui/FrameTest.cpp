@@ -1,19 +1,11 @@
 // The whole frame on a renderer-less host: what a user sees and what each
-// click does to the settings, the files and the popups.
+// click does to the settings, the files, the popups and the preview panel.
 
-#include <imgui.h>
-
-#include "app/AppPaths.h"
-#include "app/FileProbes.h"
-#include "app/Platform.h"
-#include "app/Text.h"
-#include "settings/Settings.h"
 #include "shaders/ShaderInstaller.h"
 #include "tests/support/FakeTools.h"
 #include "tests/support/PipelineTestEnv.h"
 #include "tests/ui/UiDriver.h"
 #include "ui/Actions.h"
-#include "ui/UiState.h"
 
 namespace {
 
@@ -84,7 +76,7 @@ TEST(Frame, AFirstRunWithoutTheGameShowsTheTermsThenOnlyTheFolderPartOfTheHeader
     EXPECT_EQ(ui.Find(ByKey("menuitem", "presetimport")), nullptr);
 }
 
-TEST(Frame, AnEditMarksTheShadersOutOfDateAndTheMenusSwitchAndSaveTheLanguageAndTheHelpIconsAndQuit) {
+TEST(Frame, AnEditMarksTheShadersOutOfDateTheMenusSwitchAndSaveTheLanguageAndHelpIconsThePreviewWorksAndQuit) {
     UiDriver ui;
     Settings& settings = Settings::Instance();
     settings.TSPath = MakeFakeGameFolder(ui.root.path / "game");
@@ -131,9 +123,64 @@ TEST(Frame, AnEditMarksTheShadersOutOfDateAndTheMenusSwitchAndSaveTheLanguageAnd
     EXPECT_EQ(Count(ui, "help"), 0u);
     EXPECT_NE(ui.Find(ByLabel("check", T("ssao"))), nullptr);  // the controls stay
 
-    EXPECT_FALSE(ui.QuitRequested());
+    // The preview panel, with the whole parameters tab on one screen, follows
+    // an edit through its worker: the frame asks for a redraw until the
+    // picture with the new value is shown.
+    ImGui::GetIO().DisplaySize = ImVec2(1600, 6000);
+    ASSERT_TRUE(ui.FramesUntil([] { return PreviewPanelShown().hasResult; }));
+    EXPECT_TRUE(ui.ShowsText(T("previewscope")));
+    EXPECT_EQ(PreviewPanelShown().width, 1280);
+    EXPECT_EQ(PreviewPanelShown().settings, PostChainSettingsFrom(settings.Shader));
+    EXPECT_FALSE(PreviewNeedsRedraw());
+    settings.Shader.Gamma = 1.6f;
+    ui.Frame();
+    EXPECT_TRUE(PreviewNeedsRedraw());
+    ASSERT_TRUE(ui.FramesUntil([] { return PreviewPanelShown().settings.Gamma == 1.6f; }));
+    EXPECT_FALSE(PreviewNeedsRedraw());
+
+    // Dragging across the picture moves the line that compares before and after.
+    const DrawnItem* picture = ui.Find(ByKey("preview", "previewpicture"));
+    ASSERT_NE(picture, nullptr);
+    const float y = (picture->min.y + picture->max.y) / 2, width = picture->max.x - picture->min.x;
+    ImGuiIO& io = ImGui::GetIO();
+    io.MousePos = ImVec2(picture->min.x + width * 0.5f, y);
+    ui.Frame();
+    io.MouseDown[0] = true;
+    ui.Frame();
+    io.MousePos = ImVec2(picture->min.x + width * 0.2f, y);
+    ui.Frame();
+    io.MouseDown[0] = false;
+    ui.Frame();
+    EXPECT_NEAR(PreviewPanelShown().split, 0.2f, 0.01f);
+
+    // The logo, 1900 x 250, chosen in the open dialog with an image filter,
+    // comes in scaled to the working width; a file that is no picture leaves
+    // a notice and the picture as it was.
+    const fs::path bin = ui.root.path / "bin";
+    ScopedPathFirst path(bin);
+    WriteFakeChooser(bin, "zenity", (fs::path(VANTREL_SOURCE_DIR) / "Data" / "Textures" / "Logo.png").string(), 0);
+    ASSERT_TRUE(ui.Click(ByKey("button", "previewloadscreenshot")));
+    const std::vector<std::string> args = ReadLines(bin / "zenity-args.txt");
+    EXPECT_NE(std::find(args.begin(), args.end(), "--title=" + T("previewbrowsertitle")), args.end());
+    EXPECT_TRUE(std::any_of(args.begin(), args.end(),
+                            [](const std::string& a) { return a.find("*.jpg") != std::string::npos; }));
+    ASSERT_TRUE(ui.FramesUntil([] { return PreviewPanelShown().screenshot && PreviewPanelShown().hasResult; }));
+    EXPECT_EQ(PreviewPanelShown().width, 1280);
+    EXPECT_EQ(PreviewPanelShown().height, 168);
+    WriteText(ui.root.path / "notes.png", "not a picture");
+    WriteFakeChooser(bin, "zenity", (ui.root.path / "notes.png").string(), 0);
+    ASSERT_TRUE(ui.Click(ByKey("button", "previewloadscreenshot")));
+    EXPECT_TRUE(ui.ShowsText(T("previewloadfailed")));
+    EXPECT_EQ(PreviewPanelShown().height, 168);
+    ASSERT_TRUE(ui.Click(ByKey("button", "previewbuiltinscene")));
+    EXPECT_FALSE(ui.ShowsText(T("previewloadfailed")));
+    ASSERT_TRUE(ui.FramesUntil([] { return PreviewPanelShown().hasResult; }));
+    EXPECT_FALSE(PreviewPanelShown().screenshot);
+    EXPECT_EQ(PreviewPanelShown().height, 720);
+
+    EXPECT_FALSE(HostQuitRequested());
     ASSERT_TRUE(Choose(ui, {"file"}, "quit"));
-    EXPECT_TRUE(ui.QuitRequested());
+    EXPECT_TRUE(HostQuitRequested());
 }
 
 TEST(Frame, TheInstallRunsBesideTheFramesBehindAProgressPopupAndTheRestoreCountsItsFiles) {
