@@ -64,7 +64,7 @@ TEST(Look, EveryPanelPopupAndMenuFitsInEveryLanguageAndScreenAndGrowsWithTheDpi)
             SCOPED_TRACE("language " + std::to_string(language) + ", " + std::to_string(int(screen.width)) +
                          " wide, scale " + std::to_string(screen.scale));
             UiDriver ui;
-            ui.Display(screen.width, screen.height, screen.scale);
+            SetHostDisplay(screen.width, screen.height, screen.scale);
             Settings::Instance().Language = language;
             // Every switch on, so that every dependent control is drawn.
             Settings::Instance().TSPath = MakeFakeGameFolder(ui.root.path / "Gry Łódź");

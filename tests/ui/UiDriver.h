@@ -21,8 +21,8 @@ struct ItemQuery {
 inline ItemQuery ByKey(std::string kind, std::string key) { return {std::move(kind), std::move(key), ""}; }
 inline ItemQuery ByLabel(std::string kind, std::string label) { return {std::move(kind), "", std::move(label)}; }
 
-// The host's side: the display it reports (window size, DPI scale), where the
-// items of each frame go, and whether the program asked to quit.
+// The host's side: the display it reports from the next start (size, DPI
+// scale), where each frame's items go, and whether the program asked to quit.
 void SetHostDisplay(float width, float height, float scale);
 void CollectItemsInto(std::vector<DrawnItem>* items);
 bool HostQuitRequested();
@@ -50,7 +50,7 @@ struct UiDriver {
                                                  : catalogue);
         Settings::Instance() = Settings();
         UiState() = UiStateRecord();
-        Display(1632, 918);  // the window on a 1920 x 1080 screen
+        SetHostDisplay(1632, 918, 1.0f);  // the window on a 1920 x 1080 screen
         ResetPreviewPanel();
         CollectItemsInto(&items);
     }
@@ -61,8 +61,6 @@ struct UiDriver {
     UiDriver(const UiDriver&) = delete;
     UiDriver& operator=(const UiDriver&) = delete;
 
-    // Before Start.
-    void Display(float width, float height, float scale = 1.0f) { SetHostDisplay(width, height, scale); }
     // Host initialisation and the settings start, as the entry routine does.
     void Start() {
         UiHostInitialise();
@@ -106,7 +104,8 @@ struct UiDriver {
         const DrawnItem* item = Find(query);
         if (!item) return false;
         ImGuiIO& io = ImGui::GetIO();
-        io.MousePos = ImVec2(item->min.x + std::min(8.0f, (item->max.x - item->min.x) / 2), (item->min.y + item->max.y) / 2);
+        io.MousePos =
+            ImVec2(item->min.x + std::min(8.0f, (item->max.x - item->min.x) / 2), (item->min.y + item->max.y) / 2);
         Frame();  // hovering is found from the windows of the frame before
         io.MouseDown[0] = true;
         Frame();
@@ -132,6 +131,7 @@ struct UiDriver {
     // A text item with this label, in the named window when one is given.
     bool ShowsText(const std::string& text, const std::string& window = "") const {
         const std::vector<DrawnItem> in = In(window);
-        return std::any_of(in.begin(), in.end(), [&](const DrawnItem& i) { return i.kind == "text" && i.label == text; });
+        return std::any_of(in.begin(), in.end(),
+                           [&](const DrawnItem& i) { return i.kind == "text" && i.label == text; });
     }
 };

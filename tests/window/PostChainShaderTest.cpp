@@ -264,7 +264,8 @@ TEST(PostChainShader, ThePreviewComputesWhatTheInstalledShaderComputes) {
     TempDir work;
     std::vector<Effect> effects;
     std::vector<std::map<std::string, Compiled>> code(cases.size());  // by entry point
-    std::vector<std::tuple<fs::path, std::string, fs::path, Compiled*>> jobs;  // source, entry, folder, result
+    std::vector<std::tuple<fs::path, std::string, fs::path>> jobs;  // source, entry, folder
+    std::vector<Compiled*> results;                                  // of each job
     for (size_t n = 0; n < cases.size(); ++n) {
         const fs::path dir = work.path / std::to_string(n), source = dir / "Train_post_bloom.fx";
         fs::create_directories(dir);
@@ -273,16 +274,14 @@ TEST(PostChainShader, ThePreviewComputesWhatTheInstalledShaderComputes) {
         ASSERT_EQ(RunTool(tool + " -E -x hlsl -o " + (dir / "pre.fx").string() + " " + source.string(), dir / "err"), "");
         effects.push_back(ReadEffect(ReadText(dir / "pre.fx"), "AdaptiveBloom"));
         ASSERT_GE(effects.back().passes.size(), 7u) << "technique AdaptiveBloom not found in the effect";
-        for (const Pass& pass : effects.back().passes)
-            if (!code[n].count(pass.entry)) jobs.emplace_back(source, pass.entry, dir, &code[n][pass.entry]);
+        for (const Pass& pass : effects.back().passes) {
+            if (code[n].count(pass.entry)) continue;
+            jobs.emplace_back(source, pass.entry, dir);
+            results.push_back(&code[n][pass.entry]);
+        }
     }
     std::atomic<size_t> next{0};
-    auto worker = [&] {
-        for (size_t n; (n = next++) < jobs.size();) {
-            const auto& [source, entry, dir, result] = jobs[n];
-            *result = Compile(source, entry, dir);
-        }
-    };
+    auto worker = [&] { for (size_t n; (n = next++) < jobs.size();) *results[n] = std::apply(Compile, jobs[n]); };
     std::thread helper(worker);
     worker();
     helper.join();
