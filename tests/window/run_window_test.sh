@@ -13,7 +13,7 @@ set -u
 program="$1"; tool="$2"; artifacts="$3"
 mkdir -p "$artifacts"
 work=$(mktemp -d)
-trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill ${xvfb:-} 2>/dev/null; rm -rf "$work"' EXIT
 
 home="$work/home"; game="$work/library/steamapps/common/RailWorks"
 mkdir -p "$home/.steam/steam/steamapps" "$game/dev/Shaders" "$game/data/SilverLining" "$game/Content"
