@@ -3,7 +3,6 @@
 // picture one gives, whatever its size; screenshots in the three formats come
 // in scaled to the working width, broken or oversized files are refused.
 
-#include "app/Text.h"
 #include "preview/PreviewPicture.h"
 #include "preview/PreviewScene.h"
 #include "preview/PreviewWorker.h"
@@ -27,9 +26,10 @@ std::vector<PreviewResult> Drain() {
     return results;
 }
 
-PostChainSettings WithGamma(float gamma) {
+PostChainSettings WithGamma(float gamma, float hdrExposure = PostChainSettings().HDRExposure) {
     PostChainSettings s;
     s.Gamma = gamma;
+    s.HDRExposure = hdrExposure;
     return s;
 }
 
@@ -60,8 +60,7 @@ TEST(PreviewWorker, TheNewestRequestWinsAndARepeatIsNotComputedAgain) {
     // A new picture with the same settings is computed; pictures of any size
     // and aspect (their rows and reads near the edges are padded) come out
     // whole, from one thread as from several.
-    PostChainSettings wide = WithGamma(1.2f);
-    wide.HDRExposure = 2.0f;
+    const PostChainSettings wide = WithGamma(1.2f, 2.0f);
     for (const auto& [width, height] : {std::pair(67, 37), std::pair(1, 1), std::pair(5, 300), std::pair(1280, 2)}) {
         auto picture = std::make_shared<const RgbaImage>(MakePreviewScene(width, height));
         PreviewSetScene(picture);
@@ -93,7 +92,7 @@ TEST(PreviewPicture, ScreenshotsAreScaledToTheWorkingWidthAndBadFilesRefused) {
     ASSERT_TRUE(stbi_write_jpg(jpeg.string().c_str(), w, h, 3, rgb.data(), 95));
     ASSERT_TRUE(stbi_write_bmp(bmp.string().c_str(), w, h, 3, rgb.data()));
     for (const fs::path& file : {png, jpeg, bmp}) {
-        const RgbaImage picture = LoadPreviewPicture(Utf8ToWide((file).string()));
+        const RgbaImage picture = LoadPreviewPicture(W(file));
         ASSERT_EQ(picture.width, 1280) << file;
         EXPECT_EQ(picture.height, 720) << file;
         const uint8_t* left = &picture.pixels[(size_t(360) * 1280 + 100) * 4];
@@ -105,14 +104,14 @@ TEST(PreviewPicture, ScreenshotsAreScaledToTheWorkingWidthAndBadFilesRefused) {
     // A picture narrower than the working width is kept as it is.
     const fs::path small = dir.path / "small.png";
     ASSERT_TRUE(stbi_write_png(small.string().c_str(), 320, 180, 3, rgb.data(), w * 3));
-    EXPECT_EQ(LoadPreviewPicture(Utf8ToWide((small).string())).width, 320);
+    EXPECT_EQ(LoadPreviewPicture(W(small)).width, 320);
 
     // A missing file, and a header that claims 100000 pixels (a file that is no
     // picture at all: the panel's test).
-    EXPECT_TRUE(LoadPreviewPicture(Utf8ToWide((dir.path / "missing.png").string())).pixels.empty());
+    EXPECT_TRUE(LoadPreviewPicture(W(dir.path / "missing.png")).pixels.empty());
     std::string huge = ReadText(bmp);
     const int32_t claimed = 100000;
     huge.replace(18, 4, reinterpret_cast<const char*>(&claimed), 4);  // BITMAPINFOHEADER width
     WriteText(dir.path / "huge.bmp", huge);
-    EXPECT_TRUE(LoadPreviewPicture(Utf8ToWide((dir.path / "huge.bmp").string())).pixels.empty());
+    EXPECT_TRUE(LoadPreviewPicture(W(dir.path / "huge.bmp")).pixels.empty());
 }

@@ -1,19 +1,11 @@
 // The whole frame on a renderer-less host: what a user sees and what each
-// click does to the settings, the files and the popups.
+// click does to the settings, the files, the popups and the preview panel.
 
-#include <imgui.h>
-
-#include "app/AppPaths.h"
-#include "app/FileProbes.h"
-#include "app/Platform.h"
-#include "app/Text.h"
-#include "settings/Settings.h"
 #include "shaders/ShaderInstaller.h"
 #include "tests/support/FakeTools.h"
 #include "tests/support/PipelineTestEnv.h"
 #include "tests/ui/UiDriver.h"
 #include "ui/Actions.h"
-#include "ui/UiState.h"
 
 namespace {
 
@@ -84,7 +76,7 @@ TEST(Frame, AFirstRunWithoutTheGameShowsTheTermsThenOnlyTheFolderPartOfTheHeader
     EXPECT_EQ(ui.Find(ByKey("menuitem", "presetimport")), nullptr);
 }
 
-TEST(Frame, AnEditMarksTheShadersOutOfDateAndTheMenusSwitchAndSaveTheLanguageAndTheHelpIconsAndQuit) {
+TEST(Frame, AnEditMarksTheShadersOutOfDateTheMenusSwitchAndSaveTheLanguageAndHelpIconsThePreviewWorksAndQuit) {
     UiDriver ui;
     Settings& settings = Settings::Instance();
     settings.TSPath = MakeFakeGameFolder(ui.root.path / "game");
@@ -131,9 +123,64 @@ TEST(Frame, AnEditMarksTheShadersOutOfDateAndTheMenusSwitchAndSaveTheLanguageAnd
     EXPECT_EQ(Count(ui, "help"), 0u);
     EXPECT_NE(ui.Find(ByLabel("check", T("ssao"))), nullptr);  // the controls stay
 
-    EXPECT_FALSE(ui.QuitRequested());
+    // The preview panel, with the whole parameters tab on one screen, follows
+    // an edit through its worker: the frame asks for a redraw until the
+    // picture with the new value is shown.
+    ImGui::GetIO().DisplaySize = ImVec2(1600, 6000);
+    ASSERT_TRUE(ui.FramesUntil([] { return PreviewPanelShown().hasResult; }));
+    EXPECT_TRUE(ui.ShowsText(T("previewscope")));
+    EXPECT_EQ(PreviewPanelShown().width, 1280);
+    EXPECT_EQ(PreviewPanelShown().settings, PostChainSettingsFrom(settings.Shader));
+    EXPECT_FALSE(PreviewNeedsRedraw());
+    settings.Shader.Gamma = 1.6f;
+    ui.Frame();
+    EXPECT_TRUE(PreviewNeedsRedraw());
+    ASSERT_TRUE(ui.FramesUntil([] { return PreviewPanelShown().settings.Gamma == 1.6f; }));
+    EXPECT_FALSE(PreviewNeedsRedraw());
+
+    // Dragging across the picture moves the line that compares before and after.
+    const DrawnItem* picture = ui.Find(ByKey("preview", "previewpicture"));
+    ASSERT_NE(picture, nullptr);
+    const float y = (picture->min.y + picture->max.y) / 2, width = picture->max.x - picture->min.x;
+    ImGuiIO& io = ImGui::GetIO();
+    io.MousePos = ImVec2(picture->min.x + width * 0.5f, y);
+    ui.Frame();
+    io.MouseDown[0] = true;
+    ui.Frame();
+    io.MousePos = ImVec2(picture->min.x + width * 0.2f, y);
+    ui.Frame();
+    io.MouseDown[0] = false;
+    ui.Frame();
+    EXPECT_NEAR(PreviewPanelShown().split, 0.2f, 0.01f);
+
+    // The logo, 1900 x 250, chosen in the open dialog with an image filter,
+    // comes in scaled to the working width; a file that is no picture leaves
+    // a notice and the picture as it was.
+    const fs::path bin = ui.root.path / "bin";
+    ScopedPathFirst path(bin);
+    WriteFakeChooser(bin, "zenity", (fs::path(VANTREL_SOURCE_DIR) / "Data" / "Textures" / "Logo.png").string(), 0);
+    ASSERT_TRUE(ui.Click(ByKey("button", "previewloadscreenshot")));
+    const std::vector<std::string> args = ReadLines(bin / "zenity-args.txt");
+    EXPECT_NE(std::find(args.begin(), args.end(), "--title=" + T("previewbrowsertitle")), args.end());
+    EXPECT_TRUE(std::any_of(args.begin(), args.end(),
+                            [](const std::string& a) { return a.find("*.jpg") != std::string::npos; }));
+    ASSERT_TRUE(ui.FramesUntil([] { return PreviewPanelShown().screenshot && PreviewPanelShown().hasResult; }));
+    EXPECT_EQ(PreviewPanelShown().width, 1280);
+    EXPECT_EQ(PreviewPanelShown().height, 168);
+    WriteText(ui.root.path / "notes.png", "not a picture");
+    WriteFakeChooser(bin, "zenity", (ui.root.path / "notes.png").string(), 0);
+    ASSERT_TRUE(ui.Click(ByKey("button", "previewloadscreenshot")));
+    EXPECT_TRUE(ui.ShowsText(T("previewloadfailed")));
+    EXPECT_EQ(PreviewPanelShown().height, 168);
+    ASSERT_TRUE(ui.Click(ByKey("button", "previewbuiltinscene")));
+    EXPECT_FALSE(ui.ShowsText(T("previewloadfailed")));
+    ASSERT_TRUE(ui.FramesUntil([] { return PreviewPanelShown().hasResult; }));
+    EXPECT_FALSE(PreviewPanelShown().screenshot);
+    EXPECT_EQ(PreviewPanelShown().height, 720);
+
+    EXPECT_FALSE(HostQuitRequested());
     ASSERT_TRUE(Choose(ui, {"file"}, "quit"));
-    EXPECT_TRUE(ui.QuitRequested());
+    EXPECT_TRUE(HostQuitRequested());
 }
 
 TEST(Frame, TheInstallRunsBesideTheFramesBehindAProgressPopupAndTheRestoreCountsItsFiles) {
@@ -146,9 +193,8 @@ TEST(Frame, TheInstallRunsBesideTheFramesBehindAProgressPopupAndTheRestoreCounts
                      "<DetailPostProcessingDOF>0</DetailPostProcessingDOF>"
                      "<DetailProceduralFlora>0</DetailProceduralFlora></cPlayerProfile></Record></cRecordSet>\n");
     // The new Rain lacks part of the game's interface: the game's own stays.
-    const fs::path effects = fs::path(VANTREL_SOURCE_DIR) / "tests" / "shaders" / "effects";
-    WriteText(game / "dev" / "Shaders" / "Rain.fx.o", ReadText(effects / "game.fx.o"));
-    fs::copy_file(effects / "lacking.fx.o", ui.root.path / "program" / "fxc-output-Rain");
+    WriteText(GameShader(game, "Rain"), ReadText(kEffects / "game.fx.o"));
+    fs::copy_file(kEffects / "lacking.fx.o", ui.root.path / "program" / "fxc-output-Rain");
     const fs::path hold = ui.root.path / "program" / "fxc-hold";
     WriteText(hold, "");  // the compiler waits until the test lets it go
     ui.StartAsReturningUser();
@@ -178,7 +224,7 @@ TEST(Frame, TheInstallRunsBesideTheFramesBehindAProgressPopupAndTheRestoreCounts
                       "lack part of what the game uses; the log names it.")}) {
         EXPECT_TRUE(ui.ShowsText(text, kInstallStatus)) << text;
     }
-    EXPECT_TRUE(fs::exists(game / "dev" / "Shaders" / "TrainSkyDome.fx.o"));
+    EXPECT_TRUE(fs::exists(GameShader(game, "TrainSkyDome")));
     EXPECT_TRUE(SavedSettings().ShadersInstallOK);
     EXPECT_FALSE(SavedSettings().NeedShadersUpdate);
     ASSERT_TRUE(ui.Click(ByKey("button", "close")));
@@ -187,7 +233,7 @@ TEST(Frame, TheInstallRunsBesideTheFramesBehindAProgressPopupAndTheRestoreCounts
     EXPECT_TRUE(ui.ShowsText(T("enabled")));
 
     // The restore says what it did with each file.
-    WriteText(game / "dev" / "Shaders" / "ProcFlora.fx.o", "another tool's");
+    WriteText(GameShader(game, "ProcFlora"), "another tool's");
     ASSERT_TRUE(ui.Click(ByKey("button", "restorebutton")));
     ui.Frame(2);
     for (const std::string& text : {T("restoresuccess"), std::string("Files restored: 0; removed: 13; left alone: 1."),
@@ -224,9 +270,7 @@ TEST(Frame, AFailedInstallShowsTheEffectAndTheCompilersWordsAndOpensTheLog) {
 TEST(Frame, ClosingDuringAnInstallWaitsForTheStepItIsInAndLeavesOnlyWholeFiles) {
     UiDriver ui;
     const fs::path game = SetUpPipeline(ui.root);
-    for (const char* effect : {"DeferredDirectional", "Rain", "TrainSkyDome"}) {
-        WriteText(game / "dev" / "Shaders" / (std::string(effect) + ".fx.o"), "STOCK");
-    }
+    PutStockShaders(game);
     ScopedEnv slow("FAKE_FXC_DELAY_MS", "150");
     ui.StartAsReturningUser();
     ConfirmInstall(ui);
@@ -245,7 +289,7 @@ TEST(Frame, ClosingDuringAnInstallWaitsForTheStepItIsInAndLeavesOnlyWholeFiles) 
     const auto atExit = listing();
     for (const std::string& file : atExit) {
         const std::string content = file.substr(file.find('=') + 1);
-        EXPECT_TRUE(content.empty() || content == "STOCK" || content.rfind("FAKEFXC\n", 0) == 0) << file;
+        EXPECT_TRUE(content.empty() || content.rfind("STOCK ", 0) == 0 || content.rfind("FAKEFXC\n", 0) == 0) << file;
         EXPECT_EQ(file.find(".vantrel-copy"), std::string::npos) << file;
     }
     EXPECT_FALSE(fs::exists(game / "data" / "SilverLining" / "Silverlining.override"));

@@ -5,27 +5,12 @@
 
 #include <cmath>
 
-#include <imgui.h>
-
-#include "app/Text.h"
-#include "settings/Settings.h"
-#include "settings/SettingsTable.h"
 #include "shaders/ShaderInstaller.h"
 #include "tests/support/PipelineTestEnv.h"
 #include "tests/ui/UiDriver.h"
 #include "ui/Style.h"
-#include "ui/UiState.h"
 
 namespace {
-
-// A returning user with a game folder and, when asked, every switch on so
-// that every dependent control is drawn.
-void StartWithGame(UiDriver& ui, bool everySwitchOn = false, const std::string& folder = "game") {
-    Settings& settings = Settings::Instance();
-    settings.TSPath = MakeFakeGameFolder(ui.root.path / folder);
-    if (everySwitchOn) settings.Shader = Switches(true);
-    ui.StartAsReturningUser();
-}
 
 // Opens the popup through its request flag and checks that it sits within the
 // middle 80 % of the window and that Escape closes it.
@@ -43,6 +28,22 @@ void TourPopup(UiDriver& ui, bool& request, const std::string& name) {
     EXPECT_TRUE(ui.In(name).empty()) << name << " is still open after Escape";
 }
 
+struct Sizes {
+    float regular, large, installHeight, helpWidth, helpHeight, logoHeight, logoCentre, contentCentre;
+};
+Sizes Measure(const UiDriver& ui) {
+    const DrawnItem* install = ui.Find(ByKey("button", "installbutton"));
+    const DrawnItem* help = ui.Find(ByLabel("help", "ssaohelp"));
+    const DrawnItem* logo = ui.Find(ByKey("logo", ""));
+    const DrawnItem* section = ui.Find(ByKey("section", "ssaoeffect"));
+    EXPECT_TRUE(install && help && logo && section);
+    if (!install || !help || !logo || !section) return Sizes{};
+    return Sizes{UiState().FontRegular->FontSize, UiState().FontLarge->FontSize,
+                 install->max.y - install->min.y, help->max.x - help->min.x,
+                 help->max.y - help->min.y,       logo->max.y - logo->min.y,
+                 (logo->min.x + logo->max.x) / 2, (section->min.x + section->max.x) / 2};
+}
+
 double Contrast(const ImVec4& a, const ImVec4& b) {
     const auto luminance = [](const ImVec4& c) {
         const auto channel = [](float v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
@@ -54,17 +55,22 @@ double Contrast(const ImVec4& a, const ImVec4& b) {
 
 }  // namespace
 
-TEST(Look, EveryPanelPopupAndMenuFitsInEveryLanguageAndScreen) {
+TEST(Look, EveryPanelPopupAndMenuFitsInEveryLanguageAndScreenAndGrowsWithTheDpi) {
     // The window on a 1920 x 1080 and on a 1366 x 768 screen, and the first at 150 %.
     const struct { float width, height, scale; } screens[] = {{1632, 918, 1.0f}, {1161, 652, 1.0f}, {1632, 918, 1.5f}};
+    std::map<float, Sizes> english;  // on the larger screen, by scale
     for (uint32_t language : {0u, 1u, 2u}) {
         for (const auto& screen : screens) {
             SCOPED_TRACE("language " + std::to_string(language) + ", " + std::to_string(int(screen.width)) +
                          " wide, scale " + std::to_string(screen.scale));
             UiDriver ui;
-            ui.Display(screen.width, screen.height, screen.scale);
+            SetHostDisplay(screen.width, screen.height, screen.scale);
             Settings::Instance().Language = language;
-            StartWithGame(ui, true);
+            // Every switch on, so that every dependent control is drawn.
+            Settings::Instance().TSPath = MakeFakeGameFolder(ui.root.path / "Gry Łódź");
+            Settings::Instance().Shader = Switches(true);
+            ui.StartAsReturningUser();
+            if (language == 0 && screen.width == 1632) english[screen.scale] = Measure(ui);
             for (const auto& [tab, button] :
                  {std::pair("presetmanager", "presetimport"), std::pair("launcher", "launchts64")}) {
                 ASSERT_TRUE(ui.Click(ByKey("tab", tab)));
@@ -97,74 +103,32 @@ TEST(Look, EveryPanelPopupAndMenuFitsInEveryLanguageAndScreen) {
             TourPopup(ui, state.presetImportedRequested, "Preset Imported##presetimportednotice");
 
             // The weather add-on's notices take the place of some controls.
-            AddWeatherPack(ui.root.path / "game");
+            AddWeatherPack(ui.root.path / "Gry Łódź");
             ui.Frame(2);
         }
     }
-}
-
-TEST(Look, AtOneAndAHalfTimesTheDpiFontsButtonsAndLogoGrowWithIt) {
-    struct Sizes {
-        float regular, large, installHeight, helpWidth, helpHeight, logoHeight, logoCentre, contentCentre;
-    };
-    const auto measure = [](float scale) {
-        UiDriver ui;
-        ui.Display(1632, 918, scale);
-        StartWithGame(ui);
-        const DrawnItem* install = ui.Find(ByKey("button", "installbutton"));
-        const DrawnItem* help = ui.Find(ByLabel("help", "ssaohelp"));
-        const DrawnItem* logo = ui.Find(ByKey("logo", ""));
-        const DrawnItem* section = ui.Find(ByKey("section", "ssaoeffect"));
-        EXPECT_TRUE(install && help && logo && section);
-        if (!install || !help || !logo || !section) return Sizes{};
-        return Sizes{UiState().FontRegular->FontSize, UiState().FontLarge->FontSize,
-                     install->max.y - install->min.y, help->max.x - help->min.x,
-                     help->max.y - help->min.y,       logo->max.y - logo->min.y,
-                     (logo->min.x + logo->max.x) / 2, (section->min.x + section->max.x) / 2};
-    };
-    const Sizes one = measure(1.0f), half = measure(1.5f);
+    // Fonts, buttons and help icons grow with the DPI scale; a banner of at
+    // most 120 pixels at scale 1 and a seventh of the window, centred over the
+    // content beside the scroll bar.
+    const Sizes one = english[1.0f], half = english[1.5f];
     EXPECT_FLOAT_EQ(one.regular, 18.0f);
     EXPECT_FLOAT_EQ(half.regular, 27.0f);
     EXPECT_FLOAT_EQ(half.large, 1.5f * one.large);
     EXPECT_FLOAT_EQ(half.installHeight, 1.5f * one.installHeight);
     EXPECT_FLOAT_EQ(half.helpWidth, 1.5f * one.helpWidth);
     EXPECT_FLOAT_EQ(half.helpHeight, 1.5f * one.helpHeight);
-    // A banner of at most 120 pixels at scale 1 and a seventh of the window,
-    // centred over the content beside the scroll bar.
     EXPECT_FLOAT_EQ(one.logoHeight, 120.0f);
     EXPECT_FLOAT_EQ(half.logoHeight, std::floor(918.0f / 7.0f));
     EXPECT_NEAR(one.logoCentre, one.contentCentre, 2.0f);
     EXPECT_NEAR(half.logoCentre, half.contentCentre, 2.0f);
 }
 
-TEST(Look, TheFontsDrawTheCatalogueTheGameFolderAndTheIconsFromRealGlyphs) {
+TEST(Look, ParametersFormOneColumnOfLabelsThenControlsTheFontsHoldEveryGlyphShownAndEverythingStandsOut) {
     UiDriver ui;
     Settings::Instance().Language = 1;
-    StartWithGame(ui, false, "Gry Łódź");
-    const auto drawable = [](char16_t c) {
-        for (const ImFont* font : {UiState().FontRegular, UiState().FontLarge, UiState().FontAccent}) {
-            if (!font || !font->FindGlyphNoFallback(c)) return false;
-        }
-        return true;
-    };
-    EXPECT_TRUE(drawable(u'œ'));       // "l'œil" in the french catalogue
-    EXPECT_TRUE(drawable(u'ł'));       // the game folder
-    EXPECT_TRUE(drawable(u'\u202F'));  // the narrow no-break space before french ";"
-    for (const char* icon : kInterfaceIcons) EXPECT_TRUE(drawable(Utf8ToWide(icon)[0])) << icon;
-    EXPECT_FALSE(drawable(u'Ж'));  // nothing beyond what can be drawn
-    const ImFontAtlas* atlas = ImGui::GetIO().Fonts;
-    EXPECT_LE(atlas->TexWidth * atlas->TexHeight * 4, 4 << 20);
-
-    // A new game folder with letters the atlas lacks: rebuilt before the next frame.
-    Settings::Instance().TSPath = MakeFakeGameFolder(ui.root.path / "Игры");
-    ui.Frame();
-    EXPECT_TRUE(drawable(u'И'));
-    EXPECT_TRUE(drawable(u'ł'));  // the catalogue's and base letters stay
-}
-
-TEST(Look, ParametersFormOneColumnOfLabelsThenControlsWithThreeDecimalValuesAndEverythingStandsOut) {
-    UiDriver ui;
-    StartWithGame(ui, true);
+    Settings::Instance().TSPath = MakeFakeGameFolder(ui.root.path / "Gry Łódź");
+    Settings::Instance().Shader = Switches(true);
+    ui.StartAsReturningUser();
     float labelX = -1, controlX = -1, labelEnd = 0;
     int labels = 0, controls = 0;
     for (const DrawnItem& item : ui.items) {
@@ -181,8 +145,29 @@ TEST(Look, ParametersFormOneColumnOfLabelsThenControlsWithThreeDecimalValuesAndE
     EXPECT_EQ(labels, 53);
     EXPECT_EQ(controls, 53);
     EXPECT_GT(controlX, labelEnd);
+    // Values with three decimals.
     EXPECT_TRUE(ui.ShowsText("500.000"));  // the blur distance, in metres
     EXPECT_TRUE(ui.ShowsText("1.000"));
+
+    // The fonts draw the catalogue, the game folder and the icons from real glyphs.
+    const auto drawable = [](char16_t c) {
+        for (const ImFont* font : {UiState().FontRegular, UiState().FontLarge, UiState().FontAccent}) {
+            if (!font || !font->FindGlyphNoFallback(c)) return false;
+        }
+        return true;
+    };
+    EXPECT_TRUE(drawable(u'œ'));       // "l'œil" in the french catalogue
+    EXPECT_TRUE(drawable(u'ł'));       // the game folder
+    EXPECT_TRUE(drawable(u'\u202F'));  // the narrow no-break space before french ";"
+    for (const char* icon : kInterfaceIcons) EXPECT_TRUE(drawable(Utf8ToWide(icon)[0])) << icon;
+    EXPECT_FALSE(drawable(u'Ж'));  // nothing beyond what can be drawn
+    const ImFontAtlas* atlas = ImGui::GetIO().Fonts;
+    EXPECT_LE(atlas->TexWidth * atlas->TexHeight * 4, 4 << 20);
+    // A new game folder with letters the atlas lacks: rebuilt before the next frame.
+    Settings::Instance().TSPath = MakeFakeGameFolder(ui.root.path / "Игры");
+    ui.Frame();
+    EXPECT_TRUE(drawable(u'И'));
+    EXPECT_TRUE(drawable(u'ł'));  // the catalogue's and base letters stay
 
     // Texts and outlines stand out from their background.
     const ImVec4* c = ImGui::GetStyle().Colors;

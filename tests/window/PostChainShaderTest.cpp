@@ -125,15 +125,15 @@ struct Compiled {
 // GLSL), its files written next to `dir / entry`.
 Compiled Compile(const fs::path& source, const std::string& entry, const fs::path& dir) {
     const std::string tool = VANTREL_VKD3D_COMPILER, base = (dir / entry).string();
-    const fs::path errors = base + ".err";
     Compiled c;
-    c.error = RunTool(tool + " -x hlsl -p ps_3_0 -e " + entry + " -b d3dbc -o " + base + ".d3dbc " + source.string(), errors);
-    if (c.error.empty()) c.error = RunTool(tool + " -x d3dbc -b spirv-binary -o " + base + ".spv " + base + ".d3dbc", errors);
     // Temporaries throughout: Debian's SPIRV-Cross otherwise rewrites "r = r * a + b" as "r *= a + b".
-    if (c.error.empty())
-        c.error = RunTool(WideToUtf8(LocateExecutable(u"spirv-cross")) + " --version 330 --no-420pack-extension " +
-                          "--force-temporary " + base + ".spv --output " + base + ".frag",
-                      errors);
+    for (const std::string& command :
+         {tool + " -x hlsl -p ps_3_0 -e " + entry + " -b d3dbc -o " + base + ".d3dbc " + source.string(),
+          tool + " -x d3dbc -b spirv-binary -o " + base + ".spv " + base + ".d3dbc",
+          WideToUtf8(LocateExecutable(u"spirv-cross")) + " --version 330 --no-420pack-extension --force-temporary " +
+              base + ".spv --output " + base + ".frag"}) {
+        if (c.error.empty()) c.error = RunTool(command, base + ".err");
+    }
     if (c.error.empty()) c.glsl = ReadText(base + ".frag");
     c.registers = ConstantTable(ReadText(base + ".d3dbc"));
     return c;
@@ -164,20 +164,6 @@ std::map<std::string, RgbaImage> RunOnGl(const Effect& effect, const std::map<st
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
         targets[name] = {texture, framebuffer};
     }
-    static const bool quad = [] {  // the one quad and the constant buffer, set once
-        GLuint vertexArray = 0, buffers[2] = {0, 0};
-        glGenVertexArrays(1, &vertexArray);
-        glBindVertexArray(vertexArray);
-        glGenBuffers(2, buffers);
-        const float corners[] = {-1, -1, 1, -1, -1, 1, 1, 1};
-        glBindBuffer(GL_ARRAY_BUFFER, buffers[0]);
-        glBufferData(GL_ARRAY_BUFFER, sizeof corners, corners, GL_STATIC_DRAW);
-        glEnableVertexAttribArray(0);
-        glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
-        glBindBufferBase(GL_UNIFORM_BUFFER, 0, buffers[1]);
-        return true;
-    }();
-    (void)quad;
     glDisable(GL_BLEND);  // the luminance pass's blend over earlier frames: a still picture has settled
     for (const Pass& pass : effect.passes) {
         const Compiled& c = code.at(pass.entry);
@@ -258,6 +244,16 @@ TEST(PostChainShader, ThePreviewComputesWhatTheInstalledShaderComputes) {
     // than any GPU; its float path filters as GPUs do.
     setenv("GALLIVM_PERF", "no_aos_sampling", 1);
     ASSERT_TRUE(UiHostCreateDisplay()) << "no OpenGL window: " << SDL_GetError();
+    GLuint vertexArray = 0, buffers[2] = {0, 0};  // the one quad and the constant buffer
+    glGenVertexArrays(1, &vertexArray);
+    glBindVertexArray(vertexArray);
+    glGenBuffers(2, buffers);
+    const float corners[] = {-1, -1, 1, -1, -1, 1, 1, 1};
+    glBindBuffer(GL_ARRAY_BUFFER, buffers[0]);
+    glBufferData(GL_ARRAY_BUFFER, sizeof corners, corners, GL_STATIC_DRAW);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glBindBufferBase(GL_UNIFORM_BUFFER, 0, buffers[1]);
     const ShaderTemplate* effectTemplate = FindShaderTemplate(u"Train_post_bloom");
     ASSERT_NE(effectTemplate, nullptr);
 
@@ -267,8 +263,9 @@ TEST(PostChainShader, ThePreviewComputesWhatTheInstalledShaderComputes) {
     ASSERT_EQ(cases.size(), 20u) << "a slider's name is not in the parameter table";
     TempDir work;
     std::vector<Effect> effects;
+    std::vector<std::map<std::string, Compiled>> code(cases.size());  // by entry point
     std::vector<std::tuple<fs::path, std::string, fs::path>> jobs;  // source, entry, folder
-    std::vector<std::map<std::string, size_t>> jobOf(cases.size());  // entry -> job
+    std::vector<Compiled*> results;                                  // of each job
     for (size_t n = 0; n < cases.size(); ++n) {
         const fs::path dir = work.path / std::to_string(n), source = dir / "Train_post_bloom.fx";
         fs::create_directories(dir);
@@ -277,12 +274,14 @@ TEST(PostChainShader, ThePreviewComputesWhatTheInstalledShaderComputes) {
         ASSERT_EQ(RunTool(tool + " -E -x hlsl -o " + (dir / "pre.fx").string() + " " + source.string(), dir / "err"), "");
         effects.push_back(ReadEffect(ReadText(dir / "pre.fx"), "AdaptiveBloom"));
         ASSERT_GE(effects.back().passes.size(), 7u) << "technique AdaptiveBloom not found in the effect";
-        for (const Pass& pass : effects.back().passes)
-            if (jobOf[n].emplace(pass.entry, jobs.size()).second) jobs.emplace_back(source, pass.entry, dir);
+        for (const Pass& pass : effects.back().passes) {
+            if (code[n].count(pass.entry)) continue;
+            jobs.emplace_back(source, pass.entry, dir);
+            results.push_back(&code[n][pass.entry]);
+        }
     }
-    std::vector<Compiled> compiled(jobs.size());
     std::atomic<size_t> next{0};
-    auto worker = [&] { for (size_t n; (n = next++) < jobs.size();) compiled[n] = std::apply(Compile, jobs[n]); };
+    auto worker = [&] { for (size_t n; (n = next++) < jobs.size();) *results[n] = std::apply(Compile, jobs[n]); };
     std::thread helper(worker);
     worker();
     helper.join();
@@ -290,13 +289,9 @@ TEST(PostChainShader, ThePreviewComputesWhatTheInstalledShaderComputes) {
     const RgbaImage scene = MakePreviewScene(kWidth, kHeight);
     const PostTarget sceneTarget = TargetFromImage(scene);
     for (size_t n = 0; n < cases.size(); ++n) {
-        std::map<std::string, Compiled> code;
-        for (const auto& [entry, job] : jobOf[n]) {
-            code[entry] = compiled[job];
-            ASSERT_EQ(code[entry].error, "") << cases[n].first;
-        }
+        for (const auto& [entry, compiled] : code[n]) ASSERT_EQ(compiled.error, "") << cases[n].first;
         std::string error;
-        const std::map<std::string, RgbaImage> gl = RunOnGl(effects[n], code, scene, error);
+        const std::map<std::string, RgbaImage> gl = RunOnGl(effects[n], code[n], scene, error);
         ASSERT_EQ(error, "") << cases[n].first;
 
         // Each step of the preview on the shader's own input for its pass, and
@@ -304,23 +299,23 @@ TEST(PostChainShader, ThePreviewComputesWhatTheInstalledShaderComputes) {
         const PostChainSettings s = PostChainSettingsFrom(cases[n].second);
         PostChainTargets chain;
         RunPostChain(scene, s, &chain);
-        std::map<std::string, std::pair<PostTarget, const RgbaImage*>> steps;  // by pass: input, chain's output
+        std::map<std::string, std::string> targetOf;
+        for (const Pass& pass : effects[n].passes) targetOf[pass.name] = pass.target;
+        const auto gpu = [&](const std::string& pass) { return TargetFromImage(gl.at(targetOf.at(pass))); };
         std::array<PostTarget, kBloomLevels> bloom;
-        for (const Pass& pass : effects[n].passes) steps[pass.name].first = TargetFromImage(gl.at(pass.target));
+        std::map<std::string, std::pair<PostTarget, const RgbaImage*>> steps;  // by pass: alone, in the chain
         for (int level = 0; level < kBloomLevels; ++level) {
             const std::string name = "Bloom" + std::to_string(level + 1);
-            bloom[level] = steps[name].first;
+            bloom[level] = gpu(name);
             steps[name] = {PostStep::Bloom(level == 0 ? sceneTarget : bloom[level - 1], kWidth, kHeight, level),
                            &chain.bloom[level]};
         }
-        const PostTarget reduce = steps["Reduce"].first, luminance = steps["Luminance"].first;
         steps["Reduce"] = {PostStep::Reduce(sceneTarget), &chain.reduce};
-        steps["Luminance"] = {PostStep::Luminance(reduce), &chain.luminance};
-        const PostTarget present = steps["Present"].first, sharpen = steps["Sharpen"].first, hdr = steps["HDR"].first;
-        steps["Present"] = {PostStep::Present(sceneTarget, bloom, luminance, s), &chain.present};
-        steps["Sharpen"] = {PostStep::Sharpen(present, s.ImageSharpness), &chain.sharpen};
-        steps["HDR"] = {PostStep::Hdr(sharpen, s.HDRExposure), &chain.hdr};
-        steps["Final"] = {PostStep::Final(hdr, s.ColorBandingFix), &chain.final};
+        steps["Luminance"] = {PostStep::Luminance(gpu("Reduce")), &chain.luminance};
+        steps["Present"] = {PostStep::Present(sceneTarget, bloom, gpu("Luminance"), s), &chain.present};
+        steps["Sharpen"] = {PostStep::Sharpen(gpu("Present"), s.ImageSharpness), &chain.sharpen};
+        steps["HDR"] = {PostStep::Hdr(gpu("Sharpen"), s.HDRExposure), &chain.hdr};
+        steps["Final"] = {PostStep::Final(gpu("HDR"), s.ColorBandingFix), &chain.final};
 
         std::string line = cases[n].first + " (pass alone / whole chain, channels > 2):";
         for (const Pass& pass : effects[n].passes) {

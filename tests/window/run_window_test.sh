@@ -1,22 +1,37 @@
 #!/usr/bin/env bash
-# Starts the real program under Xvfb with a fake home whose Steam library holds
-# a fake game, takes screenshots, closes the window and checks the exit code.
-# On a 1920 x 1080 screen: the first run (terms notice), then the main window
-# in English (where it must also idle, and redraw when uncovered in the
-# background), French and German; on a 1366 x 768 screen English and German.
+# The real program. Without a display (SDL would fall back to drawing off
+# screen) or with a preference folder that cannot be made, it tells the user on
+# standard error and ends with exit code 1 instead of running unseen. Under
+# Xvfb, with a fake home whose Steam library holds a fake game: screenshots of
+# the first run (terms notice) and of the main window in English (where it must
+# also idle, and redraw when uncovered in the background), French and German
+# on a 1920 x 1080 screen, English and German on a 1366 x 768 one; each time
+# the window is asked to close and the exit code checked.
 # Usage: run_window_test.sh PROGRAM WINDOW_TOOL ARTIFACTS
 set -u
 . "$(dirname "$0")/x11.sh"
 program="$1"; tool="$2"; artifacts="$3"
 mkdir -p "$artifacts"
 work=$(mktemp -d)
-trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill ${xvfb:-} 2>/dev/null; rm -rf "$work"' EXIT
 
 home="$work/home"; game="$work/library/steamapps/common/RailWorks"
 mkdir -p "$home/.steam/steam/steamapps" "$game/dev/Shaders" "$game/data/SilverLining" "$game/Content"
 : > "$game/RailWorks.exe"
 printf '"libraryfolders"\n{\n\t"0"\n\t{\n\t\t"path"\t\t"%s"\n\t}\n}\n' "$work/library" \
   > "$home/.steam/steam/steamapps/libraryfolders.vdf"
+
+start_fails() {  # DATA_HOME EXPECTED: what standard error must say
+  local code=0
+  (cd "$work" && exec env -u DISPLAY -u WAYLAND_DISPLAY HOME="$home" XDG_DATA_HOME="$1" timeout 20 "$program") \
+    2> "$work/stderr" || code=$?
+  [ "$code" -eq 1 ] || fail "exit code $code instead of 1 ($2)"
+  grep -q "$2" "$work/stderr" || fail "standard error does not say '$2': $(cat "$work/stderr")"
+}
+start_fails "$work/no-display" "Failed to initialize display"
+grep -qx "Failed to initialize display" "$work/no-display/Quillstone/Vantrel/log.txt" || fail "the log does not say it"
+: > "$work/not-a-folder"
+start_fails "$work/not-a-folder" "settings folder"
 
 start_program() {  # LANGUAGE: 0 english, 1 french, 2 german; none on the first run
   if [ -n "${1:-}" ]; then
@@ -37,7 +52,7 @@ start_program() {  # LANGUAGE: 0 english, 1 french, 2 german; none on the first 
 }
 
 close_program() {
-  "$tool" close "Vantrel (version 1.04)" || fail "could not ask the window to close"
+  "$tool" close "$window" || fail "could not ask the window to close"
   wait_for_exit "$pid"
 }
 
@@ -66,6 +81,7 @@ check_redraw_when_uncovered() {
   awk -v s="$stale" 'BEGIN { exit !(s < 0.001) }' || fail "the window kept stale pixels after being uncovered"
 }
 
+export ASAN_OPTIONS=detect_leaks=0  # the leak tracer can crash at exit beside Mesa's threads
 start_screen 1920x1080
 start_program
 screenshot "$artifacts/first-run-terms-notice.png"

@@ -27,9 +27,8 @@ shot_shows_something() {  # FILE
 }
 
 screenshot() {  # FILE
-  shot_shows_something "$1"; local shown=$?
+  shot_shows_something "$1" || fail "$1 looks blank (standard deviation $deviation)"
   echo "$(basename "$1" .png): standard deviation $deviation"
-  [ "$shown" -eq 0 ] || fail "$1 looks blank"
 }
 
 # Waits for the program asked to close; it must end by itself with exit code 0.
