@@ -66,7 +66,7 @@ int RunVantrel() {
     StartUpLoadSettings();
     MainLoop();
     // Closing the window during an install waits for the step it is in.
-    EndInstallBeforeExit();
+    EndWorkBeforeExit();
     UiHostShutdown();
     return 0;
 }

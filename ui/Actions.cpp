@@ -7,6 +7,7 @@
 #include "app/Text.h"
 #include "settings/Settings.h"
 #include "shaders/ShaderInstaller.h"
+#include "ui/PreviewPanel.h"
 #include "ui/UiState.h"
 #include "ui/Widgets.h"
 
@@ -38,10 +39,11 @@ void CollectInstallResult() {
     UiState().installResultsRequested = true;
 }
 
-void EndInstallBeforeExit() {
+void EndWorkBeforeExit() {
     ShaderInstaller::StopInstallAndWait();
     bool ok = false;
     if (ShaderInstaller::CollectFinishedInstall(ok)) KeepInstallOutcome(ok);
+    ResetPreviewPanel();
 }
 
 bool ImportPresetFromDialog() {

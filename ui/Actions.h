@@ -13,8 +13,9 @@ void RunRestoreFlow();
 // install status popup. Called at the start of every frame.
 void CollectInstallResult();
 // At exit: lets a running install end the step it is in (no file is left
-// half-copied in the game folder) and keeps its outcome as a frame would.
-void EndInstallBeforeExit();
+// half-copied in the game folder) and keeps its outcome as a frame would;
+// stops the preview's worker, whose threads must not outlive the program.
+void EndWorkBeforeExit();
 // Asks for a preset file, loads it, saves the settings file and marks the
 // shaders outdated; true when a file was chosen.
 bool ImportPresetFromDialog();

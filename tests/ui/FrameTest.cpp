@@ -1,6 +1,8 @@
 // The whole frame on a renderer-less host: what a user sees and what each
 // click does to the settings, the files, the popups and the preview panel.
 
+#include "preview/PreviewScene.h"
+#include "preview/PreviewWorker.h"
 #include "shaders/ShaderInstaller.h"
 #include "tests/support/FakeTools.h"
 #include "tests/support/PipelineTestEnv.h"
@@ -276,8 +278,13 @@ TEST(Frame, ClosingDuringAnInstallWaitsForTheStepItIsInAndLeavesOnlyWholeFiles) 
     ConfirmInstall(ui);
     ASSERT_TRUE(ui.FramesUntil([] { return ShaderInstaller::GetInstallProgress().done >= 2; }));
 
-    EndInstallBeforeExit();  // what the entry routine does once the window is gone
+    PreviewSetScene(std::make_shared<const RgbaImage>(MakePreviewScene(1280, 720)));
+    PreviewRequest(PostChainSettings());  // the preview's worker computes too
+    ASSERT_TRUE(PreviewBusy());
+
+    EndWorkBeforeExit();  // what the entry routine does once the window is gone
     EXPECT_FALSE(ShaderInstaller::InstallIsRunning());
+    EXPECT_FALSE(PreviewBusy());  // its threads would run on into the statics' destruction
     const auto listing = [&] {
         std::vector<std::string> files;
         for (const auto& entry : fs::recursive_directory_iterator(game / "dev")) {

@@ -56,6 +56,7 @@ struct UiDriver {
     }
     ~UiDriver() {
         CollectItemsInto(nullptr);
+        ResetPreviewPanel();  // no preview thread left running at exit
         if (ImGui::GetCurrentContext()) UiHostShutdown();
     }
     UiDriver(const UiDriver&) = delete;
