@@ -65,7 +65,7 @@ int RunVantrel() {
     if (!UiHostInitialise()) return StartFailed("Failed to initialize UI");
     StartUpLoadSettings();
     MainLoop();
-    // Closing the window during an install waits for the step it is in.
+    // Closing the window waits for the install's step and stops the preview.
     EndWorkBeforeExit();
     UiHostShutdown();
     return 0;
