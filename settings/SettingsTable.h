@@ -9,6 +9,10 @@
 
 enum class ParamKind { Bool, Float, Tint };
 
+// The step of the live preview that reads a parameter; None for those only
+// the game shows (lighting, reflections, glass, flora, vegetation, weather).
+enum class PreviewPass { None, SkyDome, Fog, LightGlow, DepthOfField, EdgeSmoothing, PostChain };
+
 struct ParamDesc {
     const char* name;
     ParamKind kind;
@@ -17,6 +21,7 @@ struct ParamDesc {
     ColorTint ShaderSettings::*tintField;
     bool defaultBool;
     float defaultFloat;
+    PreviewPass preview = PreviewPass::None;
 };
 
 std::span<const ParamDesc> ShaderParamTable();  // 54 rows, file order
