@@ -46,14 +46,14 @@ void PatchPlayerProfiles(const Settings& settings, bool& forcedBloom, bool& forc
 
     // A profile XML left by an earlier run would be taken for this run's
     // conversion if the converter failed, and older data written back.
-    if (RemoveFileIfExists(profileXml)) {
-        Log(std::string(kUnknownError));
+    if (!RemoveFileIfExists(profileXml)) {
+        Log(kUnknownError);
         return;
     }
 
     RunProcessAndWait(converter, {profile});
     if (!PathExists(profileXml)) {
-        Log(std::string("ERROR: Can't read PlayerProfiles.xml file"));
+        Log("ERROR: Can't read PlayerProfiles.xml file");
         return;
     }
 
@@ -82,7 +82,7 @@ void PatchPlayerProfiles(const Settings& settings, bool& forcedBloom, bool& forc
     if (!complete) {
         RemoveFileIfExists(profileXml);
         RemoveFileIfExists(temporaryXml);
-        Log(std::string(kUnknownError));
+        Log(kUnknownError);
         return;
     }
 
@@ -94,11 +94,11 @@ void PatchPlayerProfiles(const Settings& settings, bool& forcedBloom, bool& forc
         element.text().set(1);
         if (option.forced) *option.forced = true;
         modified = true;
-        Log(std::string(option.message));
+        Log(option.message);
     }
 
     if (!document.save_file(FsPath(temporaryXml).c_str())) {
-        Log(std::string(kUnknownError));
+        Log(kUnknownError);
         return;
     }
 
@@ -113,7 +113,7 @@ void PatchPlayerProfiles(const Settings& settings, bool& forcedBloom, bool& forc
     if (!ReadFileBytes(profile, before) || !WriteFileReplacingSafely(profile + u".bak", before)) {
         RemoveFileIfExists(profileXml);
         RemoveFileIfExists(temporaryXml);
-        Log(std::string(kUnknownError));
+        Log(kUnknownError);
         return;
     }
     const FileStamp stampBefore = Stamp(profile);
@@ -128,10 +128,10 @@ void PatchPlayerProfiles(const Settings& settings, bool& forcedBloom, bool& forc
     const bool rewritten = readable && (after != before || Stamp(profile) != stampBefore);
     if (exitCode != 0 || !rewritten) {
         if (!readable || after != before) WriteFileReplacingSafely(profile, before);
-        Log(std::string(kUnknownError));
+        Log(kUnknownError);
         return;
     }
     if (bloom) forcedBloom = true;
     if (tsx) forcedTSX = true;
-    Log(std::string("TS PlayerProfiles patched"));
+    Log("TS PlayerProfiles patched");
 }

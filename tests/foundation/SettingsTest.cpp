@@ -61,9 +61,9 @@ TEST(SettingsFile, RoundTripsKeepsTheOldFileOnFailureReadsHandWrittenFilesAndCar
     TempDir tmp;
     UseTempAppPaths(tmp);
     const fs::path file = tmp.path / "pref" / "settings.xml";
-    Settings().Save(u"");
+    Settings().SaveSettingsFile();
     Settings read = EveryFieldChanged();
-    read.Load(u"");
+    read.LoadSettingsFile();
     EXPECT_TRUE(read == Settings());
     const std::string text = ReadText(file);
     EXPECT_EQ(text.rfind("<?xml version=\"1.0\"?>\n<Settings>\n\t<Global>\n\t\t<Language value=\"0\" />\n"
@@ -82,9 +82,9 @@ TEST(SettingsFile, RoundTripsKeepsTheOldFileOnFailureReadsHandWrittenFilesAndCar
     }
 
     const Settings changed = EveryFieldChanged();
-    changed.Save(u"");
+    changed.SaveSettingsFile();
     read = Settings();
-    read.Load(u"");
+    read.LoadSettingsFile();
     EXPECT_TRUE(read == changed);
     EXPECT_EQ(ReadLogLines(),
               (std::vector<std::string>{"Saving settings...", "Settings saved", "Reading settings...", "Done...",
@@ -94,7 +94,7 @@ TEST(SettingsFile, RoundTripsKeepsTheOldFileOnFailureReadsHandWrittenFilesAndCar
     const std::string saved = ReadText(file);
     fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
-    Settings().Save(u"");
+    Settings().SaveSettingsFile();
     fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
     EXPECT_EQ(ReadText(file), saved);
     const auto log = ReadLogLines();
@@ -108,7 +108,7 @@ TEST(SettingsFile, RoundTripsKeepsTheOldFileOnFailureReadsHandWrittenFilesAndCar
     const auto loaded = [&](const std::string& groups) {
         WriteText(file, "<Settings>" + groups + "</Settings>");
         Settings s = EveryFieldChanged();
-        s.Load(u"");
+        s.LoadSettingsFile();
         return s;
     };
     const auto shaders = [&](const std::string& elements) {
@@ -135,9 +135,9 @@ TEST(SettingsFile, RoundTripsKeepsTheOldFileOnFailureReadsHandWrittenFilesAndCar
 
     // Any language value, the -1 of a hand-edited file too, comes back the same after a save.
     Settings minusOne = loaded("<Global><Language value='-1'/></Global>");
-    minusOne.Save(u"");
+    minusOne.SaveSettingsFile();
     read = Settings();
-    read.Load(u"");
+    read.LoadSettingsFile();
     EXPECT_EQ(read.Language, minusOne.Language);
 
     // A malformed file keeps what was parsed before the error and defaults the rest.
@@ -149,13 +149,13 @@ TEST(SettingsFile, RoundTripsKeepsTheOldFileOnFailureReadsHandWrittenFilesAndCar
     EXPECT_TRUE(malformed == expected);
     fs::remove(file);
     Settings missing = EveryFieldChanged();
-    missing.Load(u"");
+    missing.LoadSettingsFile();
     EXPECT_TRUE(missing == Settings());
 
     // Presets carry only the parameters.
     const std::u16string preset = W(tmp.path / "my preset.xml");
     const Settings exported = EveryFieldChanged();
-    exported.Save(preset);
+    exported.SavePreset(preset);
     const std::string presetText = ReadText(tmp.path / "my preset.xml");
     EXPECT_EQ(presetText.rfind("<?xml version=\"1.0\"?>\n<MOXPreset>\n\t<TSXXShaders>\n", 0), 0u);
     EXPECT_EQ(presetText.find("Global"), std::string::npos);
@@ -168,24 +168,24 @@ TEST(SettingsFile, RoundTripsKeepsTheOldFileOnFailureReadsHandWrittenFilesAndCar
     imported.NeedShadersUpdate = false;
     expected = exported;
     expected.NeedShadersUpdate = false;
-    imported.Load(preset);
+    imported.LoadPreset(preset);
     EXPECT_TRUE(imported == expected);
 
     // A settings file read as a preset has no MOXPreset root: every parameter
     // goes back to its default.
-    exported.Save(u"");
-    imported.Load(AppPaths.settingsFile);
+    exported.SaveSettingsFile();
+    imported.LoadPreset(AppPaths.settingsFile);
     EXPECT_TRUE(imported.Shader == ShaderSettings());
     EXPECT_EQ(imported.TSPath, exported.TSPath);
 
     // A preset without SSAOIntensity resets it.
     WriteText(tmp.path / "partial.xml", "<MOXPreset><TSXXShaders><SSAO value='false'/></TSXXShaders></MOXPreset>");
     imported.Shader.SSAOIntensity = 1.9f;
-    imported.Load(W(tmp.path / "partial.xml"));
+    imported.LoadPreset(W(tmp.path / "partial.xml"));
     EXPECT_FALSE(imported.Shader.SSAO);
     EXPECT_EQ(imported.Shader.SSAOIntensity, 1.0f);
 
     // A preset that cannot be written says so (the file layer logs the cause first).
-    exported.Save(W(tmp.path / "missing" / "p.xml"));
+    exported.SavePreset(W(tmp.path / "missing" / "p.xml"));
     EXPECT_EQ(ReadLogLines().back(), "Failed to save preset file");
 }

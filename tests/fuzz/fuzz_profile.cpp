@@ -36,7 +36,7 @@ int RunProcessAndWait(const std::u16string&, const std::vector<std::u16string>& 
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::u16string game = FuzzScratch() + u"game";
-    static const bool made = !CreateDirectories(game + u"/Content");
+    static const bool made = CreateDirectories(game + u"/Content");
     Settings& settings = Settings::Instance();
     settings.TSPath = game;
     settings.Shader.DOFEnhancements = size % 2 == 0;
