@@ -50,7 +50,7 @@ std::u16string ProgramStartProblem(const std::u16string&) { return std::u16strin
 
 namespace {
 
-const DWORD kOutputLimitconst DWORD kOutputLimit = 64 * 1024;
+const DWORD kOutputLimit = 64 * 1024;
 
 // Reads the child's end of the pipe until every writer has closed it.
 std::string ReadPipe(HANDLE pipe) {
