@@ -180,7 +180,9 @@ InstallOutcome RunInstall(const Settings& settings, unsigned parallelCompiles, I
     WriteSkyOverride(settings);
     if (monitor.stop) return Fail(outcome, u"Install stopped before the player profile: the program is closing");
     Step(monitor, InstallStep::PlayerProfile);
-    PatchPlayerProfiles(settings, outcome.forcedBloom, outcome.forcedTSX);
+    const ProfilePatchOutcome profile = PatchPlayerProfiles(settings);
+    outcome.forcedBloom = profile.forcedBloom;
+    outcome.forcedTSX = profile.forcedTSX;
     Step(monitor, InstallStep::Finished);
     Log(u"Shaders compilation done");
     outcome.ok = true;

@@ -45,9 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     g_handedBack = false;
     if (!made || !WriteFileBytes(game + u"\\Content\\PlayerProfiles.bin", "stock profile")) std::abort();
 
-    bool forcedBloom = false, forcedTSX = false;
-    PatchPlayerProfiles(forcedBloom, forcedTSX);
-    if ((forcedBloom || forcedTSX) && !g_handedBack) std::abort();
+    const ProfilePatchOutcome outcome = PatchPlayerProfiles(settings);
+    if ((outcome.forcedBloom || outcome.forcedTSX) && !g_handedBack) std::abort();
     if (g_handedBack) {
         pugi::xml_document document;
         if (!document.load_string(g_handedBackXml.c_str())) std::abort();
