@@ -44,7 +44,8 @@ std::vector<size_t> LongestFirst(std::vector<EffectJob>& jobs) {
         measured += jobs[i].expectedMilliseconds;
         measuredShaders += shaders[i];
     }
-    const long perShader = measuredShaders > 0 ? std::max(measured / measuredShaders, 1L) : kMillisecondsPerShaderAtFirst;
+    const long perShader =
+        measuredShaders > 0 ? std::max(measured / measuredShaders, 1L) : kMillisecondsPerShaderAtFirst;
     for (size_t i = 0; i < jobs.size(); ++i) {
         if (jobs[i].expectedMilliseconds < 0) jobs[i].expectedMilliseconds = perShader * shaders[i];
     }

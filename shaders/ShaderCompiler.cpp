@@ -107,7 +107,8 @@ EffectCompileResult CompileEffectSource(const EffectCompilerChoice& compiler, co
     result.messages = CompilerMessagesAsText(result.messages);
     if (!result.messages.empty() && result.messages.back() != '\n') result.messages += '\n';
     if (result.ok) {
-        const std::string problem = PathExists(output) ? IncompleteEffectProblem(sourceCrLf, output) : "was not written";
+        const std::string problem =
+            PathExists(output) ? IncompleteEffectProblem(sourceCrLf, output) : "was not written";
         if (!problem.empty()) {
             result.ok = false;
             result.messages += "The compiler reported success, but its " + WideToUtf8(name) + ".fx.o " + problem +

@@ -130,7 +130,7 @@ TEST_F(ShaderInstall, AQuotedNonLatinGameFolderWithTheWeatherPackGetsAllOffSetti
     EXPECT_TRUE(Logged("Tweaked Silverlining file"));
     // The converter was given this folder's profile, the name whole; only the bloom was forced.
     const auto calls = FakeConverterCalls(quoted);
-    ASSERT_EQ(calls.size(), 2u);
+    ASSERT_EQ(calls.size(), 3u);  // to XML, back, and to XML once more to check it
     EXPECT_EQ(calls[0], quoted.string() + "\\Content\\PlayerProfiles.bin");
     std::string xml;
     ASSERT_TRUE(ReadFakeProfile(quoted, xml));

@@ -298,7 +298,9 @@ TEST(Frame, ClosingDuringAnInstallWaitsForTheStepItIsInAndLeavesOnlyWholeFiles) 
     const auto atExit = listing();
     for (const std::string& file : atExit) {
         const std::string content = file.substr(file.find('=') + 1);
-        EXPECT_TRUE(content.empty() || content.rfind("STOCK ", 0) == 0 || fake_compiler::Text(content).rfind("FAKEFXC\n", 0) == 0) << file;
+        EXPECT_TRUE(content.empty() || content.rfind("STOCK ", 0) == 0 ||
+                    fake_compiler::Text(content).rfind("FAKEFXC\n", 0) == 0)
+            << file;
         EXPECT_EQ(file.find(".vantrel-copy"), std::string::npos) << file;
     }
     EXPECT_FALSE(fs::exists(game / "data" / "SilverLining" / "Silverlining.override"));
