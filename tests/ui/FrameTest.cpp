@@ -326,3 +326,34 @@ TEST(Frame, PercentSignsAndEmptyTextsAreShownAsTheyAre) {
     EXPECT_NE(ui.Find(ByKey("tab", "launcher")), nullptr);
     EXPECT_NE(ui.Find(ByKey("button", "installbutton")), nullptr);
 }
+
+TEST(Frame, AFileThatIsNoPresetIsRefusedWithItsReasonAndChangesNothing) {
+    UiDriver ui;
+    Settings& settings = Settings::Instance();
+    settings.TSPath = MakeFakeGameFolder(ui.root.path / "game");
+    settings.Shader.SSAOIntensity = 1.5f;
+    ui.StartAsReturningUser();
+    const Settings before = settings;
+    const std::string savedBefore = ReadText(ui.root.path / "pref" / "settings.xml");
+    const fs::path bin = ui.root.path / "bin";
+    ScopedPathFirst path(bin);
+    const char* const refused = "Preset Not Imported##presetrefused";
+    // From the preset tab and from the file menu alike.
+    WriteText(ui.root.path / "notes.txt", "just some notes");
+    WriteFakeChooser(bin, "zenity", (ui.root.path / "notes.txt").string(), 0);
+    ASSERT_TRUE(ui.Click(ByKey("tab", "presetmanager")));
+    ui.Frame();
+    ASSERT_TRUE(ui.Click(ByKey("button", "presetimport")));
+    ui.Frame(2);
+    EXPECT_TRUE(ui.ShowsText(T("presetimport_refused"), refused));
+    EXPECT_TRUE(ui.ShowsText(T("presetrefused_notxml"), refused));
+    EXPECT_TRUE(ui.In("Preset Imported##presetimportednotice").empty());
+    ui.PressKey(ImGuiKey_Escape);
+    WriteText(ui.root.path / "other.xml", "<Settings><TSXXShaders><SSAO value='false'/></TSXXShaders></Settings>");
+    WriteFakeChooser(bin, "zenity", (ui.root.path / "other.xml").string(), 0);
+    ASSERT_TRUE(Choose(ui, {"file"}, "presetimport"));
+    ui.Frame(2);
+    EXPECT_TRUE(ui.ShowsText(T("presetrefused_notpreset"), refused));
+    EXPECT_EQ(settings, before);
+    EXPECT_EQ(ReadText(ui.root.path / "pref" / "settings.xml"), savedBefore);
+}
