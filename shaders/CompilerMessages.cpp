@@ -29,15 +29,26 @@ size_t CutCharacter(std::string_view bytes) {
 
 bool IsUtf8(std::string_view bytes) { return bytes.empty() || !Utf8ToWide(std::string(bytes)).empty(); }
 
-// One line (without its line end) as UTF-8; control characters as the
-// marks of the Control Pictures block ("␀" for NUL).
+// One line (without its line end) as UTF-8; control characters as marks in
+// plain ASCII ("<NUL>", "<0x1B>"), which every font and the log can show.
 std::string LineAsText(std::string_view line) {
-    std::u16string wide = IsUtf8(line) ? Utf8ToWide(std::string(line)) : CompilerCodePageToWide(line);
-    for (char16_t& c : wide) {
-        if (c < 0x20 && c != u'\t') c = static_cast<char16_t>(0x2400 + c);
-        if (c == 0x7F) c = 0x2421;
+    const std::u16string wide = IsUtf8(line) ? Utf8ToWide(std::string(line)) : CompilerCodePageToWide(line);
+    std::u16string shown;
+    shown.reserve(wide.size());
+    for (char16_t c : wide) {
+        if (c == 0) {
+            shown += u"<NUL>";
+        } else if ((c < 0x20 && c != u'\t') || c == 0x7F) {
+            static const char16_t kHex[] = u"0123456789ABCDEF";
+            shown += u"<0x";
+            shown += kHex[c >> 4];
+            shown += kHex[c & 15];
+            shown += u'>';
+        } else {
+            shown += c;
+        }
     }
-    return WideToUtf8(wide);
+    return WideToUtf8(shown);
 }
 
 }  // namespace

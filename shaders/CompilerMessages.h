@@ -3,8 +3,8 @@
 // the system's code page, and their output may be cut at any byte: each line
 // is kept as it is where it is UTF-8 and read in the compilers' code page
 // (Windows-1252 where there is no Windows) where it is not, a character cut
-// at the end is dropped, and control characters (NUL among them) become
-// visible marks instead of cutting or hiding the text.
+// at the end is dropped, and control characters become visible marks
+// ("<NUL>", "<0x1B>") instead of cutting or hiding the text.
 #include <cstddef>
 #include <string>
 #include <string_view>

@@ -17,9 +17,10 @@ struct Token {
 using Tokens = std::vector<Token>;
 
 constexpr int kMaxIncludeDepth = 32;
-// Tokens made in all, macro expansions included: a source whose macros run
-// away ends here instead of filling the memory.
-constexpr size_t kMaxTokensMade = size_t(1) << 23;
+// Tokens made in all, macro expansions included (the largest effect makes
+// some 9000): a source whose macros run away ends here instead of filling
+// the memory.
+constexpr size_t kMaxTokensMade = size_t(1) << 18;
 
 bool IdentifierStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
 bool IdentifierPart(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }

@@ -7,7 +7,8 @@
 // one on standard error. FAKE_FXC_DAMAGE ("<name>:<how>,...") makes it exit 0
 // with a damaged effect: "cut60" (60 % of it), "cut8" (its first 8 bytes),
 // "empty", "foreign" (a text), "notechnique" (without its first technique),
-// "nopass" (its first technique without its last pass). It takes its time
+// "nopass" (its first technique without its last pass). The bytes of a file
+// "fxc-words-<name>" are written to standard output first. It takes its time
 // on request: FAKE_FXC_DELAY_MS sleeps, FAKE_FXC_BURN_MS keeps a core busy, an
 // effect listed in FAKE_FXC_SLOW sleeps 1.5 s more, and while a file
 // "fxc-hold" exists it waits (30 s at most). Every call is appended to
@@ -98,6 +99,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     TakeTime(name);
+    std::ifstream words("fxc-words-" + name, std::ios::binary);
+    if (words) std::cout << words.rdbuf() << std::flush;
     if (Listed("FAKE_FXC_FAIL", name)) {
         std::cout << source << "(3,5): error X3004: undeclared identifier 'failing'\n" << std::flush;
         std::cerr << "compilation of " << name << " failed on request\n";
