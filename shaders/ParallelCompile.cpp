@@ -8,11 +8,8 @@
 #include <thread>
 
 #include "app/AppPaths.h"
-#include "app/FileIo.h"
 #include "app/Log.h"
-#include "app/Text.h"
 #include "shaders/CompiledEffectCache.h"
-#include "shaders/DeclaredTechniques.h"
 #include "shaders/ShaderCompiler.h"
 
 namespace {
@@ -23,11 +20,7 @@ constexpr long kMillisecondsPerShaderAtFirst = 100;
 
 unsigned ShaderCount(const EffectJob& job) {
     std::vector<DeclaredTechnique> techniques;
-    const auto include = [](const std::string& header, std::string& text) {
-        const std::u16string name = Utf8ToWide(header);
-        return !name.empty() && ReadFileBytes(AppPaths.workFolder + name, text);
-    };
-    FindDeclaredTechniques(job.sourceCrLf, include, techniques);
+    DeclaredTechniquesOf(job.sourceCrLf, techniques);
     unsigned shaders = 0;
     for (const DeclaredTechnique& t : techniques) shaders += t.shaders;
     return std::max(shaders, 1u);

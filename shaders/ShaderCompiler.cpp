@@ -10,7 +10,6 @@
 #include "app/SystemEffectCompiler.h"
 #include "app/Text.h"
 #include "shaders/CompilerMessages.h"
-#include "shaders/DeclaredTechniques.h"
 #include "shaders/EffectBinary.h"
 
 namespace {
@@ -68,6 +67,14 @@ std::string MissingDeclarations(const EffectInterface& effect, const std::vector
 
 }  // namespace
 
+bool DeclaredTechniquesOf(const std::string& sourceCrLf, std::vector<DeclaredTechnique>& techniques) {
+    const auto include = [](const std::string& header, std::string& text) {
+        const std::u16string name = Utf8ToWide(header);
+        return !name.empty() && ReadFileBytes(AppPaths.workFolder + name, text);
+    };
+    return FindDeclaredTechniques(sourceCrLf, include, techniques);
+}
+
 std::string IncompleteEffectProblem(const std::string& sourceCrLf, const std::u16string& file) {
     std::string bytes;
     if (!ReadFileBytes(file, bytes)) return "cannot be read";
@@ -78,11 +85,7 @@ std::string IncompleteEffectProblem(const std::string& sourceCrLf, const std::u1
     // A source this cannot follow leaves only the reading as the test; the
     // templates are all followed (the shader check makes sure).
     std::vector<DeclaredTechnique> declared;
-    const auto include = [](const std::string& header, std::string& text) {
-        const std::u16string name = Utf8ToWide(header);
-        return !name.empty() && ReadFileBytes(AppPaths.workFolder + name, text);
-    };
-    if (!FindDeclaredTechniques(sourceCrLf, include, declared)) return std::string();
+    if (!DeclaredTechniquesOf(sourceCrLf, declared)) return std::string();
     return MissingDeclarations(effect, declared);
 }
 

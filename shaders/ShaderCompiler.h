@@ -7,6 +7,9 @@
 // and the output is removed.
 #include <string>
 
+#include <vector>
+
+#include "shaders/DeclaredTechniques.h"
 #include "shaders/EffectCompilerChoice.h"
 
 struct EffectCompileResult {
@@ -22,6 +25,10 @@ struct EffectCompileResult {
 // sourceCrLf is the effect source in its on-disk form (CR LF line ends).
 EffectCompileResult CompileEffectSource(const EffectCompilerChoice& compiler, const std::u16string& name,
                                         const std::string& sourceCrLf);
+
+// The techniques and passes the source declares, the headers it includes
+// read from the work folder; false when the source cannot be followed.
+bool DeclaredTechniquesOf(const std::string& sourceCrLf, std::vector<DeclaredTechnique>& techniques);
 
 // Why the compiled effect in file is not the whole effect the source
 // declares (the headers it includes are read from the work folder), as a

@@ -229,10 +229,10 @@ TEST(SettingsFile, AFileThatCannotBeReadIsKeptBesideItselfAndWhatIsNoPresetChang
             EXPECT_TRUE(load.unreadable);
             const std::string name = kept.empty() ? "settings.unreadable.xml"
                                                   : "settings.unreadable-" + std::to_string(kept.size() + 1) + ".xml";
-            EXPECT_EQ(load.keptAs, W(pref / name));
+            EXPECT_EQ(FsPath(load.keptAs), pref / name);
             EXPECT_TRUE(same(pref / name));
             EXPECT_EQ(read.Language, what == "cut short" ? 2u : 0u);  // what was parsed before the fault
-            EXPECT_NE(ReadLogLines()[what == "too large" ? 2 : 1].find("; it was kept as " + (pref / name).string()),
+            EXPECT_NE(ReadLogLines()[what == "too large" ? 2 : 1].find("; it was kept as " + WideToUtf8(load.keptAs)),
                       std::string::npos);
             read.SaveSettingsFile();
             EXPECT_TRUE(same(pref / name));
