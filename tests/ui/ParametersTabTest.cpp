@@ -1,7 +1,8 @@
 // The parameters tab drawn from the parameter table: which rows a switch
 // shows (a switch that depends on another takes its dependants with it), and
 // the weather add-on, looked for once and again only when the window comes
-// back or the game folder changes, its notices in the user's language.
+// back or the game folder changes, its notices in the user's language; the
+// texts taken again from a catalogue loaded again.
 
 #include "tests/support/PipelineTestEnv.h"
 #include "tests/ui/UiDriver.h"
@@ -74,5 +75,13 @@ TEST(ParametersTab, SwitchesShowTheirRowsAndTheWeatherAddOnIsLookedForWhenTheWin
         ui.Frame();
         for (const std::string& notice : notices) EXPECT_FALSE(ui.ShowsText(notice)) << notice;
         EXPECT_EQ(Hidden(ui), std::set<std::string>());
+    }
+    {
+        SCOPED_TRACE("a catalogue loaded again is read again");
+        WriteText(ui.root.path / "program" / "Data" / "Localization.xml",
+                  R"(<?xml version="1.0"?><localization><ssao french="Occlusion" /></localization>)");
+        Localization::Load();
+        ui.Frame(2);  // the tabs' labels changed too: their bar settles in a frame
+        EXPECT_NE(ui.Find(ByLabel("check", "Occlusion")), nullptr);
     }
 }
