@@ -5,13 +5,13 @@
 
 #include <imgui.h>
 
-#include "app/Platform.h"
 #include "settings/Settings.h"
 #include "shaders/ShaderInstaller.h"
 #include "ui/Actions.h"
 #include "ui/Panels.h"
 #include "ui/ParametersTab.h"
 #include "ui/PreviewPanel.h"
+#include "ui/UiHost.h"
 #include "ui/UiState.h"
 #include "ui/WeatherAddOn.h"
 #include "ui/Widgets.h"

@@ -11,6 +11,7 @@
 #include "preview/PreviewPicture.h"
 #include "preview/PreviewWorker.h"
 #include "settings/Settings.h"
+#include "ui/UiHost.h"
 #include "ui/Widgets.h"
 
 namespace {

@@ -18,7 +18,7 @@ const char* const kProgress = "Shaders Installation##installprogress";
 
 Settings SavedSettings() {
     Settings saved;
-    saved.Load(u"");
+    saved.LoadSettingsFile();
     return saved;
 }
 

@@ -14,6 +14,7 @@
 #include <regex>
 
 #include "app/Platform.h"
+#include "ui/UiHost.h"
 #include "preview/PostChainSteps.h"
 #include "preview/PreviewScene.h"
 #include "shaders/Definitions.h"

@@ -4,9 +4,10 @@
 
 #include "app/Log.h"
 #include "app/Platform.h"
-#include "app/Startup.h"
+#include "host/Startup.h"
 #include "ui/Actions.h"
 #include "ui/Frame.h"
+#include "ui/UiHost.h"
 
 namespace {
 
