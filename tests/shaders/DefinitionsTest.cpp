@@ -3,7 +3,7 @@
 // writes them with CR LF) and the definitions written in front of each: values
 // as the C library's "%f" writes them, whatever the locale; the rules that
 // decide which entries an effect gets; each definition named in the templates
-// that it feeds; and every effect's definitions, in every configuration the
+// that it feeds; and every effect's definitions, under all the settings the
 // compile check builds, exactly as they were. That every setting reaches a
 // template that reads it is checked through the compiler (EffectCompileTest.cpp).
 
@@ -15,29 +15,6 @@
 #include "app/Sha256.h"
 #include "shaders/Definitions.h"
 #include "tests/support/PipelineTestEnv.h"
-
-namespace {
-
-// The configurations the compile check builds (EffectCompileTest.cpp) but the
-// empty one: the defaults, every switch off and on, each switch alone off and
-// on, each value moved off its default.
-std::vector<ShaderSettings> CheckedConfigurations() {
-    std::vector<ShaderSettings> all = {ShaderSettings(), Switches(false), Switches(true)};
-    for (const ParamDesc& p : ShaderParamTable()) {
-        ShaderSettings moved;
-        if (p.kind == ParamKind::Bool) {
-            all.push_back(Switches(false, &p));
-            all.push_back(Switches(true, &p));
-            continue;
-        }
-        if (p.kind == ParamKind::Float) moved.*p.floatField += 0.5f;
-        if (p.kind == ParamKind::Tint) moved.*p.tintField = {0.5f, 0.25f, 1.0f};
-        all.push_back(moved);
-    }
-    return all;
-}
-
-}  // namespace
 
 TEST(ShaderTemplates, EveryTemplateFileIsEmbeddedAsAsciiWithLf) {
     size_t files = 0;
@@ -116,9 +93,9 @@ TEST(Definitions, SwitchesDecideTheEntriesAndTheSourceListsThemLastFirst) {
 }
 
 TEST(Definitions, EveryEffectGetsTheDefinitionsItAlwaysGotInEveryCheckedConfiguration) {
-    // The first 16 hex digits of the SHA-256 of the effect's source heads, one
-    // configuration after the other: what the definitions were when the
-    // parameter table took them over.
+    // The first 16 hex digits of the SHA-256 of the effect's source heads
+    // under each of the checked settings, one after the other: what the
+    // definitions were when the parameter table took them over.
     const std::map<std::string, std::string> expected = {
         {"DeferredDirectional", "fa0ecaa30a893ebe"}, {"PostDepthOfField", "8392be709957a8a3"},
         {"PostTrainVolumetricFog", "77d216ee5abd9340"}, {"ProcFlora", "d4804db597367466"},
@@ -129,12 +106,12 @@ TEST(Definitions, EveryEffectGetsTheDefinitionsItAlwaysGotInEveryCheckedConfigur
         {"TrainUprightViewFacingFlora", "61ccef8cce1b596a"}, {"Train_post_bloom", "1f781f000ca0dee5"},
         {"TrainSkyDome", "3542a808503da743"},
     };
-    const std::vector<ShaderSettings> configurations = CheckedConfigurations();
+    const std::vector<std::pair<std::string, ShaderSettings>> configurations = CheckedSettings();
     std::map<std::string, std::string> digests;
     for (const std::string& effect : EffectNames()) {
         std::string heads;
-        for (const ShaderSettings& s : configurations)
-            heads += BuildEffectSource("", BuildDefinitionList(Utf8ToWide(effect), s));
+        for (const auto& [name, settings] : configurations)
+            heads += BuildEffectSource("", BuildDefinitionList(Utf8ToWide(effect), settings));
         digests[effect] = Sha256Hex(heads).substr(0, 16);
     }
     EXPECT_EQ(digests, expected);
