@@ -8,6 +8,7 @@
 
 #include "app/Platform.h"
 #include "app/Text.h"
+#include "preview/PictureLoad.h"
 #include "preview/PreviewPicture.h"
 #include "preview/PreviewWorker.h"
 #include "settings/Settings.h"
@@ -23,7 +24,7 @@ const ImVec4 kScopeColour(0.78f, 0.78f, 0.78f, 1.0f);
 struct PanelState {
     std::shared_ptr<const RgbaImage> scene;
     bool screenshot = false;
-    bool loadFailed = false;
+    std::string loadProblem;  // why the last screenshot was not loaded
     UiTexture before, after;
     bool hasResult = false;
     PostChainSettings shown;
@@ -90,23 +91,53 @@ void Picture(PanelState& panel) {
     Corner(draw, ImVec2(end.x - Px(6), origin.y + Px(6)), T("previewafter"), true);
 }
 
+std::string LoadProblem(const LoadedPicture& loaded) {
+    switch (loaded.fault) {
+        case PictureFault::None: return std::string();
+        case PictureFault::Unreadable: return T("previewloadunreadable");
+        case PictureFault::NotAPicture: return T("previewloadnotpicture");
+        case PictureFault::Damaged: return T("previewloaddamaged");
+        case PictureFault::TooLarge: break;
+    }
+    std::string text = T("previewloadtoolarge");
+    if (loaded.declaredWidth > 0) {
+        std::string size = T("previewpicturesize");
+        const std::string dimensions =
+            std::to_string(loaded.declaredWidth) + " \u00d7 " + std::to_string(loaded.declaredHeight);
+        if (const size_t at = size.find("{size}"); at != std::string::npos) size.replace(at, 6, dimensions);
+        text += " " + size;
+    }
+    return text;
+}
+
+// The screenshot loads on the loader's thread; the panel shows the picture it
+// had until the new one is there.
 void PictureButtons(PanelState& panel) {
+    LoadedPicture loaded;
+    if (PictureLoadTake(loaded)) {
+        panel.loadProblem = LoadProblem(loaded);
+        if (loaded.fault == PictureFault::None) UseScene(panel, std::move(loaded.picture), true);
+    }
     if (LabelButton(Label("previewloadscreenshot"))) {
         const std::u16string path = OpenImageFileDialog(Utf8ToWide(T("previewbrowsertitle")));
         if (!path.empty()) {
-            RgbaImage picture = LoadPreviewPicture(path);
-            panel.loadFailed = picture.pixels.empty();
-            if (!panel.loadFailed) UseScene(panel, std::move(picture), true);
+            panel.loadProblem.clear();
+            PictureLoadStart(path);
         }
     }
     if (panel.screenshot) {
         ImGui::SameLine();
         if (LabelButton(Label("previewbuiltinscene"))) {
-            panel.loadFailed = false;
+            panel.loadProblem.clear();
+            PictureLoadCancel();
             UseScene(panel, DefaultPreviewPicture(), false);
         }
     }
-    if (panel.loadFailed) ColoredWrappedText(WarningColor, T("previewloadfailed"));
+    if (PictureLoadBusy()) {
+        PlainText(T("previewloading"));
+    } else if (!panel.loadProblem.empty()) {
+        ColoredWrappedText(WarningColor, panel.loadProblem);
+    }
 }
 
 }  // namespace
@@ -126,7 +157,7 @@ void PreviewPanel() {
     EndParameterSection();
 }
 
-bool PreviewNeedsRedraw() { return PreviewBusy(); }
+bool PreviewNeedsRedraw() { return PreviewBusy() || PictureLoadBusy(); }
 
 PreviewShown PreviewPanelShown() {
     const PanelState& panel = Panel();
@@ -144,6 +175,8 @@ PreviewShown PreviewPanelShown() {
 
 void ResetPreviewPanel() {
     PreviewStop();
+    PictureLoadCancel();
+    PictureLoadStop();
     PanelState& panel = Panel();
     UiHostReleaseTexture(panel.before);
     UiHostReleaseTexture(panel.after);
