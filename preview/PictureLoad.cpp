@@ -9,6 +9,7 @@
 #include "app/FileProbes.h"
 #include "app/Log.h"
 #include "app/Text.h"
+#include "settings/Localization.h"
 
 PictureLimits PreviewPictureLimits() {
     return PictureLimits{kPictureMaxPixels, kPictureMaxSide, static_cast<unsigned>(kPreviewMaxWidth)};
@@ -59,6 +60,25 @@ LoadedPicture LoadPicture(const std::u16string& path) {
         Log(u"Screenshot " + path + u" not loaded: " + Utf8ToWide(PictureFaultName(loaded.fault)) + u" (" +
             Utf8ToWide(detail) + u")");
     return loaded;
+}
+
+std::string PictureLoadProblemText(const LoadedPicture& loaded) {
+    switch (loaded.fault) {
+        case PictureFault::None: return std::string();
+        case PictureFault::Unreadable: return Localization::Text("previewloadunreadable");
+        case PictureFault::NotAPicture: return Localization::Text("previewloadnotpicture");
+        case PictureFault::Damaged: return Localization::Text("previewloaddamaged");
+        case PictureFault::TooLarge: break;
+    }
+    std::string text = Localization::Text("previewloadtoolarge");
+    if (loaded.declaredWidth > 0) {
+        std::string size = Localization::Text("previewpicturesize");
+        const std::string dimensions =
+            std::to_string(loaded.declaredWidth) + " \u00d7 " + std::to_string(loaded.declaredHeight);
+        if (const size_t at = size.find("{size}"); at != std::string::npos) size.replace(at, 6, dimensions);
+        text += " " + size;
+    }
+    return text;
 }
 
 namespace {

@@ -34,6 +34,9 @@ LoadedPicture PictureFromBytes(const std::string& fileBytes);
 // its cause as "Screenshot <path> not loaded: <cause>".
 LoadedPicture LoadPicture(const std::u16string& path);
 
+// Why a picture was not loaded, in the player's language; empty when it was.
+std::string PictureLoadProblemText(const LoadedPicture& loaded);
+
 // Starts loading a file on the loader's thread. A load still running for an
 // earlier file finishes unseen: only the newest is handed out.
 void PictureLoadStart(const std::u16string& path);

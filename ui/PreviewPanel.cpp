@@ -91,31 +91,12 @@ void Picture(PanelState& panel) {
     Corner(draw, ImVec2(end.x - Px(6), origin.y + Px(6)), T("previewafter"), true);
 }
 
-std::string LoadProblem(const LoadedPicture& loaded) {
-    switch (loaded.fault) {
-        case PictureFault::None: return std::string();
-        case PictureFault::Unreadable: return T("previewloadunreadable");
-        case PictureFault::NotAPicture: return T("previewloadnotpicture");
-        case PictureFault::Damaged: return T("previewloaddamaged");
-        case PictureFault::TooLarge: break;
-    }
-    std::string text = T("previewloadtoolarge");
-    if (loaded.declaredWidth > 0) {
-        std::string size = T("previewpicturesize");
-        const std::string dimensions =
-            std::to_string(loaded.declaredWidth) + " \u00d7 " + std::to_string(loaded.declaredHeight);
-        if (const size_t at = size.find("{size}"); at != std::string::npos) size.replace(at, 6, dimensions);
-        text += " " + size;
-    }
-    return text;
-}
-
 // The screenshot loads on the loader's thread; the panel shows the picture it
 // had until the new one is there.
 void PictureButtons(PanelState& panel) {
     LoadedPicture loaded;
     if (PictureLoadTake(loaded)) {
-        panel.loadProblem = LoadProblem(loaded);
+        panel.loadProblem = PictureLoadProblemText(loaded);
         if (loaded.fault == PictureFault::None) UseScene(panel, std::move(loaded.picture), true);
     }
     if (LabelButton(Label("previewloadscreenshot"))) {

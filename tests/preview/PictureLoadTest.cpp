@@ -8,6 +8,8 @@
 #include <thread>
 
 #include "preview/PictureLoad.h"
+#include "settings/Localization.h"
+#include "settings/Settings.h"
 #include "tests/support/TestEnv.h"
 
 #define STB_IMAGE_WRITE_STATIC
@@ -259,6 +261,23 @@ TEST(PictureLoad, ScreenshotsComeInAtTheWorkingWidthAndFilesThatCannotBeReadSayS
     // A picture narrower than the working width is kept as it is.
     WriteText(dir.path / "small.png", Png(320, 180, 3, Pattern(320, 180, 3)));
     EXPECT_EQ(LoadPicture(W(dir.path / "small.png")).picture.width, 320);
+
+    // Too large: the player is told the size, in each language.
+    std::string huge = Bmp(w, h, 3, rgb);
+    PutLittleEndian32(huge, 18, 100000);
+    WriteText(dir.path / "huge.bmp", huge);
+    const LoadedPicture refused = LoadPicture(W(dir.path / "huge.bmp"));
+    EXPECT_EQ(refused.fault, PictureFault::TooLarge);
+    WriteText(dir.path / "program" / "Data" / "Localization.xml",
+              ReadText(fs::path(VANTREL_SOURCE_DIR) / "Data" / "Localization.xml"));
+    Localization::Load();
+    for (uint32_t language = 0; language < 3; ++language) {
+        Settings::Instance().Language = language;
+        const std::string text = PictureLoadProblemText(refused);
+        EXPECT_EQ(text.rfind(Localization::Text("previewloadtoolarge"), 0), 0u) << text;
+        EXPECT_NE(text.find(" 100000 \u00d7 900 "), std::string::npos) << text;
+    }
+    Settings::Instance() = Settings();
 
     // Each failure with its cause, and a log line that says which file and why.
     WriteText(dir.path / "notes.png", "not a picture");
