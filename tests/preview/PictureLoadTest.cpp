@@ -143,7 +143,7 @@ TEST(PictureDecode, EveryFormatAndLayoutComesOutAsTheSameRgba) {
 
     // A wide JPEG may come from the decoder already reduced (by a power of
     // two, never below the width asked for); the preview takes it to 1280.
-    const int wide = 4000, tall = 1000;
+    const int wide = 2800, tall = 700;
     std::vector<unsigned char> halves(size_t(wide) * tall * 3);
     for (size_t i = 0; i < halves.size(); i += 3) halves[i] = (i / 3) % wide < wide / 2 ? 230 : 20;
     const std::string jpeg = Jpeg(wide, tall, 3, halves);
@@ -298,11 +298,11 @@ TEST(PictureLoad, ScreenshotsComeInAtTheWorkingWidthAndFilesThatCannotBeReadSayS
 TEST(PictureLoad, LoadsRunOffTheCallingThreadAndOnlyTheNewestIsHandedOut) {
     TempDir dir;
     UseTempAppPaths(dir);
-    // 18 MB of pixels to read, decode and scale: far more than the few
+    // 11 MB of pixels to read, decode and scale: far more than the few
     // microseconds between a start and the look that follows it.
-    const std::vector<unsigned char> grey(size_t(3000) * 2000 * 3, 128);
-    WriteText(dir.path / "big.bmp", Bmp(3000, 2000, 3, grey));
-    WriteText(dir.path / "square.bmp", Bmp(2400, 2400, 3, grey));
+    const std::vector<unsigned char> grey(size_t(2400) * 1800 * 3, 128);
+    WriteText(dir.path / "big.bmp", Bmp(2400, 1600, 3, grey));
+    WriteText(dir.path / "square.bmp", Bmp(1800, 1800, 3, grey));
     LoadedPicture loaded;
     {
         SCOPED_TRACE("one load: busy at once, the picture once, then idle");
