@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     if (failure == "stale") Write(bin, Read(bin));
     if (failure == "truncated") Write(bin, fake_serz::Encode(xml.substr(0, xml.size() / 2)));
     if (failure == "empty") Write(bin, "");
-    if (failure == "foreign") Write(bin, fake_serz::Encode("<?xml version=\"1.0\"?>\n<Settings><Global/></Settings>\n"));
+    if (failure == "foreign") Write(bin, fake_serz::Encode("<?xml version=\"1.0\"?>\n<Settings><Global/></Settings>"));
     if (failure == "garbage") Write(bin, std::string("PK\3\4\0\0\xff\xfe garbage", 16));
     if (failure == "reverted") Write(bin, fake_serz::Encode(std::regex_replace(xml, std::regex(">1<"), ">0<")));
     if (failure == "dropped") {
