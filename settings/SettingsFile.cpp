@@ -104,8 +104,14 @@ std::u16string KeepBeside(const std::u16string& path) {
     const bool xml = path.size() > 4 && path.compare(path.size() - 4, 4, u".xml") == 0;
     const std::u16string stem = xml ? path.substr(0, path.size() - 4) : path;
     for (int n = 1; n < 100; ++n) {
-        const std::u16string kept =
-            stem + u".unreadable" + (n == 1 ? u"" : u"-" + Utf8ToWide(std::to_string(n))) + u".xml";
+        // Appended piece by piece: mingw's GCC 12 warns falsely on a chain of + here.
+        std::u16string kept = stem;
+        kept += u".unreadable";
+        if (n > 1) {
+            kept += u'-';
+            kept += Utf8ToWide(std::to_string(n));
+        }
+        kept += u".xml";
         if (PathExists(kept)) continue;
         return CopyFileReplacing(path, kept) || MoveFileReplacing(path, kept) ? kept : std::u16string();
     }

@@ -212,7 +212,9 @@ TEST(SettingsFile, AFileThatCannotBeReadIsKeptBesideItselfAndWhatIsNoPresetChang
             {"another document", "<MOXPreset><TSXXShaders><SSAO value='false'/></TSXXShaders></MOXPreset>"},
             {"empty", ""}};
         std::vector<std::string> kept;
-        for (const auto& [what, bytes] : cases) {
+        for (const auto& c : cases) {
+            const std::string& what = c.first;  // named, not bound: lambdas below capture them
+            const std::string& bytes = c.second;
             SCOPED_TRACE(what);
             WriteText(file, bytes);
             if (what == "too large") fs::resize_file(file, (std::uintmax_t(64) << 20) + 1);

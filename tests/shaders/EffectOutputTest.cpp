@@ -47,16 +47,6 @@ struct EffectOutput : ::testing::Test {
     fs::path Kept(const std::string& effect) const {
         return FsPath(AppPaths.preferenceFolder + u"CompiledEffects/" + Utf8ToWide(effect) + u".fx.o.kept");
     }
-    // The effects in the order the stand-in compiler was started for them, since the last call.
-    std::vector<std::string> CompileOrder() {
-        std::vector<std::string> names;
-        for (const std::string& call : CompilerCalls()) {
-            const auto start = call.find("temp\\") + 5;
-            names.push_back(call.substr(start, call.find(".fx.o") - start));
-        }
-        fs::remove(FsPath(AppPaths.programFolder + u"fxc-calls.txt"));
-        return names;
-    }
 };
 
 }  // namespace
@@ -200,7 +190,7 @@ TEST_F(EffectOutput, AnOutputThatIsNoWholeEffectFailsItsEffectAndNothingOfItIsIn
     WriteText(Kept("Rain"), line + cut);
     fs::remove(FsPath(AppPaths.programFolder + u"fxc-calls.txt"));
     ASSERT_TRUE(ShaderInstaller::Install());
-    EXPECT_EQ(CompileOrder(), std::vector<std::string>{"Rain"});
+    EXPECT_EQ(TakeCompiledEffects(), std::vector<std::string>{"Rain"});
     EXPECT_TRUE(whole("Rain"));
 }
 
@@ -212,7 +202,7 @@ TEST_F(EffectOutput, EffectsStartLongestFirstByTheTimeKeptWithThemAndInstallInTh
         "TrainUprightViewFacingFlora", "DeferredPoint",       "DeferredSpot",     "TrainGlassWeatherEffects",
         "TrainSkyDome",        "DeferredDirectional",         "PostDepthOfField", "PostTrainVolumetricFog",
         "ProcFlora",           "Rain",                        "PostProcessFXAA"};
-    EXPECT_EQ(CompileOrder(), byShaders);
+    EXPECT_EQ(TakeCompiledEffects(), byShaders);
     std::vector<std::string> installed;
     for (const std::string& line : ReadLogLines())
         if (line.rfind("Compiled and installed shader: ", 0) == 0) installed.push_back(line.substr(31));
@@ -228,11 +218,11 @@ TEST_F(EffectOutput, EffectsStartLongestFirstByTheTimeKeptWithThemAndInstallInTh
         ASSERT_TRUE(ShaderInstaller::Install(1));
     }
     const std::set<std::string> slow = {"PostProcessFXAA", "Rain"};
-    const std::vector<std::string> changed = CompileOrder();  // in the order of their first, quick compiles
+    const std::vector<std::string> changed = TakeCompiledEffects();  // in the order of their first, quick compiles
     EXPECT_EQ(std::set<std::string>(changed.begin(), changed.end()), slow);
     std::ofstream(FsPath(AppPaths.programFolder + u"fxc"), std::ios::app | std::ios::binary) << '\0';
     ASSERT_TRUE(ShaderInstaller::Install(1));
-    const std::vector<std::string> order = CompileOrder();
+    const std::vector<std::string> order = TakeCompiledEffects();
     ASSERT_EQ(order.size(), 15u);
     EXPECT_EQ(std::set<std::string>(order.begin(), order.begin() + 2), slow);
 }

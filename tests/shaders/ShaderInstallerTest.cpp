@@ -47,13 +47,8 @@ const std::vector<std::string> kNone;
 
 // The effects the stand-in compiler was run for since the last call.
 std::set<std::string> TakeCompiledNames() {
-    std::set<std::string> names;
-    for (const std::string& call : CompilerCalls()) {
-        const auto start = call.find("temp\\") + 5;
-        names.insert(call.substr(start, call.find(".fx.o") - start));
-    }
-    fs::remove(FsPath(AppPaths.programFolder + u"fxc-calls.txt"));
-    return names;
+    const std::vector<std::string> names = TakeCompiledEffects();
+    return std::set<std::string>(names.begin(), names.end());
 }
 
 // The log lines that start with the prefix, without it, in log order.

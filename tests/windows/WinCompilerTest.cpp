@@ -49,15 +49,21 @@ int InstalledBy(const fs::path& game, const std::string& marker) {
     return installed;
 }
 
+// Temp program paths and a fake game folder <root>/game with stock files as TSPath.
+fs::path StockGame(const TempDir& root) {
+    UseTempAppPaths(root);
+    const fs::path game = root.path / "game";
+    Settings::Instance() = Settings();
+    Settings::Instance().TSPath = MakeFakeGameFolder(game);
+    PutStockShaders(game);
+    return game;
+}
+
 }  // namespace
 
 TEST(WinCompilers, TheSystemsCompilerInProcessThenFxcBuildEveryEffectAndTheRestoreUndoesIt) {
     TempDir tmp;
-    UseTempAppPaths(tmp);
-    const fs::path game = tmp.path / "game";
-    Settings::Instance() = Settings();
-    Settings::Instance().TSPath = MakeFakeGameFolder(game);
-    PutStockShaders(game);
+    const fs::path game = StockGame(tmp);
     StandInDll standIn;
     ASSERT_FALSE(fs::exists(FsPath(AppPaths.programFolder + u"fxc.exe")));
 
@@ -144,11 +150,7 @@ TEST(WinCompilers, TheSystemsCompilerInProcessThenFxcBuildEveryEffectAndTheResto
 // it cannot write fx_2_0 effects, and the player learns what works instead.
 TEST(WinesOwn, CompilerIsRecognisedAndItsFailureSaysWhatWorksInstead) {
     TempDir tmp;
-    UseTempAppPaths(tmp);
-    const fs::path game = tmp.path / "game";
-    Settings::Instance() = Settings();
-    Settings::Instance().TSPath = MakeFakeGameFolder(game);
-    PutStockShaders(game);
+    const fs::path game = StockGame(tmp);
     const EffectCompilerChoice choice = ChooseEffectCompiler();
     ASSERT_EQ(choice.kind, EffectCompilerKind::System) << WideToUtf8(choice.problem);
     EXPECT_TRUE(SystemEffectCompilerIsWines());
