@@ -44,8 +44,12 @@ std::vector<size_t> LongestFirst(std::vector<EffectJob>& jobs) {
     }
     std::vector<size_t> order(jobs.size());
     std::iota(order.begin(), order.end(), size_t(0));
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        return jobs[a].expectedMilliseconds > jobs[b].expectedMilliseconds;
+    // Ties keep the effects' own order; a plain sort with the index as the last
+    // key does that without the temporary buffer the sanitizer trips over.
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        if (jobs[a].expectedMilliseconds != jobs[b].expectedMilliseconds)
+            return jobs[a].expectedMilliseconds > jobs[b].expectedMilliseconds;
+        return a < b;
     });
     return order;
 }

@@ -7,8 +7,10 @@
 // assembly it writes (-b d3d-asm) against the profile's limit. And the check's
 // own negative cases.
 
+#include <algorithm>
 #include <cstdio>
 #include <regex>
+#include <tuple>
 
 #include "app/FileIo.h"
 #include "shaders/DeclaredTechniques.h"
@@ -128,7 +130,10 @@ TEST(EffectCompile, EveryShaderOfEveryConfigurationCompilesLinksAndFitsAndEveryD
     // The table of counts, fullest first, each shader once in its fullest configuration.
     std::vector<ShaderRow> rows = report.rows;
     const auto fill = [](const ShaderRow& r) { return SlotFill(r.profile, r.slots); };
-    std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) { return fill(a) > fill(b); });
+    std::sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) {
+        if (fill(a) != fill(b)) return fill(a) > fill(b);
+        return std::tie(a.effect, a.shader, a.profile) < std::tie(b.effect, b.shader, b.profile);
+    });
     std::set<std::string> printed;
     std::printf("%-58s %-7s %-36s %7s %6s\n", "shader", "profile", "configuration", "slots", "limit");
     for (const ShaderRow& r : rows)
