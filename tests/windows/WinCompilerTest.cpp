@@ -56,7 +56,7 @@ TEST(WinCompilers, TheSystemsCompilerInProcessThenFxcBuildEveryEffectAndTheResto
 
     // Without the DLL the program still runs; the install says what is missing.
     EXPECT_FALSE(ShaderInstaller::Install());
-    const std::string& why = ShaderInstaller::Instance().failureMessage;
+    const std::string& why = ShaderInstaller::Instance().install.failureMessage;
     EXPECT_EQ(why.rfind("ERROR: No shader compiler: fxc.exe was not found beside the program (", 0), 0u) << why;
     EXPECT_NE(why.find("d3dcompiler_47.dll could not be loaded from the Windows system folder"), std::string::npos);
     EXPECT_TRUE(Logged(why));
@@ -88,7 +88,7 @@ TEST(WinCompilers, TheSystemsCompilerInProcessThenFxcBuildEveryEffectAndTheResto
               (std::vector<std::string>{"ERROR: Shader compilation error for shader: Train_post_bloom",
                                         "Train_post_bloom.fx(3,5): error X3004: undeclared identifier 'failing'",
                                         "Train_post_bloom.fx(9,1): error X3000: compilation failed on request"}));
-    EXPECT_EQ(ShaderInstaller::Instance().failedEffect, u"Train_post_bloom");
+    EXPECT_EQ(ShaderInstaller::Instance().install.failedEffect, u"Train_post_bloom");
 
     // A game file held open by another program: the copy waits until it is let go.
     const fs::path held = GameShader(game, "Train_post_bloom");
