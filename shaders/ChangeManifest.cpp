@@ -262,9 +262,10 @@ bool ReadOriginalCopy(const std::u16string& gamePath, const ShaderChange& change
 }
 
 StepOutcome RemoveOriginalCopy(const std::u16string& gamePath, const std::u16string& fileName) {
+    const std::u16string copy = OriginalCopyPath(gamePath, fileName);
+    if (!PathExists(copy)) return StepOutcome();
     StepOutcome removed = CheckGameFolder(gamePath, ChangeRecordPart() + kOriginals);
     if (!removed.ok) return removed;
-    const std::u16string copy = OriginalCopyPath(gamePath, fileName);
     std::error_code cause;
     if (RemoveFileIfExists(copy, &cause)) return StepOutcome();
     return FileStepFailed(copy, cause, u"ERROR: Can't remove the copy " + copy);

@@ -85,16 +85,28 @@ StepOutcome RemoveGameShader(const std::u16string& gamePath, const std::u16strin
     return FileStepFailed(target, cause, u"ERROR: Can't remove " + target);
 }
 
-void RemoveInterruptedWrites(const std::u16string& gamePath) {
+StepOutcome RemoveInterruptedWrites(const std::u16string& gamePath) {
+    StepOutcome removed;
     for (const std::u16string& part : {std::u16string(kGameShaderFolder), ChangeRecordPart(),
                                        ChangeRecordPart() + u"\\Originals", std::u16string(kSkyFolder),
                                        std::u16string(kProfileFolder)}) {
-        if (CheckGameFolder(gamePath, part).ok) RemoveInterruptedSavesIn(gamePath + u"\\" + part);
+        const std::u16string folder = gamePath + u"\\" + part;
+        std::error_code cause;
+        if (CheckGameFolder(gamePath, part).ok && !RemoveInterruptedSavesIn(folder, &cause) && removed.ok) {
+            removed = FileStepFailed(folder, cause, u"ERROR: Can't remove what an interrupted write left in " + folder);
+        }
     }
     // The profile's conversions, which the game itself never makes.
-    if (!CheckGameFolder(gamePath, kProfileFolder).ok) return;
+    if (!CheckGameFolder(gamePath, kProfileFolder).ok) return removed;
     for (const char16_t* name : {u"PlayerProfiles_Temp.xml", u"PlayerProfiles.xml"}) {
         const std::u16string path = gamePath + u"\\" + kProfileFolder + u"\\" + name;
-        if (PathExists(path) && RemoveFileIfExists(path)) Log(u"Removed the leftover of an interrupted run: " + path);
+        if (!PathExists(path)) continue;
+        std::error_code cause;
+        if (RemoveFileIfExists(path, &cause)) {
+            Log(u"Removed the leftover of an interrupted run: " + path);
+        } else if (removed.ok) {
+            removed = FileStepFailed(path, cause, u"ERROR: Can't remove the leftover of an interrupted run " + path);
+        }
     }
+    return removed;
 }

@@ -36,5 +36,5 @@ StepOutcome WriteGameFile(const std::u16string& gamePath, const std::u16string& 
 // writes in the game folder: the temporaries of a crash or a kill between a
 // write and its rename, and the profile's conversions in Content (the
 // PlayerProfiles.xml and PlayerProfiles_Temp.xml the game never makes).
-// What cannot be removed is logged.
-void RemoveInterruptedWrites(const std::u16string& gamePath);
+// Fails (logged) when one cannot be removed.
+StepOutcome RemoveInterruptedWrites(const std::u16string& gamePath);

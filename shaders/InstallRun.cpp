@@ -95,7 +95,7 @@ StepOutcome PrepareGameFolder(const std::u16string& gamePath) {
         const StepOutcome inside = CheckGameFolder(gamePath, part);
         if (!inside.ok) return inside;
     }
-    RemoveInterruptedWrites(gamePath);
+    RemoveInterruptedWrites(gamePath);  // a leftover that stays costs only its room
     ChangeManifest manifest;
     const StepOutcome loaded = LoadChangeManifest(gamePath, manifest);
     if (loaded.ok) RemoveUnrecordedCopies(gamePath, manifest);

@@ -241,12 +241,13 @@ RestoreOutcome RunRestore(const Settings& settings, InstallMonitor& monitor) {
         const StepOutcome inside = CheckGameFolder(gamePath, part);
         if (!inside.ok) return stop(inside);
     }
-    RemoveInterruptedWrites(gamePath);
+    const StepOutcome tidied = RemoveInterruptedWrites(gamePath);
     ChangeManifest manifest;
     const StepOutcome loaded = LoadChangeManifest(gamePath, manifest);
     if (!loaded.ok) return stop(loaded);
 
     RestoreRun run{gamePath, outcome};
+    if (!tidied.ok) run.CouldNotRestore(tidied.path, tidied.cause, u"what an interrupted write left there cannot be removed");
     for (const std::string& name : manifest.refused) {
         run.CouldNotRestore(Utf8ToWide(name), FailureCause::RecordUnreadable,
                             u"its entry in the record of Vantrel's changes is not valid; it is left as it is");

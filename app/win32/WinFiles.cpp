@@ -106,7 +106,11 @@ std::wstring FinalPath(const std::wstring& path) {
     CloseHandle(handle);
     if (length == 0 || length >= final.size()) return std::wstring();
     final.resize(length);
-    if (final.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\\\" + final.substr(8);
+    if (final.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+        std::wstring share = L"\\\\";  // appended: mingw's GCC 12 warns falsely on a literal + string
+        share += final.substr(8);
+        return share;
+    }
     if (final.rfind(L"\\\\?\\", 0) == 0) return final.substr(4);
     return final;
 }
