@@ -40,7 +40,9 @@ void MainLoop() {
         if (pumped == PumpResult::Handled) continue;
         const RedrawNeed need = UiHostTakeRedrawNeed();
         if (need.input || need.exposed) framesLeft = kFramesAfterActivity;
-        if (UiHostHasFocus()) {
+        const bool focused = UiHostHasFocus();
+        NoteWindowFocus(focused);
+        if (focused) {
             if (FrameNeedsRedraw()) framesLeft = kFramesAfterActivity;
             if (framesLeft > 0) {
                 RenderUiFrame();

@@ -31,34 +31,15 @@ const std::map<std::string, std::set<std::string>> kTechniques = {
     {"Train_post_bloom", {"AdaptiveBloom"}}, {"TrainSkyDome", {"DEFERRED", "LOW", "FALLBACK"}},
 };
 
-// The default settings with one value moved.
-ShaderSettings Moved(const ParamDesc& p) {
-    ShaderSettings s;
-    if (p.kind == ParamKind::Float) s.*p.floatField += 0.5f;
-    if (p.kind == ParamKind::Tint) s.*p.tintField = {0.5f, 0.25f, 1.0f};
-    return s;
-}
-
 struct Configuration {
     std::string name;
     DefinitionList definitions;
 };
 
-// No definitions; the defaults; every switch off; every switch on; each
-// switch on alone ("+Name") and off alone ("-Name"); each value moved from the
-// defaults ("=Name"). Equal lists once.
+// No definitions, then each of the checked settings. Equal lists once.
 std::vector<Configuration> ConfigurationsOf(const std::u16string& effect) {
-    std::vector<Configuration> all = {{"none", {}},
-                                      {"defaults", BuildDefinitionList(effect, ShaderSettings())},
-                                      {"off", BuildDefinitionList(effect, Switches(false))},
-                                      {"all", BuildDefinitionList(effect, Switches(true))}};
-    for (const ParamDesc& p : ShaderParamTable()) {
-        if (p.kind != ParamKind::Bool)
-            all.push_back({std::string("=") + p.name, BuildDefinitionList(effect, Moved(p))});
-        for (bool on : {false, true})
-            if (p.kind == ParamKind::Bool)
-                all.push_back({(on ? "-" : "+") + std::string(p.name), BuildDefinitionList(effect, Switches(on, &p))});
-    }
+    std::vector<Configuration> all = {{"none", {}}};
+    for (const auto& [name, settings] : CheckedSettings()) all.push_back({name, BuildDefinitionList(effect, settings)});
     // TrainGlass is given the glass tint fix too, though only the rain glass reads it.
     const auto read = [&](DefinitionList list) {
         if (effect == u"TrainGlass") std::erase(list, "MOX_OVERTINTEDGLASSFIX");
