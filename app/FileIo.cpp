@@ -76,14 +76,18 @@ bool WriteFileBytes(const std::u16string& path, const std::string& bytes) {
     return ok;
 }
 
-bool WriteTextFileCrLf(const std::u16string& path, const std::string& text) {
+std::string WithCrLf(const std::string& text) {
     std::string crlf;
     crlf.reserve(text.size() + text.size() / 16);
     for (char c : text) {
         if (c == '\n') crlf.push_back('\r');
         crlf.push_back(c);
     }
-    return WriteFileBytes(path, crlf);
+    return crlf;
+}
+
+bool WriteTextFileCrLf(const std::u16string& path, const std::string& text) {
+    return WriteFileBytes(path, WithCrLf(text));
 }
 
 bool CopyFileReplacing(const std::u16string& from, const std::u16string& to) {

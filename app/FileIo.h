@@ -18,7 +18,9 @@ bool ReadFileBytes(const std::u16string& path, std::string& bytes, std::size_t m
                    std::error_code* cause = nullptr);
 // Writes the bytes unchanged, replacing the file.
 bool WriteFileBytes(const std::u16string& path, const std::string& bytes);
-// Writes text with every LF as CR LF (the on-disk form of generated text files).
+// The text with every LF as CR LF: the on-disk form of generated text files.
+std::string WithCrLf(const std::string& text);
+// Writes text in that form.
 bool WriteTextFileCrLf(const std::u16string& path, const std::string& text);
 // Copies a file, replacing the destination.
 bool CopyFileReplacing(const std::u16string& from, const std::u16string& to);

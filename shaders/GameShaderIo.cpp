@@ -44,45 +44,40 @@ StepOutcome CheckGameFile(const std::u16string& gamePath, const std::u16string& 
     return LeadsOut(file);
 }
 
+namespace {
+// The file checked, then the operation tried again while the file is busy.
+template <typename Operation>
+StepOutcome CheckedAndRetried(const std::u16string& gamePath, const std::u16string& path, const std::u16string& failure,
+                              Operation operation) {
+    StepOutcome done = CheckGameFile(gamePath, path);
+    if (!done.ok) return done;
+    std::error_code cause;
+    if (RetryWhileBusy(kBusyAttempts, kBusyWaitMs, cause, operation)) return done;
+    return FileStepFailed(path, cause, failure + path);
+}
+}  // namespace
+
 StepOutcome ReadGameShader(const std::u16string& gamePath, const std::u16string& fileName, ShaderFileState& state) {
     const std::u16string target = GameShaderPath(gamePath, fileName);
-    StepOutcome inside = CheckGameFile(gamePath, target);
-    if (!inside.ok) return inside;
-    std::error_code cause;
-    if (RetryWhileBusy(kBusyAttempts, kBusyWaitMs, cause,
-                       [&](std::error_code& why) { return ReadShaderFileState(target, state, &why); })) {
-        return StepOutcome();
-    }
-    return FileStepFailed(target, cause, u"ERROR: Can't read " + target);
+    return CheckedAndRetried(gamePath, target, u"ERROR: Can't read ",
+                             [&](std::error_code& why) { return ReadShaderFileState(target, state, &why); });
 }
 
 StepOutcome WriteGameFile(const std::u16string& gamePath, const std::u16string& path, const std::string& bytes) {
-    StepOutcome inside = CheckGameFile(gamePath, path);
-    if (!inside.ok) return inside;
-    std::error_code cause;
-    if (RetryWhileBusy(kBusyAttempts, kBusyWaitMs, cause,
-                       [&](std::error_code& why) { return WriteFileReplacingSafely(path, bytes, &why); })) {
-        return StepOutcome();
-    }
-    return FileStepFailed(path, cause, u"ERROR: Can't write " + path);
+    return CheckedAndRetried(gamePath, path, u"ERROR: Can't write ",
+                             [&](std::error_code& why) { return WriteFileReplacingSafely(path, bytes, &why); });
 }
 
 StepOutcome WriteGameShader(const std::u16string& gamePath, const std::u16string& fileName, const std::string& bytes) {
     return WriteGameFile(gamePath, GameShaderPath(gamePath, fileName), bytes);
 }
 
+// A link is removed itself, never its target; it is still refused when it
+// leads out, as the game file it stands for is not ours to judge.
 StepOutcome RemoveGameShader(const std::u16string& gamePath, const std::u16string& fileName) {
     const std::u16string target = GameShaderPath(gamePath, fileName);
-    // A link is removed itself, never its target; it is still refused when it
-    // leads out, as the game file it stands for is not ours to judge.
-    StepOutcome inside = CheckGameFile(gamePath, target);
-    if (!inside.ok) return inside;
-    std::error_code cause;
-    if (RetryWhileBusy(kBusyAttempts, kBusyWaitMs, cause,
-                       [&](std::error_code& why) { return RemoveFileIfExists(target, &why); })) {
-        return StepOutcome();
-    }
-    return FileStepFailed(target, cause, u"ERROR: Can't remove " + target);
+    return CheckedAndRetried(gamePath, target, u"ERROR: Can't remove ",
+                             [&](std::error_code& why) { return RemoveFileIfExists(target, &why); });
 }
 
 StepOutcome RemoveInterruptedWrites(const std::u16string& gamePath) {

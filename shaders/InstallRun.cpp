@@ -28,16 +28,6 @@ bool LeftToWeatherPack(const std::u16string& effect) {
            effect == u"TrainGlassWeatherEffects" || effect == u"TrainSkyDome";
 }
 
-std::string CrLf(const std::string& text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 16);
-    for (char c : text) {
-        if (c == '\n') out.push_back('\r');
-        out.push_back(c);
-    }
-    return out;
-}
-
 // An entry that cannot be deleted (held open elsewhere, a non-empty folder)
 // stays; it costs nothing but its room, so the install goes on.
 StepOutcome CleanWorkFolder() {
@@ -47,8 +37,9 @@ StepOutcome CleanWorkFolder() {
     for (const DirectoryEntry& entry : entries) {
         std::error_code cause;
         if (!RemoveFileIfExists(AppPaths.workFolder + entry.name, &cause) && cleaned.ok) {
-            cleaned = FileStepFailed(AppPaths.workFolder + entry.name, cause,
-                                     u"Could not remove " + AppPaths.workFolder + entry.name + u" from the work folder");
+            cleaned =
+                FileStepFailed(AppPaths.workFolder + entry.name, cause,
+                               u"Could not remove " + AppPaths.workFolder + entry.name + u" from the work folder");
         }
     }
     return cleaned;
@@ -72,13 +63,15 @@ InstallOutcome& Fail(InstallOutcome& outcome, FailureCause cause, const std::u16
 StepOutcome WriteHeaders(std::string& headers) {
     std::error_code error;
     if (!CreateDirectories(AppPaths.workFolder, &error)) {
-        return FileStepFailed(AppPaths.workFolder, error, u"ERROR: Can't create the work folder " + AppPaths.workFolder);
+        return FileStepFailed(AppPaths.workFolder, error,
+                              u"ERROR: Can't create the work folder " + AppPaths.workFolder);
     }
     for (const ShaderTemplate& t : ShaderTemplates()) {
         if (t.kind != TemplateKind::Header) continue;
-        const std::string text = CrLf(std::string(t.text));
+        const std::string text = WithCrLf(std::string(t.text));
         if (!WriteFileBytes(AppPaths.workFolder + t.name, text)) {
-            return StepFailed(FailureCause::Other, u"ERROR: Can't write the shader header " + AppPaths.workFolder + t.name,
+            return StepFailed(FailureCause::Other,
+                              u"ERROR: Can't write the shader header " + AppPaths.workFolder + t.name,
                               AppPaths.workFolder + t.name);
         }
         headers += WideToUtf8(t.name) + "\n" + text;
@@ -111,7 +104,7 @@ std::vector<EffectJob> PlanEffects(const Settings& settings, const std::string& 
         if (LeftToWeatherPack(t.name) && IsWeatherPackInstalled(settings.TSPath)) continue;
         EffectJob job;
         job.name = t.name;
-        job.sourceCrLf = CrLf(BuildEffectSource(std::string(t.text), BuildDefinitionList(t.name, settings.Shader)));
+        job.sourceCrLf = WithCrLf(BuildEffectSource(std::string(t.text), BuildDefinitionList(t.name, settings.Shader)));
         job.inputHash = EffectInputHash(compilerIdentity, headers, job.sourceCrLf);
         jobs.push_back(std::move(job));
     }
@@ -246,7 +239,8 @@ InstallOutcome RunInstall(const Settings& settings, unsigned parallelCompiles, I
     const auto closing = [] { return StepFailed(FailureCause::Stopped, u"Install stopped: the program is closing"); };
     monitor.Step(InstallStep::SkyFile);
     step = monitor.stop ? closing() : WriteSkyOverride(settings);
-    if (!step.ok) Warn(outcome, InstallStep::SkyFile, step, u"the sky file was not written: " + Utf8ToWide(step.message));
+    if (!step.ok)
+        Warn(outcome, InstallStep::SkyFile, step, u"the sky file was not written: " + Utf8ToWide(step.message));
     monitor.Step(InstallStep::PlayerProfile);
     step = monitor.stop ? closing() : PatchProfile(settings, outcome);
     if (!step.ok) {

@@ -61,7 +61,8 @@ struct RestoreRun {
     void CouldNotRestore(const std::u16string& fileName, FailureCause cause, const std::u16string& why) {
         const std::u16string line = u"ERROR: Can't restore " + fileName + u": " + why;
         Log(line);
-        outcome.notRestored.push_back({fileName, cause == FailureCause::None ? FailureCause::Other : cause, WideToUtf8(line)});
+        outcome.notRestored.push_back(
+            {fileName, cause == FailureCause::None ? FailureCause::Other : cause, WideToUtf8(line)});
     }
 
     bool ReadShipped(const std::u16string& fileName, std::string& bytes) const {
@@ -73,7 +74,8 @@ struct RestoreRun {
     // original in place and tries again.
     bool DropCopy(const ShaderChange& change) {
         const StepOutcome removed = RemoveOriginalCopy(gamePath, change.fileName);
-        if (!removed.ok) CouldNotRestore(change.fileName, removed.cause, u"its copy in the record's folder cannot be removed");
+        if (!removed.ok)
+            CouldNotRestore(change.fileName, removed.cause, u"its copy in the record's folder cannot be removed");
         return removed.ok;
     }
 
@@ -120,7 +122,8 @@ struct RestoreRun {
         // damaged copy stays, as it may be the only one there is.
         const bool fromCopy = ReadOriginalCopy(gamePath, change, original);
         if (!fromCopy && !ReadShipped(change.fileName, original)) {
-            CouldNotRestore(change.fileName, FailureCause::Other, u"the copy of the game's own file is missing or damaged");
+            CouldNotRestore(change.fileName, FailureCause::Other,
+                            u"the copy of the game's own file is missing or damaged");
             return false;
         }
         step = WriteGameShader(gamePath, change.fileName, original);
@@ -174,7 +177,8 @@ struct RestoreRun {
         manifest.changes = std::move(staying);
         const StepOutcome saved = SaveChangeManifest(gamePath, manifest);
         if (!saved.ok) {
-            CouldNotRestore(ChangeRecordFile(gamePath), saved.cause, u"the record of Vantrel's changes cannot be written");
+            CouldNotRestore(ChangeRecordFile(gamePath), saved.cause,
+                            u"the record of Vantrel's changes cannot be written");
         }
     }
 
@@ -184,7 +188,8 @@ struct RestoreRun {
     // install by a release that kept none), they are all put back.
     void ShippedOriginals(bool haveRecord, const std::unordered_set<std::u16string>& recorded) {
         std::vector<DirectoryEntry> entries;
-        if (DirectoryExists(shipped) && !ListDirectory(shipped, entries)) Log(u"ERROR: Can't read the folder " + shipped);
+        if (DirectoryExists(shipped) && !ListDirectory(shipped, entries))
+            Log(u"ERROR: Can't read the folder " + shipped);
         for (const DirectoryEntry& entry : entries) {
             if (entry.isDirectory || !IsCompiledEffect(entry.name) || LeftToWeatherPack(entry.name)) continue;
             if (haveRecord) {
@@ -215,12 +220,14 @@ struct RestoreRun {
         for (const DirectoryEntry& entry : entries) {
             std::vector<DirectoryEntry> inner;
             if (entry.isDirectory && ListDirectory(folder + u"\\" + entry.name, inner)) {
-                for (const DirectoryEntry& file : inner) held += (held.empty() ? u"" : u", ") + entry.name + u"\\" + file.name;
+                for (const DirectoryEntry& file : inner)
+                    held += (held.empty() ? u"" : u", ") + entry.name + u"\\" + file.name;
             } else {
                 held += (held.empty() ? u"" : u", ") + entry.name;
             }
         }
-        CouldNotRestore(folder, FailureCause::Other, u"the record's folder still holds " + (held.empty() ? u"itself" : held));
+        CouldNotRestore(folder, FailureCause::Other,
+                        u"the record's folder still holds " + (held.empty() ? u"itself" : held));
     }
 };
 
@@ -234,7 +241,8 @@ RestoreOutcome RunRestore(const Settings& settings, InstallMonitor& monitor) {
         return outcome;
     };
     const std::u16string& gamePath = settings.TSPath;
-    if (gamePath.empty()) return stop(StepFailed(FailureCause::Other, u"Can't restore TS original files. TS Path is empty"));
+    if (gamePath.empty())
+        return stop(StepFailed(FailureCause::Other, u"Can't restore TS original files. TS Path is empty"));
     Log("Restoring TS original files...");
     monitor.Step(InstallStep::Restoring);
     for (const std::u16string& part : {std::u16string(kGameShaderFolder), ChangeRecordPart()}) {
@@ -247,7 +255,8 @@ RestoreOutcome RunRestore(const Settings& settings, InstallMonitor& monitor) {
     if (!loaded.ok) return stop(loaded);
 
     RestoreRun run{gamePath, outcome};
-    if (!tidied.ok) run.CouldNotRestore(tidied.path, tidied.cause, u"what an interrupted write left there cannot be removed");
+    if (!tidied.ok)
+        run.CouldNotRestore(tidied.path, tidied.cause, u"what an interrupted write left there cannot be removed");
     for (const std::string& name : manifest.refused) {
         run.CouldNotRestore(Utf8ToWide(name), FailureCause::RecordUnreadable,
                             u"its entry in the record of Vantrel's changes is not valid; it is left as it is");

@@ -1,5 +1,6 @@
 #include "shaders/SkyOverride.h"
 
+#include "app/FileIo.h"
 #include "app/Log.h"
 #include "settings/Settings.h"
 #include "shaders/ChangeManifest.h"
@@ -89,21 +90,11 @@ const char* const kSkyOverrideEnhancementBlock =
 
 namespace {
 
-std::string CrLf(const std::string& text) {
-    std::string crlf;
-    crlf.reserve(text.size() + text.size() / 16);
-    for (char c : text) {
-        if (c == '\n') crlf.push_back('\r');
-        crlf.push_back(c);
-    }
-    return crlf;
-}
-
 StepOutcome WriteSkyText(const std::u16string& gamePath, const std::string& text, const std::u16string& done) {
     const std::u16string path = SkyOverridePath(gamePath);
     StepOutcome written = CheckGameFolder(gamePath, kSkyFolder);
     if (!written.ok) return written;
-    const std::string bytes = CrLf(text);
+    const std::string bytes = WithCrLf(text);
     ShaderFileState current;
     if (ReadShaderFileState(path, current) && current.exists && current.bytes == bytes) {
         Log(done + u" (it was already current)");

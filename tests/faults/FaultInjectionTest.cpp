@@ -105,7 +105,9 @@ struct Installed {
     std::string sky;
 };
 
-Installed ReadInstalled(const fs::path& game) { return {ReadTree(game / "dev" / "Shaders"), ReadText(SkyOverrideFile(game))}; }
+Installed ReadInstalled(const fs::path& game) {
+    return {ReadTree(game / "dev" / "Shaders"), ReadText(SkyOverrideFile(game))};
+}
 
 bool operator==(const Installed& a, const Installed& b) { return a.shaders == b.shaders && a.sky == b.sky; }
 
@@ -211,7 +213,8 @@ struct Case {
 // Kills around the renames, failures spread over the steps of each write.
 void Sample(const std::vector<Op>& ops, size_t scenario, std::vector<Case>& cases) {
     const auto add = [&](Fault fault, size_t index) {
-        if (index < ops.size()) cases.push_back({scenario, fault, ops[index].n, ops[index].kind + " " + ops[index].path});
+        if (index < ops.size())
+            cases.push_back({scenario, fault, ops[index].n, ops[index].kind + " " + ops[index].path});
     };
     size_t group = 0, groupStart = 0;
     for (size_t i = 0; i < ops.size(); ++i) {
@@ -280,7 +283,8 @@ struct FaultInjection : ::testing::Test {
         InstallFakeConverter(gameTemplate);
         fs::remove(gameTemplate / "serz-calls.txt");
         const std::vector<std::string> effects = EffectNames();
-        for (size_t i = 0; i < effects.size(); i += 2) WriteText(GameShader(gameTemplate, effects[i]), "STOCK " + effects[i]);
+        for (size_t i = 0; i < effects.size(); i += 2)
+            WriteText(GameShader(gameTemplate, effects[i]), "STOCK " + effects[i]);
         WriteText(gameTemplate / "dev" / "Shaders" / "TrainParticleLit.fx.o", "GAME UPDATE TrainParticleLit");
         WriteText(gameTemplate / "dev" / "Shaders" / "notes.txt", "the player's notes");
         WriteText(SkyOverrideFile(gameTemplate), CrLf(kSkyOverrideBaseBlock));
@@ -330,7 +334,8 @@ struct FaultInjection : ::testing::Test {
         const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 2u, 4u);
         for (unsigned i = 0; i < workers; ++i) sandboxes.push_back(MakeSandbox(i));
         const Sandbox& box = sandboxes.front();
-        for (const auto& [args, installed] : {std::pair(kInstallS1, &installedS1), std::pair(kInstallS2, &installedS2)}) {
+        for (const auto& [args, installed] :
+             {std::pair(kInstallS1, &installedS1), std::pair(kInstallS2, &installedS2)}) {
             box.ResetGame();
             const RunResult run = box.Vantrel(args);
             ASSERT_EQ(run.exitCode, 0) << run.output;
@@ -367,7 +372,8 @@ void CheckInjectedRun(const Sandbox& box, const Scenario& scenario, const RunRes
                         "), yet the effects are not all in:" + Differences(got.shaders, wanted.shaders));
         } else if (run.exitCode == 0 && got.sky != wanted.sky) {
             report.Fail(label + ": the install said it succeeded, yet the sky file is not written");
-        } else if (run.exitCode == 2 && run.output.find("WARNING: The shaders are installed, but") == std::string::npos) {
+        } else if (run.exitCode == 2 &&
+                   run.output.find("WARNING: The shaders are installed, but") == std::string::npos) {
             report.Fail(label + ": exit 2 without a warning line:\n" + run.output);
         }
     } else if (run.exitCode != 0 && run.exitCode != 2) {
@@ -402,7 +408,8 @@ void CheckRecovery(const Sandbox& box, const Installed& installedS1, const Tree&
 
 }  // namespace
 
-TEST_F(FaultInjection, EveryKillAndFailureOfAGameFileOperationIsUndoneByTheNextInstallAndRestoreAndNeverReportedAsDone) {
+TEST_F(FaultInjection,
+       EveryKillAndFailureOfAGameFileOperationIsUndoneByTheNextInstallAndRestoreAndNeverReportedAsDone) {
     const auto started = std::chrono::steady_clock::now();
     std::vector<Scenario> scenarios = {
         {"install", {}, kInstallS1, {}},
@@ -469,7 +476,8 @@ TEST_F(FaultInjection, TwoCrashesInARowNeverMakeVantrelsOwnOutputPassForTheOrigi
         });
         if (written == first.end()) return report.Fail(effects[i] + ": the first install never wrote it");
         box.ResetGame();
-        if (!box.Vantrel(kInstallS1, Fault::Kill, written->n + 1).killed) return report.Fail(effects[i] + ": not killed");
+        if (!box.Vantrel(kInstallS1, Fault::Kill, written->n + 1).killed)
+            return report.Fail(effects[i] + ": not killed");
         const fs::path afterFirst = box.root / "after-first";
         box.KeepGame(afterFirst);
         long secondKill = 0;
@@ -487,8 +495,9 @@ TEST_F(FaultInjection, TwoCrashesInARowNeverMakeVantrelsOwnOutputPassForTheOrigi
         CheckRecovery(box, installedS1, snapshot, "two crashes over " + effects[i], report);
     });
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::printf("%d of %zu effects rewritten by the second install: %zu sequences ended wrong, %ld Vantrel runs, %.1f s\n",
-                sequences.load(), effects.size(), report.failures.size(), report.runs.load(), seconds);
+    std::printf(
+        "%d of %zu effects rewritten by the second install: %zu sequences ended wrong, %ld Vantrel runs, %.1f s\n",
+        sequences.load(), effects.size(), report.failures.size(), report.runs.load(), seconds);
     EXPECT_GT(sequences.load(), 0);
     for (const std::string& failure : report.failures) ADD_FAILURE() << failure;
 }
@@ -518,8 +527,8 @@ TEST_F(FaultInjection, TheCommandLineSaysWhatHappenedInItsExitCodeAndItsLines) {
         SCOPED_TRACE("an install, the same again, a restore");
         const RunResult install = box.Vantrel(kInstallS1);
         EXPECT_EQ(install.exitCode, 0);
-        for (const char* line : {"Compiling shaders...", "Compiled and installed shader: Rain", "Tweaked Silverlining file",
-                                 "Shaders Installation Succeeded"}) {
+        for (const char* line : {"Compiling shaders...", "Compiled and installed shader: Rain",
+                                 "Tweaked Silverlining file", "Shaders Installation Succeeded"}) {
             EXPECT_TRUE(says(install, line)) << line << "\n" << install.output;
         }
         const RunResult again = box.Vantrel(kInstallS1);

@@ -89,7 +89,8 @@ static int Operation(const char* kind, const char* path) {
     if (traceFd >= 0) {
         char line[4400];
         const int length = snprintf(line, sizeof line, "%ld %s %s\n", n, kind, path ? path : "-");
-        if (length > 0) (void)!REAL(write)(traceFd, line, (size_t)length < sizeof line ? (size_t)length : sizeof line - 1);
+        if (length > 0)
+            (void)!REAL(write)(traceFd, line, (size_t)length < sizeof line ? (size_t)length : sizeof line - 1);
     }
     pthread_mutex_unlock(&lock);
     if (n != faultAt) return 0;
@@ -178,54 +179,45 @@ size_t fwrite(const void* data, size_t size, size_t count, FILE* stream) {
 
 int fflush(FILE* stream) {
     char path[4096];
-    if (stream && TrackedWriting(fileno(stream)) && Operation("flush", FdPath(fileno(stream), path, sizeof path)) != 0) {
+    if (stream && TrackedWriting(fileno(stream)) &&
+        Operation("flush", FdPath(fileno(stream), path, sizeof path)) != 0) {
         return EOF;
     }
     return REAL(fflush)(stream);
 }
 
-int fsync(int fd) {
+static int BeforeSync(int fd) {
     char path[4096];
-    if (fd >= 0 && fd < kTrackedFds && tracked[fd] && Operation("fsync", FdPath(fd, path, sizeof path)) != 0) return -1;
-    return REAL(fsync)(fd);
+    return fd >= 0 && fd < kTrackedFds && tracked[fd] ? Operation("fsync", FdPath(fd, path, sizeof path)) : 0;
 }
 
-int fdatasync(int fd) {
-    char path[4096];
-    if (fd >= 0 && fd < kTrackedFds && tracked[fd] && Operation("fsync", FdPath(fd, path, sizeof path)) != 0) {
-        return -1;
-    }
-    return REAL(fdatasync)(fd);
-}
+int fsync(int fd) { return BeforeSync(fd) ? -1 : REAL(fsync)(fd); }
+int fdatasync(int fd) { return BeforeSync(fd) ? -1 : REAL(fdatasync)(fd); }
 
-/* A failed close still closes: the error is what the caller sees. */
-int close(int fd) {
+/* A failed close still closes: the error is what the caller sees. Returns
+ * the operation's verdict for a file of ours (0: go on). */
+static int BeforeClose(int fd, int* saved) {
     char path[4096];
-    const int counted = TrackedWriting(fd);
-    const int failed = counted ? Operation("close", FdPath(fd, path, sizeof path)) : 0;
-    const int saved = errno;
+    const int failed = TrackedWriting(fd) ? Operation("close", FdPath(fd, path, sizeof path)) : 0;
+    *saved = errno;
     Track(fd, kUntracked);
+    return failed;
+}
+
+int close(int fd) {
+    int saved = 0;
+    const int failed = BeforeClose(fd, &saved);
     const int result = REAL(close)(fd);
-    if (failed != 0) {
-        errno = saved;
-        return -1;
-    }
-    return result;
+    errno = failed ? saved : errno;
+    return failed ? -1 : result;
 }
 
 int fclose(FILE* stream) {
-    char path[4096];
-    const int fd = fileno(stream);
-    const int counted = TrackedWriting(fd);
-    const int failed = counted ? Operation("close", FdPath(fd, path, sizeof path)) : 0;
-    const int saved = errno;
-    Track(fd, kUntracked);
+    int saved = 0;
+    const int failed = BeforeClose(fileno(stream), &saved);
     const int result = REAL(fclose)(stream);
-    if (failed != 0) {
-        errno = saved;
-        return EOF;
-    }
-    return result;
+    errno = failed ? saved : errno;
+    return failed ? EOF : result;
 }
 
 ssize_t sendfile(int out, int in, off_t* offset, size_t count) {

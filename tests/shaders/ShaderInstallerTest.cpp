@@ -446,7 +446,8 @@ TEST_F(ShaderRestore, ShippedEffectsStandInOnlyForWhatTheRecordCannotGiveBackAnd
         for (const std::string& f : addOnFiles) EXPECT_EQ(ReadText(shaders / f), "ADDON " + f);
         EXPECT_EQ(ReadText(shaders / "Rain.fx.o"), "STOCK rain");  // the record wins
         EXPECT_EQ(ReadText(shaders / "trainglass.fx.o"), "GAME UPDATE trainglass");
-        for (const char* f : {"DeferredSpot.fx.o", "TrainGlassWeatherEffects.fx.o", "README.txt", "Nested", "Inner.fx.o"})
+        for (const char* f :
+             {"DeferredSpot.fx.o", "TrainGlassWeatherEffects.fx.o", "README.txt", "Nested", "Inner.fx.o"})
             EXPECT_FALSE(fs::exists(shaders / f)) << f;
         EXPECT_EQ(LastRestore().filesNotRecorded, 2);  // trainglass and TrainGlassWeatherEffects
         EXPECT_TRUE(Logged("Left 2 files of the shipped originals alone: the record of Vantrel's changes does not "
