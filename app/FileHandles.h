@@ -27,6 +27,9 @@ enum class FileErrorKind { None, Busy, ReadOnly, NoSpace, Other };
 // ReadOnly covers access denied and read-only files and file systems; the
 // platform's own codes (Windows error codes, errno) are both understood.
 FileErrorKind ClassifyFileError(const std::error_code& error);
+// The kind of a C library error number, as both platforms' C libraries use
+// them (app/FileIo.cpp).
+FileErrorKind ClassifyErrno(int value);
 
 // True when the path itself is a symbolic link or a junction (not followed).
 bool IsLink(const std::filesystem::path& path);

@@ -1,5 +1,6 @@
 #include "app/FileIo.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -120,6 +121,29 @@ bool ListDirectory(const std::u16string& folder, std::vector<DirectoryEntry>& en
         entries.push_back(entry);
     }
     return !ec;
+}
+
+FileErrorKind ClassifyErrno(int value) {
+    switch (value) {
+        case 0:
+            return FileErrorKind::None;
+        case EBUSY:
+#ifdef ETXTBSY
+        case ETXTBSY:
+#endif
+            return FileErrorKind::Busy;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return FileErrorKind::ReadOnly;
+        case ENOSPC:
+#ifdef EDQUOT
+        case EDQUOT:
+#endif
+            return FileErrorKind::NoSpace;
+        default:
+            return FileErrorKind::Other;
+    }
 }
 
 bool ResolvesInsideFolder(const std::u16string& path, const std::u16string& folder) {

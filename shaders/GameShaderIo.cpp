@@ -31,7 +31,8 @@ StepOutcome CheckGameFolder(const std::u16string& gamePath, const std::u16string
     while (start <= part.size()) {
         size_t end = part.find(u'\\', start);
         if (end == std::u16string::npos) end = part.size();
-        folder += u"\\" + part.substr(start, end - start);
+        folder += u'\\';
+        folder += part.substr(start, end - start);
         if (!PathExists(folder) && !IsLink(FsPath(folder))) return StepOutcome();
         if (!ResolvesInsideFolder(folder, gamePath)) return LeadsOut(folder);
         start = end + 1;

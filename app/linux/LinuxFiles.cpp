@@ -44,21 +44,7 @@ std::error_code LastCError() { return std::error_code(errno, std::generic_catego
 
 // errno values, whichever category carries them.
 FileErrorKind ClassifyFileError(const std::error_code& error) {
-    if (!error) return FileErrorKind::None;
-    switch (error.value()) {
-        case EBUSY:
-        case ETXTBSY:
-            return FileErrorKind::Busy;
-        case EACCES:
-        case EPERM:
-        case EROFS:
-            return FileErrorKind::ReadOnly;
-        case ENOSPC:
-        case EDQUOT:
-            return FileErrorKind::NoSpace;
-        default:
-            return FileErrorKind::Other;
-    }
+    return error ? ClassifyErrno(error.value()) : FileErrorKind::None;
 }
 
 bool IsLink(const fs::path& path) {

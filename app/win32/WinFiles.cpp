@@ -71,18 +71,7 @@ FileErrorKind ClassifyFileError(const std::error_code& error) {
                 return FileErrorKind::Other;
         }
     }
-    switch (error.value()) {
-        case EBUSY:
-            return FileErrorKind::Busy;
-        case EACCES:
-        case EPERM:
-        case EROFS:
-            return FileErrorKind::ReadOnly;
-        case ENOSPC:
-            return FileErrorKind::NoSpace;
-        default:
-            return FileErrorKind::Other;
-    }
+    return ClassifyErrno(error.value());
 }
 
 bool IsLink(const fs::path& path) {

@@ -83,11 +83,12 @@ TEST(WinCompilers, TheSystemsCompilerInProcessThenFxcBuildEveryEffectAndTheResto
         EXPECT_FALSE(ShaderInstaller::Install());
     }
     const auto log = ReadLogLines();
-    ASSERT_GE(log.size(), 3u);
-    EXPECT_EQ(std::vector<std::string>(log.end() - 3, log.end()),
+    ASSERT_GE(log.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(log.end() - 4, log.end()),
               (std::vector<std::string>{"ERROR: Shader compilation error for shader: Train_post_bloom",
                                         "Train_post_bloom.fx(3,5): error X3004: undeclared identifier 'failing'",
-                                        "Train_post_bloom.fx(9,1): error X3000: compilation failed on request"}));
+                                        "Train_post_bloom.fx(9,1): error X3000: compilation failed on request",
+                                        "Shaders Installation Failed"}));
     EXPECT_EQ(ShaderInstaller::Instance().install.failedEffect, u"Train_post_bloom");
 
     // A game file held open by another program: the copy waits until it is let go.
@@ -112,11 +113,13 @@ TEST(WinCompilers, TheSystemsCompilerInProcessThenFxcBuildEveryEffectAndTheResto
     EXPECT_EQ(InstalledBy(game, "FAKEFXC\n"), 15);
 
     // The record in the game folder undoes it, reached through another
-    // spelling of the path; a file the game updated since stays.
+    // spelling of the path; a file the game updated since stays, and so do
+    // its entry and the game's earlier copy.
     Settings::Instance().TSPath += u"\\.";
     WriteText(GameShader(game, "Rain"), "updated by the game");
     ASSERT_TRUE(ShaderInstaller::Restore());
     EXPECT_EQ(InstalledBy(game, "STOCK "), 14);
     EXPECT_EQ(ReadText(GameShader(game, "Rain")), "updated by the game");
-    EXPECT_FALSE(fs::exists(game / "Vantrel"));
+    EXPECT_EQ(ShaderInstaller::Instance().restore.leftAlone, std::vector<std::u16string>{u"Rain.fx.o"});
+    EXPECT_EQ(FileNames(game / "Vantrel" / "Originals"), std::vector<std::string>{"Rain.fx.o"});
 }
