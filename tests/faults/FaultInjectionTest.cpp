@@ -427,7 +427,10 @@ TEST_F(FaultInjection,
         counter.KeepGame(scenarios[s].start);
         const std::vector<Op> ops = counter.Count(scenarios[s].injected);
         ASSERT_FALSE(ops.empty()) << scenarios[s].name << ": no operation counted";
+        const size_t before = cases.size();
         Sample(ops, s, cases);
+        std::printf("%s: %zu operations counted, %zu sampled\n", scenarios[s].name.c_str(), ops.size(),
+                    cases.size() - before);
     }
 
     Report report;
