@@ -1,5 +1,6 @@
 // Replacing a file through a temporary beside it: the settings file, presets,
 // the game files the program writes and their backups are saved this way.
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -54,7 +55,7 @@ fs::path::string_type TemporaryPrefix(const fs::path& target) {
 
 // Creates a temporary that no other save (of this or another process) uses.
 FILE* CreateTemporaryBeside(const fs::path& target, fs::path& temporary) {
-    static unsigned serial = 0;
+    static std::atomic<unsigned> serial{0};  // the install's worker saves beside the main thread
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string unique = std::to_string(PlatformProcessNumber()) + "-" + std::to_string(++serial);
         temporary = target.parent_path() / fs::path(TemporaryPrefix(target)).concat(unique + kTemporarySuffix);
