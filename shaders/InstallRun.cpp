@@ -239,8 +239,9 @@ InstallOutcome RunInstall(const Settings& settings, unsigned parallelCompiles, I
     const auto closing = [] { return StepFailed(FailureCause::Stopped, u"Install stopped: the program is closing"); };
     monitor.Step(InstallStep::SkyFile);
     step = monitor.stop ? closing() : WriteSkyOverride(settings);
-    if (!step.ok)
+    if (!step.ok) {
         Warn(outcome, InstallStep::SkyFile, step, u"the sky file was not written: " + Utf8ToWide(step.message));
+    }
     monitor.Step(InstallStep::PlayerProfile);
     step = monitor.stop ? closing() : PatchProfile(settings, outcome);
     if (!step.ok) {

@@ -74,8 +74,9 @@ struct RestoreRun {
     // original in place and tries again.
     bool DropCopy(const ShaderChange& change) {
         const StepOutcome removed = RemoveOriginalCopy(gamePath, change.fileName);
-        if (!removed.ok)
+        if (!removed.ok) {
             CouldNotRestore(change.fileName, removed.cause, u"its copy in the record's folder cannot be removed");
+        }
         return removed.ok;
     }
 
@@ -188,8 +189,9 @@ struct RestoreRun {
     // install by a release that kept none), they are all put back.
     void ShippedOriginals(bool haveRecord, const std::unordered_set<std::u16string>& recorded) {
         std::vector<DirectoryEntry> entries;
-        if (DirectoryExists(shipped) && !ListDirectory(shipped, entries))
+        if (DirectoryExists(shipped) && !ListDirectory(shipped, entries)) {
             Log(u"ERROR: Can't read the folder " + shipped);
+        }
         for (const DirectoryEntry& entry : entries) {
             if (entry.isDirectory || !IsCompiledEffect(entry.name) || LeftToWeatherPack(entry.name)) continue;
             if (haveRecord) {
@@ -220,8 +222,9 @@ struct RestoreRun {
         for (const DirectoryEntry& entry : entries) {
             std::vector<DirectoryEntry> inner;
             if (entry.isDirectory && ListDirectory(folder + u"\\" + entry.name, inner)) {
-                for (const DirectoryEntry& file : inner)
+                for (const DirectoryEntry& file : inner) {
                     held += (held.empty() ? u"" : u", ") + entry.name + u"\\" + file.name;
+                }
             } else {
                 held += (held.empty() ? u"" : u", ") + entry.name;
             }
@@ -241,8 +244,9 @@ RestoreOutcome RunRestore(const Settings& settings, InstallMonitor& monitor) {
         return outcome;
     };
     const std::u16string& gamePath = settings.TSPath;
-    if (gamePath.empty())
+    if (gamePath.empty()) {
         return stop(StepFailed(FailureCause::Other, u"Can't restore TS original files. TS Path is empty"));
+    }
     Log("Restoring TS original files...");
     monitor.Step(InstallStep::Restoring);
     for (const std::u16string& part : {std::u16string(kGameShaderFolder), ChangeRecordPart()}) {
@@ -255,8 +259,9 @@ RestoreOutcome RunRestore(const Settings& settings, InstallMonitor& monitor) {
     if (!loaded.ok) return stop(loaded);
 
     RestoreRun run{gamePath, outcome};
-    if (!tidied.ok)
+    if (!tidied.ok) {
         run.CouldNotRestore(tidied.path, tidied.cause, u"what an interrupted write left there cannot be removed");
+    }
     for (const std::string& name : manifest.refused) {
         run.CouldNotRestore(Utf8ToWide(name), FailureCause::RecordUnreadable,
                             u"its entry in the record of Vantrel's changes is not valid; it is left as it is");

@@ -136,8 +136,9 @@ struct Sandbox {
         std::vector<std::string> variables;
         for (char** variable = environ; *variable; ++variable) {
             const std::string text = *variable;
-            if (!text.starts_with("XDG_DATA_HOME=") && !text.starts_with("HOME=") && !text.starts_with("LD_PRELOAD="))
+            if (!text.starts_with("XDG_DATA_HOME=") && !text.starts_with("HOME=") && !text.starts_with("LD_PRELOAD=")) {
                 variables.push_back(text);
+            }
         }
         variables.push_back("XDG_DATA_HOME=" + data.string());
         variables.push_back("HOME=" + (root / "home").string());  // no Steam library of the machine's
@@ -213,8 +214,9 @@ struct Case {
 // Kills around the renames, failures spread over the steps of each write.
 void Sample(const std::vector<Op>& ops, size_t scenario, std::vector<Case>& cases) {
     const auto add = [&](Fault fault, size_t index) {
-        if (index < ops.size())
+        if (index < ops.size()) {
             cases.push_back({scenario, fault, ops[index].n, ops[index].kind + " " + ops[index].path});
+        }
     };
     size_t group = 0, groupStart = 0;
     for (size_t i = 0; i < ops.size(); ++i) {
@@ -283,8 +285,9 @@ struct FaultInjection : ::testing::Test {
         InstallFakeConverter(gameTemplate);
         fs::remove(gameTemplate / "serz-calls.txt");
         const std::vector<std::string> effects = EffectNames();
-        for (size_t i = 0; i < effects.size(); i += 2)
+        for (size_t i = 0; i < effects.size(); i += 2) {
             WriteText(GameShader(gameTemplate, effects[i]), "STOCK " + effects[i]);
+        }
         WriteText(gameTemplate / "dev" / "Shaders" / "TrainParticleLit.fx.o", "GAME UPDATE TrainParticleLit");
         WriteText(gameTemplate / "dev" / "Shaders" / "notes.txt", "the player's notes");
         WriteText(SkyOverrideFile(gameTemplate), CrLf(kSkyOverrideBaseBlock));
@@ -489,8 +492,9 @@ TEST_F(FaultInjection, TwoCrashesInARowNeverMakeVantrelsOwnOutputPassForTheOrigi
         });
         if (written == first.end()) return report.Fail(effects[i] + ": the first install never wrote it");
         box.ResetGame();
-        if (!box.Vantrel(kInstallS1, Fault::Kill, written->n + 1).killed)
+        if (!box.Vantrel(kInstallS1, Fault::Kill, written->n + 1).killed) {
             return report.Fail(effects[i] + ": not killed");
+        }
         const fs::path afterFirst = box.root / "after-first";
         box.KeepGame(afterFirst);
         long secondKill = 0;

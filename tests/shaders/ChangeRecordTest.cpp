@@ -222,8 +222,9 @@ TEST_F(ChangeRecord, ARecordOfTensOfThousandsOfEntriesIsUndoneInLinearTime) {
     // not the hundred times of a quadratic undo.
     const auto restoreSeconds = [&](int count) {
         std::vector<Entry> entries;
-        for (int i = 0; i < count; ++i)
+        for (int i = 0; i < count; ++i) {
             entries.push_back({"Effect" + std::to_string(i) + ".fx.o", "false", "", kHashB, ""});
+        }
         WriteRecord(game, entries);
         const auto start = std::chrono::steady_clock::now();
         EXPECT_TRUE(ShaderInstaller::Restore());
