@@ -1,6 +1,5 @@
 #include "host/CommandLineJobs.h"
 
-#include "app/FileProbes.h"
 #include "app/Log.h"
 #include "app/Platform.h"
 #include "app/Text.h"
@@ -52,12 +51,11 @@ int RunCommandLineJob(const CommandLineJob& job) {
     StartUpLoadSettings();
     Settings& settings = Settings::Instance();
     if (!job.preset.empty()) {
-        if (!PathExists(job.preset)) {
-            Log(u"ERROR: The preset file " + job.preset + u" does not exist");
+        // A file that is no preset is refused (the load logs why) and nothing is installed.
+        if (settings.LoadPreset(job.preset) != PresetProblem::None) {
             Log("Shaders Installation Failed");
             return kJobFailed;
         }
-        settings.LoadPreset(job.preset);
         settings.RequestShadersUpdate();
         Log(u"Installing the preset " + job.preset);
     }
