@@ -8,10 +8,10 @@
 //
 // The operations of each scenario are counted in a run without injection,
 // then sampled deterministically: a kill just before or just after every
-// rename (alternately) and at every unlink and mkdir, since between two of
-// those the state on disk differs only in temporaries; and one failure (no
-// space or an I/O error, alternately) per temporary written, at each kind of
-// step in turn, and at every unlink and mkdir.
+// rename (alternately), since between two renames the state on disk differs
+// only in temporaries; one failure (no space or an I/O error, alternately)
+// per temporary written, at each kind of step in turn; and a kill or a
+// failure, alternately, at every unlink and mkdir.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -218,12 +218,11 @@ void Sample(const std::vector<Op>& ops, size_t scenario, std::vector<Case>& case
             cases.push_back({scenario, fault, ops[index].n, ops[index].kind + " " + ops[index].path});
         }
     };
-    size_t group = 0, groupStart = 0;
+    size_t group = 0, groupStart = 0, removal = 0;
     for (size_t i = 0; i < ops.size(); ++i) {
         const std::string& kind = ops[i].kind;
         if (kind == "unlink" || kind == "mkdir") {
-            add(Fault::Kill, i);
-            add(kind == "mkdir" ? Fault::NoSpace : Fault::IoError, i);
+            add(removal++ % 2 ? (kind == "mkdir" ? Fault::NoSpace : Fault::IoError) : Fault::Kill, i);
         } else if (kind == "open") {
             groupStart = i;
         } else if (kind == "rename") {
