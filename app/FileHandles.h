@@ -16,8 +16,27 @@ FILE* CreateNewFileHandle(const std::filesystem::path& path);
 bool FlushToDisk(FILE* file);
 // True when the open file is a regular file (not a folder, device or pipe).
 bool IsRegularFileHandle(FILE* file);
-// The cause of the last failed C library call (errno).
+// The cause of the last failed C library call (errno; on Windows the
+// system's own code where errno would hide a sharing violation).
 std::error_code LastCError();
+
+// What a failed file operation met, in the kinds the program acts on: a file
+// another program holds open for a moment (a sharing or lock violation, a
+// busy file) is worth another try; the rest never clear by waiting.
+enum class FileErrorKind { None, Busy, ReadOnly, NoSpace, Other };
+// ReadOnly covers access denied and read-only files and file systems; the
+// platform's own codes (Windows error codes, errno) are both understood.
+FileErrorKind ClassifyFileError(const std::error_code& error);
+// The kind of a C library error number, as both platforms' C libraries use
+// them (app/FileIo.cpp).
+FileErrorKind ClassifyErrno(int value);
+
+// True when the path itself is a symbolic link or a junction (not followed).
+bool IsLink(const std::filesystem::path& path);
+// The path with every link (symbolic link, junction) followed, also one whose
+// target does not exist yet; the part after the last existing folder is
+// appended as it is. False when a link cannot be read or leads in a circle.
+bool ResolveLinksOf(const std::filesystem::path& path, std::filesystem::path& resolved);
 
 // True when the user made the file read-only (its mode or attribute), or the
 // file system refuses writes to it; an administrator may write any file, but

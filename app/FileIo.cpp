@@ -1,5 +1,6 @@
 #include "app/FileIo.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -7,49 +8,58 @@
 #include "app/FileHandles.h"
 #include "app/FileProbes.h"
 #include "app/Log.h"
+#include "app/Platform.h"
 #include "app/Text.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-bool ReadFailed(const std::u16string& path, const std::error_code& cause) {
-    Log(u"ERROR: Can't read " + path + u": " + Utf8ToWide(cause.message()));
-    return false;
-}
+// Logs the failure; the cause goes to the caller's out-parameter when given.
+struct ReadFailure {
+    const std::u16string& path;
+    std::error_code* cause;
 
-bool ReadFailed(const std::u16string& path, const char* cause) {
-    Log(u"ERROR: Can't read " + path + u": " + Utf8ToWide(cause));
-    return false;
-}
+    bool operator()(const std::error_code& error, const char* words = nullptr) const {
+        if (cause) *cause = error;
+        Log(u"ERROR: Can't read " + path + u": " + Utf8ToWide(words ? words : error.message()));
+        return false;
+    }
+};
+
+const char kNotRegular[] = "not a regular file";
 
 }  // namespace
 
-bool ReadFileBytes(const std::u16string& path, std::string& bytes, std::size_t maxBytes) {
+bool ReadFileBytes(const std::u16string& path, std::string& bytes, std::size_t maxBytes, std::error_code* cause) {
     bytes.clear();
+    const ReadFailure failed{path, cause};
     const fs::path file = FsPath(path);
     // The type is checked before opening: a folder opens fine on Linux and a
     // pipe would block the program.
     std::error_code ec;
     const fs::file_status status = fs::status(file, ec);
-    if (status.type() == fs::file_type::not_found) return false;
-    if (ec) return ReadFailed(path, ec);
-    if (fs::is_directory(status)) return ReadFailed(path, std::make_error_code(std::errc::is_a_directory));
-    if (!fs::is_regular_file(status)) return ReadFailed(path, "not a regular file");
+    if (status.type() == fs::file_type::not_found) {
+        if (cause) *cause = std::make_error_code(std::errc::no_such_file_or_directory);
+        return false;
+    }
+    if (ec) return failed(ec);
+    if (fs::is_directory(status)) return failed(std::make_error_code(std::errc::is_a_directory));
+    if (!fs::is_regular_file(status)) return failed(std::make_error_code(std::errc::invalid_argument), kNotRegular);
 
     FILE* in = OpenFileHandle(file, "rb");
-    if (!in) return ReadFailed(path, LastCError());
+    if (!in) return failed(LastCError());
     bool ok = IsRegularFileHandle(in);  // it may have been swapped since the check
-    if (!ok) ReadFailed(path, "not a regular file");
+    if (!ok) failed(std::make_error_code(std::errc::invalid_argument), kNotRegular);
     char buffer[65536];
     while (ok) {
         const std::size_t got = std::fread(buffer, 1, sizeof buffer, in);
         if (got > maxBytes - bytes.size()) {
-            ok = ReadFailed(path, std::make_error_code(std::errc::file_too_large));
+            ok = failed(std::make_error_code(std::errc::file_too_large));
         } else {
             bytes.append(buffer, got);
         }
         if (got < sizeof buffer) {
-            if (std::ferror(in)) ok = ReadFailed(path, LastCError());
+            if (std::ferror(in)) ok = failed(LastCError());
             break;
         }
     }
@@ -67,14 +77,18 @@ bool WriteFileBytes(const std::u16string& path, const std::string& bytes) {
     return ok;
 }
 
-bool WriteTextFileCrLf(const std::u16string& path, const std::string& text) {
+std::string WithCrLf(const std::string& text) {
     std::string crlf;
     crlf.reserve(text.size() + text.size() / 16);
     for (char c : text) {
         if (c == '\n') crlf.push_back('\r');
         crlf.push_back(c);
     }
-    return WriteFileBytes(path, crlf);
+    return crlf;
+}
+
+bool WriteTextFileCrLf(const std::u16string& path, const std::string& text) {
+    return WriteFileBytes(path, WithCrLf(text));
 }
 
 bool CopyFileReplacing(const std::u16string& from, const std::u16string& to) {
@@ -107,4 +121,40 @@ bool ListDirectory(const std::u16string& folder, std::vector<DirectoryEntry>& en
         entries.push_back(entry);
     }
     return !ec;
+}
+
+FileErrorKind ClassifyErrno(int value) {
+    switch (value) {
+        case 0:
+            return FileErrorKind::None;
+        case EBUSY:
+#ifdef ETXTBSY
+        case ETXTBSY:
+#endif
+            return FileErrorKind::Busy;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return FileErrorKind::ReadOnly;
+        case ENOSPC:
+#ifdef EDQUOT
+        case EDQUOT:
+#endif
+            return FileErrorKind::NoSpace;
+        default:
+            return FileErrorKind::Other;
+    }
+}
+
+bool ResolvesInsideFolder(const std::u16string& path, const std::u16string& folder) {
+    fs::path resolvedPath, resolvedFolder;
+    if (!ResolveLinksOf(FsPath(path), resolvedPath) || !ResolveLinksOf(FsPath(folder), resolvedFolder)) return false;
+    std::u16string inner = PathCaseKey(ProgramPath(resolvedPath.lexically_normal()));
+    std::u16string outer = PathCaseKey(ProgramPath(resolvedFolder.lexically_normal()));
+    while (outer.size() > 1 && (outer.back() == u'/' || outer.back() == u'\\')) outer.pop_back();
+    while (inner.size() > 1 && (inner.back() == u'/' || inner.back() == u'\\')) inner.pop_back();
+    if (outer.empty() || inner.compare(0, outer.size(), outer) != 0) return false;
+    if (inner.size() == outer.size()) return true;
+    const char16_t next = inner[outer.size()];
+    return next == u'/' || next == u'\\' || outer.back() == u'/' || outer.back() == u'\\';
 }

@@ -1,5 +1,6 @@
-// Replacing a file through a temporary beside it: the settings file, presets
-// and backups are saved this way.
+// Replacing a file through a temporary beside it: the settings file, presets,
+// the game files the program writes and their backups are saved this way.
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -20,10 +21,17 @@ namespace {
 // that a later start can tell its own leftovers from anything else.
 const char kTemporarySuffix[] = ".vantrel-tmp";
 
-bool SaveFailed(const std::u16string& path, const std::string& cause) {
-    Log(u"ERROR: Can't save " + path + u": " + Utf8ToWide(cause));
-    return false;
-}
+// Logs the failure; the cause goes to the caller's out-parameter when given.
+struct SaveFailure {
+    const std::u16string& path;
+    std::error_code* cause;
+
+    bool operator()(const std::error_code& error, const char* words = nullptr) const {
+        if (cause) *cause = error;
+        Log(u"ERROR: Can't save " + path + u": " + Utf8ToWide(words ? words : error.message()));
+        return false;
+    }
+};
 
 // Follows a chain of symbolic links to the file that really holds the data
 // (which need not exist yet).
@@ -47,7 +55,7 @@ fs::path::string_type TemporaryPrefix(const fs::path& target) {
 
 // Creates a temporary that no other save (of this or another process) uses.
 FILE* CreateTemporaryBeside(const fs::path& target, fs::path& temporary) {
-    static unsigned serial = 0;
+    static std::atomic<unsigned> serial{0};  // the install's worker saves beside the main thread
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string unique = std::to_string(PlatformProcessNumber()) + "-" + std::to_string(++serial);
         temporary = target.parent_path() / fs::path(TemporaryPrefix(target)).concat(unique + kTemporarySuffix);
@@ -63,41 +71,57 @@ bool IsTemporaryOf(const fs::path::string_type& name, const fs::path::string_typ
            name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
+// True when nothing is left there (only regular files are removed).
+bool RemoveIfRegularFile(const fs::path& path, std::error_code& ec) {
+    ec.clear();
+    if (!fs::is_regular_file(fs::symlink_status(path, ec))) return !ec || ec == std::errc::no_such_file_or_directory;
+    return fs::remove(path, ec) || !ec;
+}
+
 void RemoveIfRegularFile(const fs::path& path) {
     std::error_code ec;
-    if (fs::is_regular_file(fs::symlink_status(path, ec))) fs::remove(path, ec);
+    RemoveIfRegularFile(path, ec);
 }
 
 }  // namespace
 
-bool WriteFileReplacingSafely(const std::u16string& path, const std::string& bytes) {
+bool WriteFileReplacingSafely(const std::u16string& path, const std::string& bytes, std::error_code* cause) {
+    const SaveFailure failed{path, cause};
     fs::path target;
     std::error_code ec = ResolveLinks(FsPath(path), target);
-    if (ec) return SaveFailed(path, ec.message());
+    if (ec) return failed(ec);
     const fs::file_status old = fs::status(target, ec);
     const bool replacing = fs::exists(old);
-    if (ec && old.type() != fs::file_type::not_found) return SaveFailed(path, ec.message());
-    if (fs::is_directory(old)) return SaveFailed(path, std::make_error_code(std::errc::is_a_directory).message());
-    if (replacing && !fs::is_regular_file(old)) return SaveFailed(path, "not a regular file");
-    if (replacing && IsWriteProtected(target, old)) return SaveFailed(path, "the file is read-only");
+    if (ec && old.type() != fs::file_type::not_found) return failed(ec);
+    if (fs::is_directory(old)) return failed(std::make_error_code(std::errc::is_a_directory));
+    if (replacing && !fs::is_regular_file(old)) {
+        return failed(std::make_error_code(std::errc::invalid_argument), "not a regular file");
+    }
+    if (replacing && IsWriteProtected(target, old)) {
+        return failed(std::make_error_code(std::errc::permission_denied), "the file is read-only");
+    }
 
     fs::path temporary;
     FILE* file = CreateTemporaryBeside(target, temporary);
-    if (!file) return SaveFailed(path, LastCError().message());
+    if (!file) return failed(LastCError());
     if (replacing) KeepPermissions(file, old);
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    ok = FlushToDisk(file) && ok;
-    std::error_code cause = ok ? std::error_code() : LastCError();
-    ok = std::fclose(file) == 0 && ok;
+    // The first failure's cause is the one reported; the file is closed either way.
+    std::error_code why;
+    const auto step = [&why](bool done) {
+        if (!done && !why) why = LastCError();
+        if (!done && !why) why = std::make_error_code(std::errc::io_error);
+        return done;
+    };
+    bool ok = step(std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size());
+    ok = step(FlushToDisk(file)) && ok;
+    ok = step(std::fclose(file) == 0) && ok;
     if (ok) {
-        cause = ReplaceFileWith(temporary, target);
-        ok = !cause;
-    } else if (!cause) {
-        cause = LastCError();
+        why = ReplaceFileWith(temporary, target);
+        ok = !why;
     }
     if (!ok) {
         fs::remove(temporary, ec);
-        return SaveFailed(path, cause.message());
+        return failed(why);
     }
     return true;
 }
@@ -114,4 +138,31 @@ void RemoveInterruptedSaves(const std::u16string& path) {
     for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
         if (IsTemporaryOf(it->path().filename().native(), prefix)) RemoveIfRegularFile(it->path());
     }
+}
+
+bool RemoveInterruptedSavesIn(const std::u16string& folder, std::error_code* cause) {
+    const fs::path::string_type suffix = fs::path(kTemporarySuffix).native();
+    const fs::path::string_type dot = fs::path(".").native();
+    bool allGone = true;
+    std::error_code ec;
+    fs::directory_iterator it(FsPath(folder), ec);
+    for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+        const fs::path::string_type name = it->path().filename().native();
+        if (!IsTemporaryOf(name, dot)) continue;
+        std::error_code removal;
+        if (RemoveIfRegularFile(it->path(), removal)) {
+            Log(u"Removed the leftover of an interrupted save: " + ProgramPath(it->path()));
+        } else if (allGone) {
+            allGone = false;
+            if (cause) *cause = removal;
+            Log(u"ERROR: Can't remove the leftover of an interrupted save " + ProgramPath(it->path()) + u": " +
+                Utf8ToWide(removal.message()));
+        }
+    }
+    // A folder that is not there holds no leftovers.
+    if (ec && ec != std::errc::no_such_file_or_directory) {
+        if (allGone && cause) *cause = ec;
+        return false;
+    }
+    return allGone;
 }

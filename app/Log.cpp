@@ -1,5 +1,6 @@
 #include "app/Log.h"
 
+#include <atomic>
 #include <cstdio>
 #include <mutex>
 
@@ -17,13 +18,21 @@ std::mutex& LogWriting() {
     static std::mutex lock;
     return lock;
 }
+
+std::atomic<bool> echo{false};
 }  // namespace
+
+void EchoLogToStandardOutput(bool on) { echo = on; }
 
 std::u16string LogFilePath() { return LogPath(); }
 
 void Log(std::string message) { Log(Utf8ToWide(std::move(message))); }
 
 void Log(std::u16string message) {
+    if (echo) {
+        std::lock_guard<std::mutex> lock(LogWriting());
+        PlatformWriteStandardOutput(WideToUtf8(message) + "\n");
+    }
     if (AppPaths.preferenceFolder.empty()) return;
     // One byte per character (ISO 8859-1); what does not fit becomes '?', and
     // a surrogate pair is one character, so later entries stay aligned.

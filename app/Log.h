@@ -9,3 +9,6 @@ void Log(std::u16string message);  // UTF-16
 std::u16string LogFilePath();
 // Deletes the log file; done once at start-up before the first entry.
 void ClearLog();
+// From now on every entry is also written to the standard output, in UTF-8
+// (the jobs run from the command line show their progress that way).
+void EchoLogToStandardOutput(bool on);

@@ -20,6 +20,14 @@ void PlatformSleep(unsigned milliseconds);
 // Tells the user of a failure that ends the program before its window is
 // there to say it: standard error on Linux, a message box on Windows.
 void PlatformReportFatalError(const std::string& message);
+// Windows: attaches the program to the console of the program that started
+// it, when there is one, so that a job run from a command line shows its
+// lines there (a windowed program has no console of its own). Elsewhere the
+// standard output is already there.
+void PlatformUseParentConsole();
+// Writes UTF-8 text to the standard output as it is (to the attached console
+// on Windows, where it is shown in its own characters).
+void PlatformWriteStandardOutput(const std::string& text);
 
 // ---- the platform's rules for names and text files
 // A path in the form in which the file system compares names: letters folded

@@ -1,9 +1,11 @@
 // The whole run: start-up, main loop, shutdown. Shared by the Linux main()
 // and the Windows wWinMain.
 #include <string>
+#include <vector>
 
 #include "app/Log.h"
 #include "app/Platform.h"
+#include "host/CommandLineJobs.h"
 #include "host/Startup.h"
 #include "ui/Actions.h"
 #include "ui/Frame.h"
@@ -61,7 +63,9 @@ void MainLoop() {
 
 }  // namespace
 
-int RunVantrel() {
+int RunVantrel(const std::vector<std::u16string>& arguments) {
+    const CommandLineJob job = ReadCommandLine(arguments);
+    if (job.kind != CommandLineJobKind::Window) return RunCommandLineJob(job);
     if (!StartUpPaths()) return 1;
     if (!UiHostCreateDisplay()) return StartFailed("Failed to initialize display");
     StartUpDiscoverGame();

@@ -9,7 +9,7 @@
 #include "game/GameFolder.h"
 #include "settings/Settings.h"
 
-bool StartUpPaths() {
+bool StartUpFolders() {
     SetAppPaths(PlatformPreferenceFolder(), PlatformProgramFolder());
     // Without these folders there is nowhere to keep settings or even a log,
     // so the user is told directly.
@@ -31,6 +31,11 @@ bool StartUpPaths() {
     if (!DirectoryExists(AppPaths.workFolder)) CreateDirectories(AppPaths.workFolder);
     if (DirectoryExists(AppPaths.workFolder)) PlatformHideFolder(AppPaths.workFolder);
     ClearLog();
+    return true;
+}
+
+bool StartUpPaths() {
+    if (!StartUpFolders()) return false;
     std::string error;
     if (!PlatformInitTimer(error)) {
         Log("Vantrel init error:");

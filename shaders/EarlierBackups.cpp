@@ -75,15 +75,15 @@ std::vector<std::u16string> ListEarlierBackups(const std::u16string& gamePath) {
     return names;
 }
 
-bool AdoptEarlierBackup(const std::u16string& gamePath, const std::u16string& fileName, const ShaderFileState& current,
-                        ChangeManifest& manifest) {
-    if (manifest.Find(fileName) || !current.exists || AppPaths.preferenceFolder.empty()) return true;
+StepOutcome AdoptEarlierBackup(const std::u16string& gamePath, const std::u16string& fileName,
+                               const ShaderFileState& current, ChangeManifest& manifest) {
+    if (manifest.Find(fileName) || !current.exists || AppPaths.preferenceFolder.empty()) return StepOutcome();
     const std::u16string backup = EarlierBackupFolder(gamePath) + fileName;
-    if (!PathExists(backup)) return true;
+    if (!PathExists(backup)) return StepOutcome();
     std::string bytes;
-    if (!ReadFileBytes(backup, bytes)) {
-        Log(u"ERROR: Can't read the earlier backup " + backup);
-        return false;
+    std::error_code cause;
+    if (!ReadFileBytes(backup, bytes, kDefaultReadLimit, &cause)) {
+        return FileStepFailed(backup, cause, u"ERROR: Can't read the earlier backup " + backup);
     }
     ShaderChange change;
     change.fileName = fileName;
@@ -91,11 +91,13 @@ bool AdoptEarlierBackup(const std::u16string& gamePath, const std::u16string& fi
     change.originalHash = Sha256Hex(bytes);
     change.writtenHash = current.hash;
     manifest.changes.push_back(change);
-    if (!SaveOriginalCopy(gamePath, fileName, bytes) || !SaveChangeManifest(gamePath, manifest)) {
+    StepOutcome adopted = SaveOriginalCopy(gamePath, fileName, bytes);
+    if (adopted.ok) adopted = SaveChangeManifest(gamePath, manifest);
+    if (!adopted.ok) {
         manifest.Remove(fileName);
-        return false;
+        return adopted;
     }
     Log(u"Took the earlier backup " + backup + u" as the game's own " + fileName);
     RetireEarlierBackup(gamePath, fileName);
-    return true;
+    return adopted;
 }

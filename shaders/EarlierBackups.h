@@ -17,7 +17,7 @@ std::vector<std::u16string> ListEarlierBackups(const std::u16string& gamePath);
 // When the record has no entry for fileName, the game file exists and an
 // earlier backup of it exists: records that backup as the original and the
 // current file as the program's own output (which is what the earlier release
-// left there), saves the record and deletes the earlier backup. True when
-// nothing needed doing or it was done; false (logged) on failure.
-bool AdoptEarlierBackup(const std::u16string& gamePath, const std::u16string& fileName, const ShaderFileState& current,
-                        ChangeManifest& manifest);
+// left there), saves the record and deletes the earlier backup. Succeeds
+// when nothing needed doing or it was done; a failure is logged.
+StepOutcome AdoptEarlierBackup(const std::u16string& gamePath, const std::u16string& fileName,
+                               const ShaderFileState& current, ChangeManifest& manifest);

@@ -16,10 +16,17 @@ EffectPlacement Outcome(PlacementOutcome outcome, const std::u16string& message)
     EffectPlacement placement;
     placement.outcome = outcome;
     placement.message = message;
+    placement.gameFileWritten = outcome == PlacementOutcome::Installed;
     return placement;
 }
 
-EffectPlacement Failed(const std::u16string& message) { return Outcome(PlacementOutcome::Failed, message); }
+// The step that failed has logged its own line; this one says what it meant.
+EffectPlacement Failed(const StepOutcome& step, const std::u16string& message) {
+    EffectPlacement failed = Outcome(PlacementOutcome::Failed, message);
+    failed.cause = step.cause == FailureCause::None ? FailureCause::Other : step.cause;
+    failed.path = step.path;
+    return failed;
+}
 
 std::string Joined(const std::vector<std::string>& names) {
     std::string text;
@@ -40,15 +47,16 @@ EffectPlacement KeepGameEffect(const std::u16string& gamePath, const std::u16str
                                const std::string& gameEffect, ChangeManifest& manifest,
                                const MissingInterface& missing) {
     // The folder holds an earlier output of ours: the game's own goes back in,
-    // and the file is no longer ours to restore.
+    // and the file is no longer ours to restore. Once the game's file is back,
+    // a record or copy left over is harmless: the next run sees the original.
     if (ownOutputThere) {
-        if (!WriteGameShader(GameShaderPath(gamePath, fileName), gameEffect)) {
-            return Failed(u"ERROR: Can't put the game's own " + fileName + u" back into " + gamePath +
-                          u"\\dev\\Shaders");
+        const StepOutcome back = WriteGameShader(gamePath, fileName, gameEffect);
+        if (!back.ok) {
+            return Failed(back, u"ERROR: Can't put the game's own " + fileName + u" back into " + gamePath +
+                                    u"\\dev\\Shaders");
         }
         manifest.Remove(fileName);
-        SaveChangeManifest(gamePath, manifest);
-        RemoveOriginalCopy(gamePath, fileName);
+        if (SaveChangeManifest(gamePath, manifest).ok) RemoveOriginalCopy(gamePath, fileName);
     }
     std::string lacks;
     if (!missing.techniques.empty()) lacks = "techniques " + Joined(missing.techniques);
@@ -57,21 +65,19 @@ EffectPlacement KeepGameEffect(const std::u16string& gamePath, const std::u16str
     }
     EffectPlacement kept = Outcome(PlacementOutcome::KeptGameEffect,
                                    u"Kept the game's own " + fileName + u": the new effect lacks " + Utf8ToWide(lacks));
+    kept.gameFileWritten = ownOutputThere;
     kept.missingTechniques = missing.techniques;
     kept.missingParameters = missing.parameters;
     return kept;
 }
 
 // What the game folder holds before this write becomes the original.
-bool RecordOriginal(const std::u16string& gamePath, ShaderChange& change, const ShaderFileState& current) {
+StepOutcome RecordOriginal(const std::u16string& gamePath, ShaderChange& change, const ShaderFileState& current) {
     change.existed = current.exists;
     change.originalHash = current.hash;
     change.writtenHash.clear();
     change.pendingHash.clear();
-    if (!current.exists) {
-        RemoveOriginalCopy(gamePath, change.fileName);
-        return true;
-    }
+    if (!current.exists) return RemoveOriginalCopy(gamePath, change.fileName);
     return SaveOriginalCopy(gamePath, change.fileName, current.bytes);
 }
 
@@ -83,19 +89,22 @@ EffectPlacement PutEffectIntoGame(const std::u16string& gamePath, const std::u16
     const std::u16string target = GameShaderPath(gamePath, fileName);
     const std::u16string notInstalled = u"ERROR: " + fileName + u" was not installed, because ";
 
+    for (const std::u16string& part : {std::u16string(kGameShaderFolder), ChangeRecordPart()}) {
+        const StepOutcome inside = CheckGameFolder(gamePath, part);
+        if (!inside.ok) return Failed(inside, notInstalled + u"a link leads out of the game folder: " + inside.path);
+    }
     std::string compiled;
     if (!ReadFileBytes(compiledFile, compiled)) {
-        return Failed(notInstalled + u"the compiled effect " + compiledFile + u" cannot be read");
+        return Failed(StepOutcome(), notInstalled + u"the compiled effect " + compiledFile + u" cannot be read");
     }
     ChangeManifest manifest;
-    if (!LoadChangeManifest(gamePath, manifest)) {
-        return Failed(notInstalled + u"the record of Vantrel's changes cannot be read");
-    }
+    StepOutcome step = LoadChangeManifest(gamePath, manifest);
+    if (!step.ok) return Failed(step, notInstalled + u"the record of Vantrel's changes cannot be read");
     ShaderFileState current;
-    if (!ReadGameShader(target, current)) return Failed(notInstalled + u"the game's file cannot be read");
-    if (!AdoptEarlierBackup(gamePath, fileName, current, manifest)) {
-        return Failed(notInstalled + u"the earlier backup of the game's file cannot be taken over");
-    }
+    step = ReadGameShader(gamePath, fileName, current);
+    if (!step.ok) return Failed(step, notInstalled + u"the game's file cannot be read");
+    step = AdoptEarlierBackup(gamePath, fileName, current, manifest);
+    if (!step.ok) return Failed(step, notInstalled + u"the earlier backup of the game's file cannot be taken over");
 
     ShaderChange* change = manifest.Find(fileName);
     const bool ownOutputThere = change && change->IsOwnOutput(current.hash);
@@ -104,7 +113,7 @@ EffectPlacement PutEffectIntoGame(const std::u16string& gamePath, const std::u16
     if (ownOutputThere) {
         if (change->existed) {
             if (!ReadOriginalCopy(gamePath, *change, gameEffect)) {
-                return Failed(notInstalled + u"the copy of the game's own file is damaged");
+                return Failed(StepOutcome(), notInstalled + u"the copy of the game's own file is damaged");
             }
             haveGameEffect = true;
         }
@@ -117,6 +126,18 @@ EffectPlacement PutEffectIntoGame(const std::u16string& gamePath, const std::u16
         return KeepGameEffect(gamePath, fileName, ownOutputThere, gameEffect, manifest, missing);
     }
 
+    const std::string written = Sha256Hex(compiled);
+    if (ownOutputThere && current.hash == written) {
+        // Nothing to write; the record only learns that the write it was
+        // about to make had been made.
+        if (change->writtenHash != written) {
+            change->writtenHash = written;
+            change->pendingHash.clear();
+            SaveChangeManifest(gamePath, manifest);
+        }
+        return Outcome(PlacementOutcome::AlreadyCurrent, u"Installed shader already current: " + effectName);
+    }
+
     // Backed up before the first write, and again whenever the file is no
     // longer what we wrote (a game update, another tool); never our own output.
     const bool firstTime = change == nullptr;
@@ -125,12 +146,15 @@ EffectPlacement PutEffectIntoGame(const std::u16string& gamePath, const std::u16
         change = &manifest.changes.back();
         change->fileName = fileName;
     }
-    if (!ownOutputThere) {
+    if (ownOutputThere) {
+        // The file holds an output of ours that the record may know only as
+        // pending: it stays named until the record says what replaced it.
+        change->writtenHash = current.hash;
+    } else {
         const bool changedSince =
             !firstTime && (change->existed != current.exists || change->originalHash != current.hash);
-        if (!RecordOriginal(gamePath, *change, current)) {
-            return Failed(notInstalled + u"the game's own file could not be backed up");
-        }
+        step = RecordOriginal(gamePath, *change, current);
+        if (!step.ok) return Failed(step, notInstalled + u"the game's own file could not be backed up");
         if (changedSince) {
             Log(u"Backed up the game's " + fileName + u" again: it changed since Vantrel installed it");
         } else if (firstTime && current.exists) {
@@ -140,20 +164,20 @@ EffectPlacement PutEffectIntoGame(const std::u16string& gamePath, const std::u16
 
     // Recorded before the write, so that an interruption between the two
     // never lets our own output pass for the game's file.
-    const std::string written = Sha256Hex(compiled);
     change->pendingHash = written;
-    if (!SaveChangeManifest(gamePath, manifest)) {
-        return Failed(notInstalled + u"the record of Vantrel's changes cannot be written");
-    }
-    if (!WriteGameShader(target, compiled)) {
+    step = SaveChangeManifest(gamePath, manifest);
+    if (!step.ok) return Failed(step, notInstalled + u"the record of Vantrel's changes cannot be written");
+    const StepOutcome write = WriteGameShader(gamePath, fileName, compiled);
+    if (!write.ok) {
+        // The failed write left the old file whole: the record goes back to it.
         if (firstTime) {
             manifest.Remove(fileName);
-            RemoveOriginalCopy(gamePath, fileName);
+            if (SaveChangeManifest(gamePath, manifest).ok) RemoveOriginalCopy(gamePath, fileName);
         } else {
             change->pendingHash.clear();
+            SaveChangeManifest(gamePath, manifest);
         }
-        SaveChangeManifest(gamePath, manifest);
-        return Failed(u"ERROR: Can't write " + target);
+        return Failed(write, notInstalled + u"it cannot be written into " + gamePath + u"\\dev\\Shaders");
     }
     change->writtenHash = written;
     change->pendingHash.clear();

@@ -8,14 +8,23 @@
 #include <string>
 #include <vector>
 
+#include "shaders/StepOutcome.h"
+
 enum class PlacementOutcome {
-    Installed,       // the game folder now holds the compiled effect
+    Installed,       // the game folder now holds the compiled effect, written by this call
+    AlreadyCurrent,  // it held exactly these bytes already and was not written again
     KeptGameEffect,  // the compiled effect lacks part of the game's interface; the game's own stays
-    Failed,          // the file was not replaced; the message says why (the install stops)
+    Failed,          // the file was not replaced; cause and message say why (the install stops)
 };
 
 struct EffectPlacement {
     PlacementOutcome outcome = PlacementOutcome::Failed;
+    // Failed: why, and the file or link in the way when there is one.
+    FailureCause cause = FailureCause::None;
+    std::u16string path;
+    // True when the game's file was written: the effect installed, or for
+    // KeptGameEffect the game's own put back over an earlier output.
+    bool gameFileWritten = false;
     // For KeptGameEffect: the game's techniques, and parameters ("name (type)"),
     // that the compiled effect lacks.
     std::vector<std::string> missingTechniques;

@@ -1,10 +1,10 @@
 #include "shaders/SkyOverride.h"
 
 #include "app/FileIo.h"
-#include "app/FileProbes.h"
 #include "app/Log.h"
-#include "app/Text.h"
 #include "settings/Settings.h"
+#include "shaders/ChangeManifest.h"
+#include "shaders/GameShaderIo.h"
 
 const char* const kSkyOverrideBaseBlock =
     "# we're single threaded, saves on mutex overhead\n"
@@ -89,30 +89,35 @@ const char* const kSkyOverrideEnhancementBlock =
     "\n";
 
 namespace {
-std::u16string SkyOverridePath() {
-    return Settings::Instance().TSPath + u"\\data\\SilverLining\\Silverlining.override";
+
+StepOutcome WriteSkyText(const std::u16string& gamePath, const std::string& text, const std::u16string& done) {
+    const std::u16string path = SkyOverridePath(gamePath);
+    StepOutcome written = CheckGameFolder(gamePath, kSkyFolder);
+    if (!written.ok) return written;
+    const std::string bytes = WithCrLf(text);
+    ShaderFileState current;
+    if (ReadShaderFileState(path, current) && current.exists && current.bytes == bytes) {
+        Log(done + u" (it was already current)");
+        return written;
+    }
+    written = WriteGameFile(gamePath, path, bytes);
+    if (written.ok) Log(done);
+    return written;
 }
+
 }  // namespace
 
-void WriteSkyOverride(const Settings& settings) {
-    const std::u16string path = settings.TSPath + u"\\data\\SilverLining\\Silverlining.override";
-    RemoveFileIfExists(path);
+std::u16string SkyOverridePath(const std::u16string& gamePath) {
+    return gamePath + u"\\data\\SilverLining\\Silverlining.override";
+}
+
+StepOutcome WriteSkyOverride(const Settings& settings) {
     std::string text = kSkyOverrideBaseBlock;
     if (settings.Shader.DynamicCloudsPerformanceFix) text += kSkyOverridePerformanceBlock;
     if (settings.Shader.DynamicCloudsEnhancements) text += kSkyOverrideEnhancementBlock;
-    // A missing data\SilverLining folder leaves nothing written, by design.
-    WriteTextFileCrLf(path, text);
-    Log(u"Tweaked Silverlining file");
+    return WriteSkyText(settings.TSPath, text, u"Tweaked Silverlining file");
 }
 
-void WriteSkyOverrideBaseOnly() {
-    const std::u16string path = SkyOverridePath();
-    std::error_code error;
-    if (!RemoveFileIfExists(path, &error)) {
-        Log(u"Could not replace " + path + u" (" + Utf8ToWide(error.message()) +
-            u"); the existing file was left as it is");
-        return;
-    }
-    WriteTextFileCrLf(path, kSkyOverrideBaseBlock);
-    Log(u"Restored original Silverlining file");
+StepOutcome WriteSkyOverrideBaseOnly(const std::u16string& gamePath) {
+    return WriteSkyText(gamePath, kSkyOverrideBaseBlock, u"Restored original Silverlining file");
 }

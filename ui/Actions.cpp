@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "app/Log.h"
 #include "app/Platform.h"
 #include "app/Text.h"
 #include "settings/Settings.h"
@@ -12,37 +11,25 @@
 #include "ui/Widgets.h"
 
 void RunRestoreFlow() {
-    if (ShaderInstaller::Restore()) {
-        Settings::Instance().SaveSettingsFile();
-        Log("Shaders Restoration Succeeded");
-    } else {
-        Log("Shaders Restoration Failed");
-    }
-    UiState().restoreResultsRequested = true;
+    if (ShaderInstaller::StartRestore()) UiState().installProgressRequested = true;
 }
-
-namespace {
-// The caller's part of an install, on the main thread.
-void KeepInstallOutcome(bool ok) {
-    if (ok) {
-        Settings::Instance().SaveSettingsFile();
-    } else {
-        Log("Shaders Installation Failed");
-    }
-}
-}  // namespace
 
 void CollectInstallResult() {
-    bool ok = false;
-    if (!ShaderInstaller::CollectFinishedInstall(ok)) return;
-    KeepInstallOutcome(ok);
-    UiState().installResultsRequested = true;
+    switch (ShaderInstaller::CollectFinishedJob()) {
+        case ShaderInstaller::Job::Install:
+            UiState().installResultsRequested = true;
+            break;
+        case ShaderInstaller::Job::Restore:
+            UiState().restoreResultsRequested = true;
+            break;
+        case ShaderInstaller::Job::None:
+            break;
+    }
 }
 
 void EndWorkBeforeExit() {
-    ShaderInstaller::StopInstallAndWait();
-    bool ok = false;
-    if (ShaderInstaller::CollectFinishedInstall(ok)) KeepInstallOutcome(ok);
+    ShaderInstaller::StopJobAndWait();
+    ShaderInstaller::CollectFinishedJob();
     ResetPreviewPanel();
 }
 

@@ -5,15 +5,15 @@
 inline constexpr const char* kProjectPageAddress = "https://github.com/quillstone/vantrel";
 inline constexpr const char* kPresetPageAddress = "https://github.com/quillstone/vantrel/wiki/Presets";
 
-// Restores the stock shaders, saves the settings on success, logs the
-// outcome and requests the restore status popup.
+// Starts restoring the stock shaders on the install's worker behind the
+// progress popup; its end is collected like an install's.
 void RunRestoreFlow();
-// Once a running install has ended: saves the settings file when it
-// succeeded, logs "Shaders Installation Failed" when not, and requests the
-// install status popup. Called at the start of every frame.
+// Once a running install or restore has ended: applies its outcome (the
+// settings file is saved when it succeeded, the result line logged) and
+// requests its status popup. Called at the start of every frame.
 void CollectInstallResult();
-// At exit: lets a running install end the step it is in (no file is left
-// half-copied in the game folder) and keeps its outcome as a frame would;
+// At exit: lets a running install or restore end the step it is in (no file
+// is left half-copied in the game folder) and keeps its outcome as a frame would;
 // stops the preview's worker, whose threads must not outlive the program.
 void EndWorkBeforeExit();
 // Asks for a preset file, loads it, saves the settings file and marks the

@@ -52,7 +52,7 @@ void Tabs() {
 // What runs beside the frame must be drawn without waiting for input: the
 // install's progress and, when it ends, its result; a preview being computed
 // and, when it is ready, its picture.
-bool FrameNeedsRedraw() { return ShaderInstaller::InstallIsRunning() || PreviewNeedsRedraw(); }
+bool FrameNeedsRedraw() { return ShaderInstaller::JobIsRunning() || PreviewNeedsRedraw(); }
 
 void NoteWindowFocus(bool focused) {
     static bool hadFocus = true;

@@ -61,16 +61,17 @@ void LaunchButton(const std::string& label, GameVariant variant) {
     }
 }
 
-void InstallStatus() {
-    bool installOK = false, forcedTSX = false, forcedBloom = false;
-    ShaderInstaller::GetInstallResult(installOK, forcedTSX, forcedBloom);
-    if (installOK) {
-        PopupText(T("installsuccess"));
-        if (forcedBloom || forcedTSX) {
+void InstallStatusPopup() {
+    const InstallOutcome& result = ShaderInstaller::Instance().install;
+    if (result.ok()) {
+        const bool warned = result.status == InstallStatus::InstalledWithWarning;
+        PopupText(T(warned ? "installwarning" : "installsuccess"));
+        DrawInstallWarnings();
+        if (result.forcedBloom || result.forcedTSX) {
             ImGui::NewLine();
             ColoredPopupText(kRed, T("installresult_warning"));
-            if (forcedBloom) PopupText(T("installresult_forcedbloom"));
-            if (forcedTSX) PopupText(T("installresult_forcedtsx"));
+            if (result.forcedBloom) PopupText(T("installresult_forcedbloom"));
+            if (result.forcedTSX) PopupText(T("installresult_forcedtsx"));
         }
         DrawKeptEffects();
         ImGui::NewLine();
@@ -85,7 +86,7 @@ void InstallStatus() {
 }
 
 void RestoreStatus() {
-    PopupText(ShaderInstaller::RestoreSucceeded() ? T("restoresuccess") : T("restorefailed"));
+    PopupText(ShaderInstaller::Instance().restore.ok ? T("restoresuccess") : T("restorefailed"));
     DrawRestoreCounts();
     PlainText(kSeventySevenSpaces);
     CloseButton();
@@ -157,13 +158,16 @@ void DeclarePopups() {
     Popup(T("parameterhelp") + "###parameterhelp", kFixed, ui.parameterHelpRequested,
           [&] { ParameterHelp(display); });
     Popup("!!!##wrongtsinstallpath", kFixed, ui.wrongGamePathRequested, WrongGameFolder);
-    Popup("Shaders Installation Status##textureconversionresults", kFixed, ui.installResultsRequested, InstallStatus);
+    Popup("Shaders Installation Status##textureconversionresults", kFixed, ui.installResultsRequested,
+          InstallStatusPopup);
     Popup("Shaders Restoration Status##restoreresults", kFixed, ui.restoreResultsRequested, RestoreStatus);
     Popup("Shaders Compilation##shaderscompilationwarning", kAutoSize, ui.compileWarningRequested,
           CompilationConfirmation);
     Popup("Preset Imported##presetimportednotice", kAutoSize, ui.presetImportedRequested, PresetImported);
     Popup("Preset Not Imported##presetrefused", kAutoSize, ui.presetRefusedRequested, PresetRefused);
-    // The install goes on whatever is pressed; the popup closes when it ends.
-    Popup("Shaders Installation##installprogress", kFixed, ui.installProgressRequested, DrawInstallProgress,
-          false);
+    // The install or restore goes on whatever is pressed; the popup closes
+    // when it ends. Its title names the job, its identity stays.
+    const bool restoring = ShaderInstaller::RunningJob() == ShaderInstaller::Job::Restore;
+    Popup(std::string(restoring ? "Shaders Restoration" : "Shaders Installation") + "###installprogress", kFixed,
+          ui.installProgressRequested, DrawInstallProgress, false);
 }

@@ -38,6 +38,33 @@ std::string Joined(const std::vector<std::u16string>& names) {
     return text;
 }
 
+// What the player can do about each cause; a link is named.
+std::string CauseText(FailureCause cause, const std::u16string& path) {
+    switch (cause) {
+        case FailureCause::None:
+            return std::string();
+        case FailureCause::CompilerError:
+            return T("cause_compilererror");
+        case FailureCause::NoCompiler:
+            return T("cause_nocompiler");
+        case FailureCause::FileBusy:
+            return T("cause_filebusy");
+        case FailureCause::FileReadOnly:
+            return T("cause_filereadonly");
+        case FailureCause::DiskFull:
+            return T("cause_diskfull");
+        case FailureCause::LinkOutOfGame:
+            return Filled(T("cause_linkoutofgame"), {{"link", WideToUtf8(path)}});
+        case FailureCause::RecordUnreadable:
+            return T("cause_recordunreadable");
+        case FailureCause::Stopped:
+            return T("cause_stopped");
+        case FailureCause::Other:
+            break;
+    }
+    return T("cause_other");
+}
+
 std::string FirstLines(const std::string& text, size_t count) {
     size_t end = 0;
     for (size_t line = 0; line < count && end < text.size(); ++line) {
@@ -52,7 +79,10 @@ std::string FirstLines(const std::string& text, size_t count) {
 }  // namespace
 
 void DrawInstallProgress() {
-    const InstallProgress progress = ShaderInstaller::GetInstallProgress();
+    const InstallProgress progress = ShaderInstaller::GetProgress();
+    const std::string count = std::to_string(progress.done) + " / " + std::to_string(progress.total) + " ";
+    // The sky file and the profile count as one step each after the effects.
+    unsigned done = progress.done, total = progress.total + 2;
     switch (progress.step) {
         case InstallStep::Preparing:
             PopupText(T("installprogress_preparing"));
@@ -63,24 +93,32 @@ void DrawInstallProgress() {
             break;
         case InstallStep::SkyFile:
             PopupText(T("installprogress_skyfile"));
+            done += 1;
             break;
         case InstallStep::PlayerProfile:
         case InstallStep::Finished:
             PopupText(T("installprogress_profile"));
+            done += 2;
+            break;
+        case InstallStep::Restoring:
+            PopupText(T("restoreprogress"));
+            total = std::max(progress.total, 1u);
             break;
     }
-    PopupText(std::to_string(progress.done) + " / " + std::to_string(progress.total) + " " +
-              T("installprogress_count"));
-    // The sky file and the profile count as one step each after the effects.
-    const unsigned after = progress.step >= InstallStep::PlayerProfile ? 2 : progress.step == InstallStep::SkyFile;
-    const float fraction = static_cast<float>(progress.done + after) / static_cast<float>(progress.total + 2);
+    const bool restoring = progress.step == InstallStep::Restoring;
+    PopupText(count + T(restoring ? "restoreprogress_count" : "installprogress_count"));
+    const float fraction = static_cast<float>(done) / static_cast<float>(total);
     ImGui::ProgressBar(std::min(fraction, 1.0f), ImVec2(std::min(PopupTextWidth(), Px(540)), 0));
     NoteItem("progress", std::to_string(progress.done) + "/" + std::to_string(progress.total));
-    if (!ShaderInstaller::InstallIsRunning()) ImGui::CloseCurrentPopup();
+    if (!ShaderInstaller::JobIsRunning()) ImGui::CloseCurrentPopup();
 }
 
 void DrawInstallFailure() {
-    const ShaderInstaller& result = ShaderInstaller::Instance();
+    const InstallOutcome& result = ShaderInstaller::Instance().install;
+    PopupText(CauseText(result.cause, result.failedPath));
+    PopupText(result.effectsWritten == 0
+                  ? T("installfailed_unchanged")
+                  : Filled(T("installfailed_partly"), {{"count", std::to_string(result.effectsWritten)}}));
     if (!result.failedEffect.empty()) PopupText(T("installfailed_effect") + " " + WideToUtf8(result.failedEffect));
     if (!result.failureMessage.empty()) {
         TextBox("installfailuremessage", FirstLines(result.failureMessage, kShownMessageLines), PopupTextWidth(),
@@ -89,22 +127,45 @@ void DrawInstallFailure() {
     if (WideButton(Label("openlogfile"), Px(32))) OpenFileInShell(LogFilePath());
 }
 
+void DrawInstallWarnings() {
+    for (const InstallWarning& warning : ShaderInstaller::Instance().install.warnings) {
+        const bool sky = warning.step == InstallStep::SkyFile;
+        ColoredPopupText(WarningColor, T(sky ? "installwarning_skyfile" : "installwarning_profile"));
+        PopupText(CauseText(warning.cause, warning.path));
+    }
+}
+
 void DrawKeptEffects() {
-    const ShaderInstaller& state = ShaderInstaller::Instance();
-    if (state.keptEffects.empty()) return;
+    const InstallOutcome& result = ShaderInstaller::Instance().install;
+    if (result.keptEffects.empty()) return;
     ColoredPopupText(WarningColor,
-                     Filled(T("installresult_kept"), {{"installed", std::to_string(state.effectsInstalled)},
-                                                      {"total", std::to_string(state.effectsCompiled)},
-                                                      {"effects", Joined(state.keptEffects)}}));
+                     Filled(T("installresult_kept"), {{"installed", std::to_string(result.effectsInstalled)},
+                                                      {"total", std::to_string(result.effectsCompiled)},
+                                                      {"effects", Joined(result.keptEffects)}}));
 }
 
 void DrawRestoreCounts() {
-    const ShaderInstaller& state = ShaderInstaller::Instance();
-    PopupText(Filled(T("restoreresult_counts"), {{"restored", std::to_string(state.filesRestored)},
-                                                 {"removed", std::to_string(state.filesRemoved)},
-                                                 {"leftalone", std::to_string(state.filesLeftAlone)}}));
-    if (state.filesLeftAlone > 0) PopupText(T("restoreresult_leftalone"));
-    if (!state.filesNotRestored.empty()) {
-        ColoredPopupText(kRed, Filled(T("restorefailed_files"), {{"files", Joined(state.filesNotRestored)}}));
+    const RestoreOutcome& result = ShaderInstaller::Instance().restore;
+    if (result.cause != FailureCause::None) {
+        PopupText(CauseText(result.cause, u""));
+        if (result.filesRestored + result.filesRemoved == 0) PopupText(T("restorefailed_unchanged"));
+    }
+    PopupText(Filled(T("restoreresult_counts"), {{"restored", std::to_string(result.filesRestored)},
+                                                 {"removed", std::to_string(result.filesRemoved)},
+                                                 {"leftalone", std::to_string(result.leftAlone.size())}}));
+    if (!result.leftAlone.empty()) PopupText(T("restoreresult_leftalone") + " " + Joined(result.leftAlone));
+    if (result.filesNotRecorded > 0) {
+        PopupText(Filled(T("restoreresult_notrecorded"), {{"count", std::to_string(result.filesNotRecorded)}}));
+    }
+    if (result.notRestored.empty()) return;
+    std::vector<std::u16string> files;
+    for (const FileNotRestored& file : result.notRestored) files.push_back(file.fileName);
+    ColoredPopupText(kRed, Filled(T("restorefailed_files"), {{"files", Joined(files)}}));
+    // One text per cause, however many files share it.
+    std::vector<FailureCause> said;
+    for (const FileNotRestored& file : result.notRestored) {
+        if (std::find(said.begin(), said.end(), file.cause) != said.end()) continue;
+        said.push_back(file.cause);
+        PopupText(CauseText(file.cause, file.fileName));
     }
 }

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <deque>
 
 #include "app/FileHandles.h"
 #include "app/FileProbes.h"
@@ -40,6 +41,48 @@ bool IsRegularFileHandle(FILE* file) {
 }
 
 std::error_code LastCError() { return std::error_code(errno, std::generic_category()); }
+
+// errno values, whichever category carries them.
+FileErrorKind ClassifyFileError(const std::error_code& error) {
+    return error ? ClassifyErrno(error.value()) : FileErrorKind::None;
+}
+
+bool IsLink(const fs::path& path) {
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+// Component by component, as the kernel walks it, so that a link whose target
+// is still missing is followed too (a write through it would create that target).
+bool ResolveLinksOf(const fs::path& path, fs::path& resolved) {
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(path, ec);
+    if (ec) return false;
+    const fs::path relative = absolute.relative_path();
+    std::deque<fs::path> rest(relative.begin(), relative.end());
+    fs::path done = absolute.root_path();
+    for (int links = 0; !rest.empty();) {
+        const fs::path part = rest.front();
+        rest.pop_front();
+        if (part.empty() || part == ".") continue;
+        if (part == "..") {
+            done = done.parent_path();
+            continue;
+        }
+        const fs::path next = done / part;
+        if (!fs::is_symlink(fs::symlink_status(next, ec))) {
+            done = next;
+            continue;
+        }
+        const fs::path target = fs::read_symlink(next, ec);
+        if (ec || ++links > 40) return false;
+        if (target.is_absolute()) done = target.root_path();
+        const fs::path inner = target.relative_path();
+        rest.insert(rest.begin(), inner.begin(), inner.end());
+    }
+    resolved = done;
+    return true;
+}
 
 bool IsWriteProtected(const fs::path& file, const fs::file_status& status) {
     if ((status.permissions() & fs::perms::owner_write) == fs::perms::none) return true;

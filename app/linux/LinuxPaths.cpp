@@ -50,3 +50,10 @@ std::vector<std::u16string> SteamRootFolders() {
 }
 
 void PlatformReportFatalError(const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); }
+
+void PlatformUseParentConsole() {}
+
+void PlatformWriteStandardOutput(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}

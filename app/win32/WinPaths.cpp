@@ -72,3 +72,34 @@ void PlatformReportFatalError(const std::string& message) {
     const std::wstring text(reinterpret_cast<const wchar_t*>(Utf8ToWide(message).c_str()));
     MessageBoxW(nullptr, text.c_str(), L"Vantrel", MB_OK | MB_ICONERROR);
 }
+
+namespace {
+// The standard output to write to: what the parent handed over (a file or
+// pipe it redirected to), else the console attached to.
+HANDLE& StandardOutput() {
+    static HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    return output;
+}
+}  // namespace
+
+void PlatformUseParentConsole() {
+    HANDLE& output = StandardOutput();
+    if (output && output != INVALID_HANDLE_VALUE) return;
+    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    output = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+}
+
+void PlatformWriteStandardOutput(const std::string& text) {
+    const HANDLE output = StandardOutput();
+    if (!output || output == INVALID_HANDLE_VALUE || text.empty()) return;
+    DWORD mode = 0;
+    if (GetConsoleMode(output, &mode)) {
+        const std::u16string wide = Utf8ToWide(text);
+        DWORD written = 0;
+        WriteConsoleW(output, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+    DWORD written = 0;
+    WriteFile(output, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}

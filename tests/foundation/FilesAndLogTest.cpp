@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #endif
 
+#include "app/FileHandles.h"
 #include "app/FileIo.h"
 #include "app/Log.h"
 #include "app/Sha256.h"
@@ -145,4 +146,58 @@ TEST(Sha256, KnownDigestsAcrossTheBlockBoundaries) {
     EXPECT_EQ(Sha256Hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),  // 56 bytes: two tail blocks
               "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
     EXPECT_EQ(Sha256Hex(std::string(1000000, 'a')), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+}
+
+TEST(FileIo, CausesAreSortedLinksAreResolvedToWhereAWriteWouldLandAndLeftoversOfAnyFileAreFound) {
+    TempDir tmp;
+    UseTempAppPaths(tmp);
+    const std::u16string root = W(tmp.path) + u"/";
+    {
+        SCOPED_TRACE("causes");
+        EXPECT_EQ(ClassifyFileError(std::error_code()), FileErrorKind::None);
+        EXPECT_EQ(ClassifyFileError(std::make_error_code(std::errc::no_space_on_device)), FileErrorKind::NoSpace);
+        EXPECT_EQ(ClassifyFileError(std::make_error_code(std::errc::permission_denied)), FileErrorKind::ReadOnly);
+        EXPECT_EQ(ClassifyFileError(std::make_error_code(std::errc::device_or_resource_busy)), FileErrorKind::Busy);
+        EXPECT_EQ(ClassifyFileError(std::make_error_code(std::errc::is_a_directory)), FileErrorKind::Other);
+        WriteText(tmp.path / "locked.txt", "old");
+        fs::permissions(tmp.path / "locked.txt", fs::perms::owner_read);
+        std::error_code cause;
+        EXPECT_FALSE(WriteFileReplacingSafely(root + u"locked.txt", "new", &cause));
+        EXPECT_EQ(ClassifyFileError(cause), FileErrorKind::ReadOnly);
+        EXPECT_EQ(ReadText(tmp.path / "locked.txt"), "old");
+        std::string bytes;
+        EXPECT_FALSE(ReadFileBytes(root + u"missing.txt", bytes, kDefaultReadLimit, &cause));
+        EXPECT_EQ(cause, std::errc::no_such_file_or_directory);
+    }
+#ifndef _WIN32
+    {
+        SCOPED_TRACE("links, also those whose target is not there yet");
+        fs::create_directories(tmp.path / "game" / "inner");
+        fs::create_directories(tmp.path / "outside");
+        fs::create_symlink(tmp.path / "outside" / "not-yet.txt", tmp.path / "game" / "dangling");
+        fs::create_symlink("inner", tmp.path / "game" / "relative");
+        fs::create_symlink("../outside", tmp.path / "game" / "up");
+        const std::u16string game = root + u"game";
+        EXPECT_TRUE(ResolvesInsideFolder(game + u"\\relative\\new.fx.o", game));
+        EXPECT_TRUE(ResolvesInsideFolder(game + u"\\missing\\new.fx.o", game));
+        EXPECT_FALSE(ResolvesInsideFolder(game + u"\\dangling", game));
+        EXPECT_FALSE(ResolvesInsideFolder(game + u"\\up\\new.fx.o", game));
+        EXPECT_FALSE(ResolvesInsideFolder(game + u"\\inner\\..\\..\\outside", game));
+        EXPECT_FALSE(ResolvesInsideFolder(root + u"gamer", game));  // a name that merely begins alike
+        fs::create_directory_symlink(tmp.path / "game", tmp.path / "via");
+        EXPECT_TRUE(ResolvesInsideFolder(root + u"via\\inner", game));
+    }
+#endif
+    {
+        SCOPED_TRACE("the leftovers of every file in a folder, and only those");
+        WriteText(tmp.path / "f" / ".a.xml.12-1.vantrel-tmp", "half");
+        WriteText(tmp.path / "f" / ".Rain.fx.o.9-3.vantrel-tmp", "half");
+        WriteText(tmp.path / "f" / "keep.vantrel-tmp", "not ours: no leading dot");
+        WriteText(tmp.path / "f" / ".notes", "someone else's");
+        fs::create_directory(tmp.path / "f" / ".b.vantrel-tmp");
+        EXPECT_TRUE(RemoveInterruptedSavesIn(root + u"f"));
+        EXPECT_EQ(FileNames(tmp.path / "f"),
+                  (std::vector<std::string>{".b.vantrel-tmp", ".notes", "keep.vantrel-tmp"}));
+        EXPECT_TRUE(RemoveInterruptedSavesIn(root + u"none"));
+    }
 }

@@ -161,7 +161,7 @@ TEST_F(EffectOutput, AnOutputThatIsNoWholeEffectFailsItsEffectAndNothingOfItIsIn
         const std::string before = ReadText(GameShader(game, c.effect));
         ClearLog();
         EXPECT_FALSE(ShaderInstaller::Install());
-        const ShaderInstaller& state = ShaderInstaller::Instance();
+        const InstallOutcome& state = ShaderInstaller::Instance().install;
         EXPECT_EQ(state.failedEffect, Utf8ToWide(c.effect));
         const std::string why = "The compiler reported success, but its " + c.effect + ".fx.o " + c.problem +
                                 "; nothing of it is installed.";
@@ -234,7 +234,7 @@ TEST_F(EffectOutput, TheCompilersWordsReachTheResultAsTextCutShortOnlyBetweenCha
     WriteText(FsPath(AppPaths.programFolder + u"fxc-words-Rain"), words);
     ScopedEnv fail("FAKE_FXC_FAIL", "Rain");
     EXPECT_FALSE(ShaderInstaller::Install());
-    const std::string& message = ShaderInstaller::Instance().failureMessage;
+    const std::string& message = ShaderInstaller::Instance().install.failureMessage;
     EXPECT_FALSE(Utf8ToWide(message).empty());
     EXPECT_EQ(message.rfind("Rain.fx(1,1): warning: \u201Ccafé\u201D\na<NUL>b\nxéé", 0), 0u)
         << message.substr(0, 80);

@@ -24,9 +24,12 @@ bool Installed(const fs::path& file) { return fake_compiler::Text(ReadText(file)
 
 // Restored, removed, left alone.
 std::vector<int> RestoreCounts() {
-    const ShaderInstaller& s = ShaderInstaller::Instance();
-    return {s.filesRestored, s.filesRemoved, s.filesLeftAlone};
+    const RestoreOutcome& r = ShaderInstaller::Instance().restore;
+    return {r.filesRestored, r.filesRemoved, static_cast<int>(r.leftAlone.size())};
 }
+
+const InstallOutcome& LastInstall() { return ShaderInstaller::Instance().install; }
+const RestoreOutcome& LastRestore() { return ShaderInstaller::Instance().restore; }
 
 // What the stand-in compiler leaves for an effect built from the settings.
 std::string Compiled(const std::string& effect, const ShaderSettings& shader) {
@@ -66,6 +69,7 @@ void CompilerWrites(const std::string& effect, const std::string& fixture) {
 }
 
 const std::string kInstalled = "Compiled and installed shader: ";
+const std::string kCurrent = "Installed shader already current: ";
 const std::string kReused = "Reused the compiled shader kept from an earlier install: ";
 
 // Each test on its own pipeline: temp program paths and a fake game folder.
@@ -121,7 +125,8 @@ TEST_F(ShaderInstall, AQuotedNonLatinGameFolderWithTheWeatherPackGetsAllOffSetti
     EXPECT_EQ(settings.ShadersVersion, APP_VERSION);
     const auto log = ReadLogLines();
     EXPECT_EQ(log.front(), "Compiling shaders...");
-    EXPECT_EQ(log.back(), "Shaders compilation done");
+    EXPECT_EQ(log.end()[-4], "Shaders compilation done");
+    EXPECT_EQ(log.back(), "Shaders Installation Succeeded");  // after the settings file's save
     EXPECT_TRUE(Logged("Tweaked Silverlining file"));
     // The converter was given this folder's profile, the name whole; only the bloom was forced.
     const auto calls = FakeConverterCalls(quoted);
@@ -130,9 +135,8 @@ TEST_F(ShaderInstall, AQuotedNonLatinGameFolderWithTheWeatherPackGetsAllOffSetti
     std::string xml;
     ASSERT_TRUE(ReadFakeProfile(quoted, xml));
     EXPECT_NE(xml.find("<DetailPostProcessingBL>1</DetailPostProcessingBL>"), std::string::npos);
-    bool ok = false, tsx = true, bloom = false;
-    ShaderInstaller::GetInstallResult(ok, tsx, bloom);
-    EXPECT_TRUE(ok && bloom && !tsx);
+    EXPECT_EQ(LastInstall().status, InstallStatus::Installed);
+    EXPECT_TRUE(LastInstall().forcedBloom && !LastInstall().forcedTSX);
 
     ASSERT_TRUE(ShaderInstaller::Restore());
     for (const std::string& e : EffectNames()) EXPECT_EQ(ReadText(GameShader(quoted, e)), "STOCK " + e);
@@ -167,21 +171,27 @@ TEST_F(ShaderInstall, AFailureMidRunInstallsExactlyTheEffectsBeforeItAndTheRetry
         "temp\\Rain.fx(3,5): error X3004: undeclared identifier 'failing'\ncompilation of Rain failed on request\n";
     std::string logged;
     for (const std::string& line : ReadLogLines()) logged += line + "\n";
-    EXPECT_TRUE(logged.ends_with("ERROR: Shader compilation error for shader: Rain\n" + words)) << logged;
-    EXPECT_EQ(ShaderInstaller::Instance().failedEffect, u"Rain");
-    EXPECT_EQ(ShaderInstaller::Instance().failureMessage, words);
-    EXPECT_FALSE(settings.ShadersInstallOK || ShaderInstaller::Instance().installOK);
+    EXPECT_TRUE(logged.ends_with("ERROR: Shader compilation error for shader: Rain\n" + words +
+                                 "Shaders Installation Failed\n"))
+        << logged;
+    EXPECT_EQ(LastInstall().failedEffect, u"Rain");
+    EXPECT_EQ(LastInstall().failureMessage, words);
+    EXPECT_EQ(LastInstall().cause, FailureCause::CompilerError);
+    EXPECT_EQ(LastInstall().effectsWritten, 4);
+    EXPECT_FALSE(settings.ShadersInstallOK || LastInstall().ok());
     EXPECT_TRUE(settings.NeedShadersUpdate);
     EXPECT_EQ(settings.ShadersVersion, u"1.03");
     EXPECT_EQ(ReadText(overrideFile), "user's own");
     EXPECT_FALSE(Logged("Shaders compilation done"));
 
-    // The retry compiles Rain and what was never started; the rest is reused.
+    // The retry compiles Rain and what was never started; the rest is reused,
+    // and the four in place are not written again.
     ClearLog();
     ASSERT_TRUE(ShaderInstaller::Install());
     missing.insert("Rain");
     EXPECT_EQ(TakeCompiledNames(), missing);
-    EXPECT_EQ(LoggedAfter(kInstalled), effects);
+    EXPECT_EQ(LoggedAfter(kCurrent), firstFour);
+    EXPECT_EQ(LoggedAfter(kInstalled), std::vector<std::string>(effects.begin() + 4, effects.end()));
     EXPECT_EQ(LoggedAfter(kReused).size(), 15 - missing.size());
     EXPECT_EQ(NotCompiled(game, effects, settings.Shader), kNone);
     EXPECT_EQ(LoggedAfter("Backed up original shader: ").size(), 11u);  // the first four were saved before
@@ -196,9 +206,13 @@ TEST_F(ShaderInstall, AFailureMidRunInstallsExactlyTheEffectsBeforeItAndTheRetry
     fs::remove(GameShader(game, "Rain"));
     WriteText(GameShader(game, "Rain") / "held", "");
     ClearLog();
+    const auto start = std::chrono::steady_clock::now();
     ASSERT_FALSE(ShaderInstaller::Install());
+    // A folder in the way never clears by waiting: no busy-file retries.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
     EXPECT_EQ(LoggedAfter(kInstalled), firstFour);
-    EXPECT_EQ(ShaderInstaller::Instance().failedEffect, u"Rain");
+    EXPECT_EQ(LastInstall().failedEffect, u"Rain");
+    EXPECT_EQ(LastInstall().effectsWritten, 4);
     EXPECT_TRUE(Logged("ERROR: Rain.fx.o was not installed, because the game's file cannot be read"));
     EXPECT_EQ(ReadText(GameShader(game, "DeferredPoint")), "STOCK DeferredPoint");
     EXPECT_FALSE(settings.ShadersInstallOK);
@@ -210,15 +224,18 @@ TEST_F(ShaderInstall, WhatStopsAnInstallBeforeTheCompilerIsNamedAsItself) {
     auto failsWith = [](const std::string& line) {  // the whole line, or its start
         ClearLog();
         EXPECT_FALSE(ShaderInstaller::Install());
-        EXPECT_EQ(ReadLogLines().back().rfind(line, 0), 0u) << line;
-        EXPECT_EQ(ShaderInstaller::Instance().failureMessage.rfind(line, 0), 0u) << line;
-        EXPECT_TRUE(ShaderInstaller::Instance().failedEffect.empty());
+        const std::vector<std::string> log = ReadLogLines();
+        ASSERT_GE(log.size(), 2u);
+        EXPECT_EQ(log.end()[-2].rfind(line, 0), 0u) << line;
+        EXPECT_EQ(log.back(), "Shaders Installation Failed");
+        EXPECT_EQ(LastInstall().failureMessage.rfind(line, 0), 0u) << line;
+        EXPECT_TRUE(LastInstall().failedEffect.empty());
         EXPECT_TRUE(CompilerCalls().empty());
     };
 
     settings.TSPath.clear();
     failsWith("Can't install/update TS enhanced shaders. TS Path is empty");
-    EXPECT_EQ(ReadLogLines().size(), 2u);
+    EXPECT_EQ(ReadLogLines().size(), 3u);
     EXPECT_TRUE(fs::is_empty(FsPath(AppPaths.workFolder)));
     settings.TSPath = gamePath;
 
@@ -228,7 +245,7 @@ TEST_F(ShaderInstall, WhatStopsAnInstallBeforeTheCompilerIsNamedAsItself) {
     fs::remove_all(program + "temp");
     WriteText(program + "temp", "a file where the work folder belongs");
     failsWith("ERROR: Can't create the work folder " + program + "temp\\ (");
-    EXPECT_EQ(ReadLogLines().size(), 2u);
+    EXPECT_EQ(ReadLogLines().size(), 3u);
     fs::remove(program + "temp");
 
     // No compiler anywhere; then only a Windows compiler and no wine to run it.
@@ -254,7 +271,7 @@ TEST_F(ShaderInstall, TheGameEffectStaysWhenTheNewOneLacksPartOfItsInterface) {
     CompilerWrites("ProcFlora", "complete.fx.o");
 
     ASSERT_TRUE(ShaderInstaller::Install());
-    const ShaderInstaller& state = ShaderInstaller::Instance();
+    const InstallOutcome& state = LastInstall();
     EXPECT_EQ(ReadText(GameShader(game, "Rain")), gameEffect);
     EXPECT_EQ(ReadText(GameShader(game, "ProcFlora")), complete);
     EXPECT_EQ(ReadText(game / "Vantrel" / "Originals" / "ProcFlora.fx.o"), gameEffect);
@@ -277,7 +294,7 @@ TEST_F(ShaderInstall, TheGameEffectStaysWhenTheNewOneLacksPartOfItsInterface) {
     ASSERT_TRUE(ShaderInstaller::Restore());
     EXPECT_EQ(ReadText(GameShader(game, "ProcFlora")), gameEffect);
     EXPECT_EQ(ReadText(GameShader(game, "DeferredSpot")), "not an effect binary");
-    EXPECT_EQ(ShaderInstaller::Instance().filesRestored, 1);
+    EXPECT_EQ(LastRestore().filesRestored, 1);
 
     // An output that cannot be read fails the placement and changes nothing.
     const EffectPlacement failed = PutEffectIntoGame(settings.TSPath, u"Rain", W(kEffects / "missing.fx.o"));
@@ -341,7 +358,8 @@ TEST_F(ShaderInstall, WhatDecidesTheOutputIsCompiledAgainAndGameUpdatesAndOtherT
     ClearLog();
     ASSERT_TRUE(ShaderInstaller::Install());
     EXPECT_EQ(TakeCompiledNames(), std::set<std::string>{"Train_post_bloom"});
-    EXPECT_EQ(LoggedAfter(kInstalled), EffectNames());
+    EXPECT_EQ(LoggedAfter(kInstalled), std::vector<std::string>{"Train_post_bloom"});
+    EXPECT_EQ(LoggedAfter(kCurrent).size(), 14u);
     EXPECT_EQ(LoggedAfter(kReused).size(), 14u);
     EXPECT_EQ(NotCompiled(game, EffectNames(), settings.Shader), kNone);
     // A kept output cut short is compiled again, not installed.
@@ -364,7 +382,8 @@ TEST_F(ShaderInstall, WhatDecidesTheOutputIsCompiledAgainAndGameUpdatesAndOtherT
     EXPECT_TRUE(Logged("Backed up the game's Rain.fx.o again: it changed since Vantrel installed it"));
     EXPECT_EQ(LoggedAfter("Backed up").size(), 1u);
 
-    // Another tool replaces a file after the install: it stays.
+    // Another tool replaces a file after the install: it stays, and so do its
+    // entry and the game's copy, for a restore once the other tool is gone.
     WriteText(GameShader(game, "DeferredSpot"), "OTHER TOOL");
     ASSERT_TRUE(ShaderInstaller::Restore());
     for (const std::string& e : EffectNames()) {
@@ -373,15 +392,17 @@ TEST_F(ShaderInstall, WhatDecidesTheOutputIsCompiledAgainAndGameUpdatesAndOtherT
     }
     EXPECT_TRUE(Logged("Left DeferredSpot.fx.o alone: it changed after Vantrel installed it"));
     EXPECT_EQ(RestoreCounts(), (std::vector<int>{14, 0, 1}));
-    EXPECT_FALSE(fs::exists(game / "Vantrel"));
-    EXPECT_TRUE(ShaderInstaller::RestoreSucceeded());
+    EXPECT_EQ(FileNames(game / "Vantrel" / "Originals"), std::vector<std::string>{"DeferredSpot.fx.o"});
+    EXPECT_TRUE(LastRestore().ok);
+    EXPECT_EQ(LastRestore().leftAlone, std::vector<std::u16string>{u"DeferredSpot.fx.o"});
 
     // A copy that cannot be put back fails the restore and stays recorded.
     ASSERT_TRUE(ShaderInstaller::Install());
     WriteText(game / "Vantrel" / "Originals" / "Rain.fx.o", "damaged copy");
     EXPECT_FALSE(ShaderInstaller::Restore());
-    EXPECT_FALSE(ShaderInstaller::RestoreSucceeded());
-    EXPECT_EQ(ShaderInstaller::Instance().filesNotRestored, std::vector<std::u16string>{u"Rain.fx.o"});
+    EXPECT_FALSE(LastRestore().ok);
+    ASSERT_EQ(LastRestore().notRestored.size(), 1u);
+    EXPECT_EQ(LastRestore().notRestored[0].fileName, u"Rain.fx.o");
     EXPECT_TRUE(Installed(GameShader(game, "Rain")));
     EXPECT_EQ(ReadText(GameShader(game, "ProcFlora")), "STOCK 1 ProcFlora");
     EXPECT_TRUE(settings.ShadersInstallOK);  // still partly installed
@@ -393,10 +414,11 @@ TEST_F(ShaderInstall, WhatDecidesTheOutputIsCompiledAgainAndGameUpdatesAndOtherT
     settings.TSPath.clear();
     ClearLog();
     EXPECT_FALSE(ShaderInstaller::Restore());
-    EXPECT_EQ(ReadLogLines(), std::vector<std::string>{"Can't restore TS original files. TS Path is empty"});
+    EXPECT_EQ(ReadLogLines(), (std::vector<std::string>{"Can't restore TS original files. TS Path is empty",
+                                                        "Shaders Restoration Failed"}));
 }
 
-TEST_F(ShaderRestore, ShippedEffectsFillTheRestAndTheWeatherPackKeepsItsFiles) {
+TEST_F(ShaderRestore, ShippedEffectsStandInOnlyForWhatTheRecordCannotGiveBackAndTheWeatherPackKeepsItsFiles) {
     const fs::path shaders = game / "dev" / "Shaders";
     const fs::path shipped = FsPath(AppPaths.programFolder + u"Data/OriginalShaders");
     const std::vector<std::string> addOnFiles = {
@@ -405,6 +427,7 @@ TEST_F(ShaderRestore, ShippedEffectsFillTheRestAndTheWeatherPackKeepsItsFiles) {
         "PostTrainVolumetricFog.fx.o",    "TrainSkyDome.fx.o"};
     settings.ShadersVersion = u"1.04";
     WriteText(shaders / "Rain.fx.o", "STOCK rain");
+    WriteText(shaders / "trainglass.fx.o", "GAME UPDATE trainglass");
     for (const std::string& f : addOnFiles) WriteText(shaders / f, "ADDON " + f);
     AddWeatherPack(game);
     // A missing shipped folder is an empty one.
@@ -414,64 +437,95 @@ TEST_F(ShaderRestore, ShippedEffectsFillTheRestAndTheWeatherPackKeepsItsFiles) {
          {"TrainGlassWeatherEffects.fx.o", "trainglass.fx.o", "Rain.fx.o", "README.txt", "Nested/Inner.fx.o"})
         WriteText(shipped / f, "SHIPPED " + f);
     WriteText(SkyOverrideFile(game), "installed form");
-
-    ASSERT_TRUE(ShaderInstaller::Restore());
-    for (const std::string& f : addOnFiles) EXPECT_EQ(ReadText(shaders / f), "ADDON " + f);
-    EXPECT_EQ(ReadText(shaders / "Rain.fx.o"), "STOCK rain");  // the record wins
-    EXPECT_FALSE(fs::exists(shaders / "DeferredSpot.fx.o"));   // the game had none
-    EXPECT_EQ(ReadText(shaders / "TrainGlassWeatherEffects.fx.o"), "SHIPPED TrainGlassWeatherEffects.fx.o");
-    EXPECT_EQ(ReadText(shaders / "trainglass.fx.o"), "SHIPPED trainglass.fx.o");
-    for (const char* f : {"README.txt", "Nested", "Inner.fx.o"}) EXPECT_FALSE(fs::exists(shaders / f)) << f;
-    EXPECT_EQ(ReadText(SkyOverrideFile(game)), CrLf(kSkyOverrideBaseBlock));
-    EXPECT_FALSE(settings.ShadersInstallOK);
-    EXPECT_EQ(settings.ShadersVersion, u"1.04");
-    EXPECT_EQ(ReadLogLines().back(), "Done");
-
-    // Without the add-on its files come from the shipped folder; a recorded
-    // one waits while the add-on is there.
-    fs::remove_all(game / "Assets");
-    ASSERT_TRUE(ShaderInstaller::Install());
-    AddWeatherPack(game);
-    ASSERT_TRUE(ShaderInstaller::Restore());
-    EXPECT_TRUE(Installed(shaders / "TrainSkyDome.fx.o"));
-    fs::remove_all(game / "Assets");
-    ASSERT_TRUE(ShaderInstaller::Restore());
-    EXPECT_EQ(ReadText(shaders / "TrainSkyDome.fx.o"), "ADDON TrainSkyDome.fx.o");
-    EXPECT_EQ(ReadText(shaders / "TrainParticleLit.fx.o"), "SHIPPED TrainParticleLit.fx.o");
-    EXPECT_FALSE(fs::exists(game / "Vantrel"));
+    {
+        SCOPED_TRACE("with a record, what it does not name is left alone");
+        ASSERT_TRUE(ShaderInstaller::Restore());
+        for (const std::string& f : addOnFiles) EXPECT_EQ(ReadText(shaders / f), "ADDON " + f);
+        EXPECT_EQ(ReadText(shaders / "Rain.fx.o"), "STOCK rain");  // the record wins
+        EXPECT_EQ(ReadText(shaders / "trainglass.fx.o"), "GAME UPDATE trainglass");
+        for (const char* f :
+             {"DeferredSpot.fx.o", "TrainGlassWeatherEffects.fx.o", "README.txt", "Nested", "Inner.fx.o"})
+            EXPECT_FALSE(fs::exists(shaders / f)) << f;
+        EXPECT_EQ(LastRestore().filesNotRecorded, 2);  // trainglass and TrainGlassWeatherEffects
+        EXPECT_TRUE(Logged("Left 2 files of the shipped originals alone: the record of Vantrel's changes does not "
+                           "name them"));
+        EXPECT_EQ(ReadText(SkyOverrideFile(game)), CrLf(kSkyOverrideBaseBlock));
+        EXPECT_FALSE(settings.ShadersInstallOK);
+        EXPECT_EQ(settings.ShadersVersion, u"1.04");
+        EXPECT_EQ(ReadLogLines().back(), "Shaders Restoration Succeeded");
+    }
+    {
+        SCOPED_TRACE("a recorded add-on file waits while the add-on is there; a lost copy is filled in");
+        fs::remove_all(game / "Assets");
+        ASSERT_TRUE(ShaderInstaller::Install());
+        fs::remove(game / "Vantrel" / "Originals" / "Rain.fx.o");
+        AddWeatherPack(game);
+        ASSERT_TRUE(ShaderInstaller::Restore());
+        EXPECT_TRUE(Installed(shaders / "TrainSkyDome.fx.o"));
+        EXPECT_EQ(ReadText(shaders / "Rain.fx.o"), "SHIPPED Rain.fx.o");
+        fs::remove_all(game / "Assets");
+        ASSERT_TRUE(ShaderInstaller::Restore());
+        EXPECT_EQ(ReadText(shaders / "TrainSkyDome.fx.o"), "ADDON TrainSkyDome.fx.o");
+        EXPECT_EQ(ReadText(shaders / "TrainParticleLit.fx.o"), "ADDON TrainParticleLit.fx.o");
+        EXPECT_FALSE(fs::exists(game / "Vantrel"));
+    }
+    {
+        SCOPED_TRACE("without any record (a release that kept none), every shipped effect goes back");
+        ASSERT_TRUE(ShaderInstaller::Install());
+        fs::remove_all(game / "Vantrel");
+        ASSERT_TRUE(ShaderInstaller::Restore());
+        for (const std::string f : {"TrainGlassWeatherEffects.fx.o", "trainglass.fx.o", "Rain.fx.o",
+                                    "TrainParticleLit.fx.o", "TrainSkyDome.fx.o"})
+            EXPECT_EQ(ReadText(shaders / f), "SHIPPED " + f);
+        EXPECT_TRUE(Installed(shaders / "DeferredSpot.fx.o"));  // nothing knows it is ours
+        EXPECT_EQ(LastRestore().filesNotRecorded, 0);
+    }
 }
 
-TEST_F(SkyOverride, TheCloudSwitchesChooseTheBlocksAndTheRestoreWritesTheBaseAloneOrNamesWhatIsInTheWay) {
+TEST_F(SkyOverride, TheCloudSwitchesChooseTheBlocksTheRestoreWritesTheBaseAloneAndAFailureIsAFailure) {
     WriteText(SkyOverrideFile(game), "old user text that must go\n");
     struct Case { bool performance, enhancement; long lines; };
     for (const Case c : {Case{false, false, 48}, Case{true, false, 60}, Case{false, true, 64}, Case{true, true, 76}}) {
         settings.Shader.DynamicCloudsPerformanceFix = c.performance;
         settings.Shader.DynamicCloudsEnhancements = c.enhancement;
         if (c.lines == 76) AddWeatherPack(game);  // which changes nothing here
-        WriteSkyOverride(settings);
+        EXPECT_TRUE(WriteSkyOverride(settings).ok);
         const std::string bytes = ReadText(SkyOverrideFile(game));
         EXPECT_EQ(bytes, CrLf(std::string(kSkyOverrideBaseBlock) + (c.performance ? kSkyOverridePerformanceBlock : "") +
                               (c.enhancement ? kSkyOverrideEnhancementBlock : "")));
         EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), c.lines);
     }
-    WriteSkyOverrideBaseOnly();
+    // The same text again is not written again.
+    const fs::file_time_type past = fs::last_write_time(SkyOverrideFile(game)) - std::chrono::hours(24);
+    fs::last_write_time(SkyOverrideFile(game), past);
+    EXPECT_TRUE(WriteSkyOverride(settings).ok);
+    EXPECT_EQ(fs::last_write_time(SkyOverrideFile(game)), past);
+    EXPECT_EQ(ReadLogLines().back(), "Tweaked Silverlining file (it was already current)");
+    EXPECT_TRUE(WriteSkyOverrideBaseOnly(settings.TSPath).ok);
     EXPECT_EQ(ReadText(SkyOverrideFile(game)), CrLf(kSkyOverrideBaseBlock));
     const auto log = ReadLogLines();
     EXPECT_EQ(std::count(log.begin(), log.end(), "Tweaked Silverlining file"), 4);
     EXPECT_EQ(log.back(), "Restored original Silverlining file");
 
+    // What is in the way is named, nothing else is touched, and no success is logged.
+    const std::string text = ReadText(SkyOverrideFile(game));
+    fs::permissions(SkyOverrideFile(game), fs::perms::owner_read);
+    StepOutcome readOnly = WriteSkyOverride(settings);
+    EXPECT_EQ(readOnly.cause, FailureCause::FileReadOnly);
+    EXPECT_EQ(readOnly.path, W(game) + u"\\data\\SilverLining\\Silverlining.override");
+    EXPECT_EQ(ReadText(SkyOverrideFile(game)), text);
+    fs::permissions(SkyOverrideFile(game), fs::perms::owner_read | fs::perms::owner_write);
+    fs::remove(SkyOverrideFile(game));
+    WriteText(SkyOverrideFile(game) / "keep", "x");
+    ClearLog();
+    const StepOutcome folder = WriteSkyOverrideBaseOnly(settings.TSPath);
+    EXPECT_FALSE(folder.ok);
+    EXPECT_TRUE(fs::exists(SkyOverrideFile(game) / "keep"));
+    EXPECT_FALSE(Logged("Restored original Silverlining file"));
+    EXPECT_NE(ReadLogLines().back().find("Silverlining.override (Is a directory)"), std::string::npos);
     // A missing folder is not made.
     fs::remove_all(game / "data" / "SilverLining");
-    WriteSkyOverride(settings);
+    EXPECT_FALSE(WriteSkyOverride(settings).ok);
     EXPECT_FALSE(fs::exists(game / "data" / "SilverLining"));
-    EXPECT_EQ(ReadLogLines().back(), "Tweaked Silverlining file");
-
-    // Something that cannot be deleted stands at the path: the restore form
-    // leaves it and says so instead of claiming success.
-    WriteText(SkyOverrideFile(game) / "keep", "x");
-    WriteSkyOverrideBaseOnly();
-    EXPECT_TRUE(fs::exists(SkyOverrideFile(game) / "keep"));
-    const std::string last = ReadLogLines().back();
-    EXPECT_NE(last.find("Silverlining.override"), std::string::npos) << last;
-    EXPECT_NE(last.find("left as it is"), std::string::npos) << last;
+    EXPECT_FALSE(Logged("Tweaked Silverlining file"));
 }

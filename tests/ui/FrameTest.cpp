@@ -15,7 +15,7 @@ namespace {
 const char* const kNotice = "Important##importantnotice";
 const char* const kInstallStatus = "Shaders Installation Status##textureconversionresults";
 const char* const kCompileConfirm = "Shaders Compilation##shaderscompilationwarning";
-const char* const kProgress = "Shaders Installation##installprogress";
+const char* const kProgress = "Shaders Installation###installprogress";
 
 Settings SavedSettings() {
     Settings saved;
@@ -241,9 +241,10 @@ TEST(Frame, TheInstallRunsBesideTheFramesBehindAProgressPopupAndTheRestoreCounts
     // The restore says what it did with each file.
     WriteText(GameShader(game, "ProcFlora"), "another tool's");
     ASSERT_TRUE(ui.Click(ByKey("button", "restorebutton")));
-    ui.Frame(2);
+    ASSERT_TRUE(ui.FramesUntil([&] { return !ui.In("Shaders Restoration Status##restoreresults").empty(); }));
+    ui.Frame();
     for (const std::string& text : {T("restoresuccess"), std::string("Files restored: 0; removed: 13; left alone: 1."),
-                                    T("restoreresult_leftalone")}) {
+                                    T("restoreresult_leftalone") + " ProcFlora.fx.o"}) {
         EXPECT_TRUE(ui.ShowsText(text, "Shaders Restoration Status##restoreresults")) << text;
     }
 }
@@ -280,14 +281,14 @@ TEST(Frame, ClosingDuringAnInstallWaitsForTheStepItIsInAndLeavesOnlyWholeFiles) 
     ScopedEnv slow("FAKE_FXC_DELAY_MS", "150");
     ui.StartAsReturningUser();
     ConfirmInstall(ui);
-    ASSERT_TRUE(ui.FramesUntil([] { return ShaderInstaller::GetInstallProgress().done >= 2; }));
+    ASSERT_TRUE(ui.FramesUntil([] { return ShaderInstaller::GetProgress().done >= 2; }));
 
     PreviewSetScene(std::make_shared<const RgbaImage>(MakePreviewScene(1280, 720)));
     PreviewRequest(PostChainSettings());  // the preview's worker computes too
     ASSERT_TRUE(PreviewBusy());
 
     EndWorkBeforeExit();  // what the entry routine does once the window is gone
-    EXPECT_FALSE(ShaderInstaller::InstallIsRunning());
+    EXPECT_FALSE(ShaderInstaller::JobIsRunning());
     EXPECT_FALSE(PreviewBusy());  // its threads would run on into the statics' destruction
     const auto listing = [&] {
         std::vector<std::string> files;

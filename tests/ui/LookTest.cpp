@@ -94,9 +94,10 @@ TEST(Look, EveryPanelPopupAndMenuFitsInEveryLanguageAndScreenAndGrowsWithTheDpi)
             TourPopup(ui, state.parameterHelpRequested, T("parameterhelp") + "###parameterhelp");
             TourPopup(ui, state.wrongGamePathRequested, "!!!##wrongtsinstallpath");
             // A short result first: the longer one must not be cut to its size.
-            installer.installOK = false;
+            installer.install = InstallOutcome();
             TourPopup(ui, state.installResultsRequested, "Shaders Installation Status##textureconversionresults");
-            installer.installOK = installer.forcedTSX = installer.forcedBloom = true;
+            installer.install.status = InstallStatus::Installed;
+            installer.install.forcedTSX = installer.install.forcedBloom = true;
             TourPopup(ui, state.installResultsRequested, "Shaders Installation Status##textureconversionresults");
             TourPopup(ui, state.restoreResultsRequested, "Shaders Restoration Status##restoreresults");
             TourPopup(ui, state.compileWarningRequested, "Shaders Compilation##shaderscompilationwarning");

@@ -69,7 +69,7 @@ TEST(WinCompilers, TheSystemsCompilerInProcessThenFxcBuildEveryEffectAndTheResto
 
     // Without the DLL the program still runs; the install says what is missing.
     EXPECT_FALSE(ShaderInstaller::Install());
-    const std::string& why = ShaderInstaller::Instance().failureMessage;
+    const std::string& why = ShaderInstaller::Instance().install.failureMessage;
     EXPECT_EQ(why.rfind("ERROR: No shader compiler: fxc.exe was not found beside the program (", 0), 0u) << why;
     EXPECT_NE(why.find("d3dcompiler_47.dll could not be loaded from the Windows system folder"), std::string::npos);
     EXPECT_TRUE(Logged(why));
@@ -108,12 +108,13 @@ TEST(WinCompilers, TheSystemsCompilerInProcessThenFxcBuildEveryEffectAndTheResto
         EXPECT_FALSE(ShaderInstaller::Install());
     }
     const auto log = ReadLogLines();
-    ASSERT_GE(log.size(), 3u);
-    EXPECT_EQ(std::vector<std::string>(log.end() - 3, log.end()),
+    ASSERT_GE(log.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(log.end() - 4, log.end()),
               (std::vector<std::string>{"ERROR: Shader compilation error for shader: Train_post_bloom",
                                         "Train_post_bloom.fx(3,5): error X3004: undeclared identifier 'failing'",
-                                        "Train_post_bloom.fx(9,1): error X3000: compilation failed on request"}));
-    EXPECT_EQ(ShaderInstaller::Instance().failedEffect, u"Train_post_bloom");
+                                        "Train_post_bloom.fx(9,1): error X3000: compilation failed on request",
+                                        "Shaders Installation Failed"}));
+    EXPECT_EQ(ShaderInstaller::Instance().install.failedEffect, u"Train_post_bloom");
 
     // A game file held open by another program: the copy waits until it is let go.
     const fs::path held = GameShader(game, "Train_post_bloom");
@@ -137,13 +138,15 @@ TEST(WinCompilers, TheSystemsCompilerInProcessThenFxcBuildEveryEffectAndTheResto
     EXPECT_EQ(InstalledBy(game, "FAKEFXC\n"), 15);
 
     // The record in the game folder undoes it, reached through another
-    // spelling of the path; a file the game updated since stays.
+    // spelling of the path; a file the game updated since stays, and so do
+    // its entry and the game's earlier copy.
     Settings::Instance().TSPath += u"\\.";
     WriteText(GameShader(game, "Rain"), "updated by the game");
     ASSERT_TRUE(ShaderInstaller::Restore());
     EXPECT_EQ(InstalledBy(game, "STOCK "), 14);
     EXPECT_EQ(ReadText(GameShader(game, "Rain")), "updated by the game");
-    EXPECT_FALSE(fs::exists(game / "Vantrel"));
+    EXPECT_EQ(ShaderInstaller::Instance().restore.leftAlone, std::vector<std::u16string>{u"Rain.fx.o"});
+    EXPECT_EQ(FileNames(game / "Vantrel" / "Originals"), std::vector<std::string>{"Rain.fx.o"});
 }
 
 // Run with Wine's own d3dcompiler_47.dll (WINEDLLOVERRIDES=d3dcompiler_47=b):
