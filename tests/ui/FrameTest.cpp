@@ -1,7 +1,6 @@
 // The whole frame on a renderer-less host: what a user sees and what each
 // click does to the settings, the files, the popups and the preview panel.
 
-#include "preview/PreviewScene.h"
 #include "preview/PreviewWorker.h"
 #include "shaders/ShaderInstaller.h"
 #include "tests/support/FakeTools.h"
@@ -132,7 +131,7 @@ TEST(Frame, AnEditMarksTheShadersOutOfDateTheMenusSwitchAndSaveTheLanguageAndHel
     ASSERT_TRUE(ui.FramesUntil([] { return PreviewPanelShown().hasResult; }));
     EXPECT_TRUE(ui.ShowsText(T("previewscope")));
     EXPECT_EQ(PreviewPanelShown().width, 1280);
-    EXPECT_EQ(PreviewPanelShown().settings, PostChainSettingsFrom(settings.Shader));
+    EXPECT_EQ(PreviewPanelShown().settings, settings.Shader);
     EXPECT_FALSE(PreviewNeedsRedraw());
     settings.Shader.Gamma = 1.6f;
     ui.Frame();
@@ -278,8 +277,8 @@ TEST(Frame, ClosingDuringAnInstallWaitsForTheStepItIsInAndLeavesOnlyWholeFiles) 
     ConfirmInstall(ui);
     ASSERT_TRUE(ui.FramesUntil([] { return ShaderInstaller::GetInstallProgress().done >= 2; }));
 
-    PreviewSetScene(std::make_shared<const RgbaImage>(MakePreviewScene(1280, 720)));
-    PreviewRequest(PostChainSettings());  // the preview's worker computes too
+    PreviewSetPicture(nullptr);
+    PreviewRequest(ShaderSettings(), 1280);  // the preview's worker computes too
     ASSERT_TRUE(PreviewBusy());
 
     EndWorkBeforeExit();  // what the entry routine does once the window is gone
