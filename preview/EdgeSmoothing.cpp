@@ -180,9 +180,27 @@ Point PixelPosition(const FxaaSearch& fxaa, int x, int y) {
 PostTarget Fxaa(const PostTarget& frame, const ShaderSettings& s, int threads) {
     PostTarget out(frame.width, frame.height);
     const FxaaSearch fxaa = SearchFor(frame, s);
-    ForRowBands(frame.height, threads, [&](int first, int last) {
+    // With FXAAFix the first five reads fall on texel centres: they are the
+    // texels, and most pixels end at the contrast test on them.
+    const bool onTexels = s.FXAAFix;
+    const int width = frame.width, height = frame.height;
+    ForRowBands(height, threads, [&](int first, int last) {
         for (int j = first; j < last; ++j) {
-            for (int i = 0; i < frame.width; ++i) {
+            const uint8_t* green = frame.Row(1, j);
+            const uint8_t* up = frame.Row(1, ClampIndex(j - 1, height));
+            const uint8_t* down = frame.Row(1, ClampIndex(j + 1, height));
+            for (int i = 0; i < width; ++i) {
+                if (onTexels) {
+                    const int west = green[ClampIndex(i - 1, width)], east = green[ClampIndex(i + 1, width)];
+                    const int most = std::max({int(up[i]), int(down[i]), west, east, int(green[i])});
+                    const int least = std::min({int(up[i]), int(down[i]), west, east, int(green[i])});
+                    const float lumaMax = static_cast<float>(most) * (1.0f / 255.0f);
+                    const float range = lumaMax - static_cast<float>(least) * (1.0f / 255.0f);
+                    if (range < std::max(fxaa.edgeThresholdMin, lumaMax * fxaa.edgeThreshold)) {
+                        for (int c = 0; c < 3; ++c) out.Row(c, j)[i] = frame.Row(c, j)[i];
+                        continue;
+                    }
+                }
                 FxaaSearch::Decisions decide;
                 const Point sample = fxaa.SamplePosition(PixelPosition(fxaa, i, j), decide);
                 for (int c = 0; c < 3; ++c) out.Row(c, j)[i] = ToByte(Read(frame, c, sample));

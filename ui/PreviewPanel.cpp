@@ -188,7 +188,7 @@ void PreviewPanel() {
     const float maxHeight = std::max(Px(160), ImGui::GetIO().DisplaySize.y * 0.36f);
     const float width = std::max(Px(64), std::min({ImGui::GetContentRegionAvail().x, Px(960), maxHeight * aspect}));
     Picture(panel, "##previewpicture", ImVec2(width, width / aspect));
-    PlainText(T("previewcomparehint"));
+    WrappedText(T("previewcomparehint"));
     PictureButtons(panel);
     if (!panel.screenshot) ColoredWrappedText(kScopeColour, T("previewapproximate"));
     EndParameterSection();

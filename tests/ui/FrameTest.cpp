@@ -128,7 +128,7 @@ TEST(Frame, AnEditMarksTheShadersOutOfDateTheMenusSwitchAndSaveTheLanguageAndHel
     // an edit through its worker: the frame asks for a redraw until the
     // picture with the new value is shown.
     ImGui::GetIO().DisplaySize = ImVec2(1600, 6000);
-    ASSERT_TRUE(ui.FramesUntil([] { return PreviewPanelShown().hasResult; }));
+    ASSERT_TRUE(ui.FramesUntil([] { return PreviewPanelShown().hasResult && !PreviewNeedsRedraw(); }));
     EXPECT_TRUE(ui.ShowsText(T("previewscope")));
     EXPECT_EQ(PreviewPanelShown().width, 1280);
     EXPECT_EQ(PreviewPanelShown().settings, settings.Shader);
