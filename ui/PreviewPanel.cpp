@@ -143,7 +143,7 @@ void PictureButtons(PanelState& panel) {
 // The enlarged view: a window of its own over the main one, opening at the
 // picture's full size where the screen allows, resizable; the picture fits
 // it and is computed at the size it is shown, up to full size.
-void EnlargedView(PanelState& panel) {
+void EnlargedView(PanelState& panel, ImFont* font) {
     const ImVec2 display = ImGui::GetIO().DisplaySize, full = FullSize(panel);
     const float scale = ImGui::GetIO().DisplayFramebufferScale.x > 0 ? ImGui::GetIO().DisplayFramebufferScale.x : 1.0f;
     const ImGuiStyle& style = ImGui::GetStyle();
@@ -154,6 +154,7 @@ void EnlargedView(PanelState& panel) {
     ImGui::SetNextWindowPos(ImVec2(display.x * 0.5f, display.y * 0.5f), ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
     bool open = true;
     const std::string title = T("previewenlargedtitle") + "###previewenlarged";
+    ImGui::PushFont(font);  // the panel's own
     if (ImGui::Begin(title.c_str(), &open, ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoSavedSettings)) {
         const ImVec2 room = ImGui::GetContentRegionAvail();
         const float aspect = full.x / full.y;
@@ -164,6 +165,7 @@ void EnlargedView(PanelState& panel) {
         if (ImGui::IsWindowFocused() && ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape), false)) open = false;
     }
     ImGui::End();
+    ImGui::PopFont();
     if (!open) panel.enlarged = false;
 }
 
@@ -192,7 +194,7 @@ void PreviewPanel() {
     PictureButtons(panel);
     if (!panel.screenshot) ColoredWrappedText(kScopeColour, T("previewapproximate"));
     EndParameterSection();
-    if (panel.enlarged) EnlargedView(panel);
+    if (panel.enlarged) EnlargedView(panel, ImGui::GetFont());
     // The worker takes the settings it reads; a repeat of the newest request is ignored.
     PreviewRequest(Settings::Instance().Shader, panel.wantedWidth);
 }
