@@ -11,16 +11,19 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  libimgui-dev libpugixml-dev libsdl2-dev libgl-dev libstb-dev
+  libimgui-dev libpugixml-dev libsdl2-dev libgl-dev libstb-dev libpng-dev libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-roboto fonts-material-design-icons-iconfont
   xvfb xauth x11-utils xdotool imagemagick zenity
-  clang libclang-rt-14-dev spirv-cross locales
+  clang spirv-cross locales
 )
 
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -q
 $SUDO apt-get install -y -q --no-install-recommends "${PACKAGES[@]}"
+# The sanitizers' and libFuzzer's runtime of the clang just installed.
+clang_major=$(clang -dumpversion | cut -d. -f1)
+$SUDO apt-get install -y -q --no-install-recommends "libclang-rt-$clang_major-dev"
 
 # The real HLSL compiler for the shader checks (Debian unstable, unpacked into build/).
 scripts/setup-vkd3d.sh

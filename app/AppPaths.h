@@ -17,3 +17,7 @@ extern AppPathSet AppPaths;
 void SetAppPaths(const std::u16string& preferenceFolder, const std::u16string& programFolder);
 
 extern const std::u16string APP_VERSION;  // "1.04"
+
+// A data file path ("Data/..."): as given when it exists in the current
+// folder, else the one beside the program.
+std::string DataFilePath(const char* relative);

@@ -22,15 +22,6 @@ bool ReadFailed(const std::u16string& path, const char* cause) {
     return false;
 }
 
-// A folder name as the program spells it; empty when it is not valid text.
-std::u16string ProgramName(const fs::path& name) {
-#ifdef _WIN32
-    const std::wstring& native = name.native();
-    return std::u16string(native.begin(), native.end());
-#else
-    return Utf8ToWide(name.native());
-#endif
-}
 }  // namespace
 
 bool ReadFileBytes(const std::u16string& path, std::string& bytes, std::size_t maxBytes) {
@@ -109,7 +100,7 @@ bool ListDirectory(const std::u16string& folder, std::vector<DirectoryEntry>& en
     for (const fs::directory_iterator end; it != end; it.increment(ec)) {
         if (ec) return false;
         DirectoryEntry entry;
-        entry.name = ProgramName(it->path().filename());
+        entry.name = ProgramPath(it->path().filename());
         if (entry.name.empty()) continue;
         std::error_code typeError;
         entry.isDirectory = fs::is_directory(it->path(), typeError);  // follows links

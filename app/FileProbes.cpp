@@ -1,20 +1,13 @@
 #include "app/FileProbes.h"
 
-#include "app/Text.h"
-
 namespace fs = std::filesystem;
 
-fs::path FsPath(const std::u16string& path) {
-#ifdef _WIN32
-    return fs::path(std::wstring(path.begin(), path.end()));
-#else
-    std::u16string unix = path;
-    for (auto& c : unix) {
-        if (c == u'\\') c = u'/';
-    }
-    return fs::path(WideToUtf8(unix));
-#endif
+namespace {
+bool Failed(const std::error_code& ec, std::error_code* cause) {
+    if (cause) *cause = ec;
+    return false;
 }
+}  // namespace
 
 bool PathExists(const std::u16string& path) {
     if (path.empty()) return false;
@@ -28,21 +21,15 @@ bool DirectoryExists(const std::u16string& path) {
     return fs::is_directory(FsPath(path), ec);
 }
 
-std::error_code CreateDirectories(const std::u16string& path) {
+bool CreateDirectories(const std::u16string& path, std::error_code* cause) {
     std::error_code ec;
     fs::create_directories(FsPath(path), ec);
-    return ec;
+    return ec ? Failed(ec, cause) : true;
 }
 
-FileError RemoveFileIfExists(const std::u16string& path) {
-    FileError result;
-    if (!PathExists(path)) return result;
+bool RemoveFileIfExists(const std::u16string& path, std::error_code* cause) {
+    if (!PathExists(path)) return true;
     std::error_code ec;
     fs::remove(FsPath(path), ec);
-    if (ec) {
-        result.code = ec;
-        result.operation = "remove";
-        result.path = path;
-    }
-    return result;
+    return ec ? Failed(ec, cause) : true;
 }

@@ -4,7 +4,9 @@
 #include <mutex>
 
 #include "app/AppPaths.h"
+#include "app/FileHandles.h"
 #include "app/FileProbes.h"
+#include "app/Platform.h"
 #include "app/Text.h"
 
 namespace {
@@ -36,22 +38,14 @@ void Log(std::u16string message) {
         } else if (c > 0xFF) {
             bytes.push_back('?');
         } else if (c == u'\n') {
-#ifdef _WIN32
-            bytes.push_back('\r');
-#endif
-            bytes.push_back('\n');
+            bytes += PlatformLineEnd();
         } else {
             bytes.push_back(static_cast<char>(c));
         }
     }
     std::lock_guard<std::mutex> lock(LogWriting());
-#ifdef _WIN32
-    bytes += "\r\n";
-    FILE* file = _wfopen(FsPath(LogPath()).c_str(), L"ab");
-#else
-    bytes += "\n";
-    FILE* file = std::fopen(FsPath(LogPath()).c_str(), "ab");
-#endif
+    bytes += PlatformLineEnd();
+    FILE* file = OpenFileHandle(FsPath(LogPath()), "ab");
     if (!file) return;
     std::fwrite(bytes.data(), 1, bytes.size(), file);
     std::fflush(file);

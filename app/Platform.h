@@ -1,7 +1,8 @@
 #pragma once
 // The small interface behind which each platform (Linux: SDL2, posix_spawn,
-// zenity/kdialog, xdg-open, wine; Windows: Win32, Direct3D 9, shell) lives.
-// Only app/ and the entry routines include platform headers.
+// zenity/kdialog, xdg-open, wine; Windows: Win32, shell) lives. Only
+// app/linux/ and app/win32/ (and the hosts' own folders) include platform
+// headers; everything above calls these functions.
 #include <string>
 #include <vector>
 
@@ -20,6 +21,17 @@ void PlatformSleep(unsigned milliseconds);
 // there to say it: standard error on Linux, a message box on Windows.
 void PlatformReportFatalError(const std::string& message);
 
+// ---- the platform's rules for names and text files
+// A path in the form in which the file system compares names: letters folded
+// to lower case where it ignores their case (Windows), unchanged elsewhere.
+std::u16string PathCaseKey(const std::u16string& path);
+// True when the file system takes both names for the same file.
+bool SamePath(const std::u16string& a, const std::u16string& b);
+// The running process's number.
+long PlatformProcessNumber();
+// The line end of text files people read (the log): CR LF on Windows, LF elsewhere.
+const char* PlatformLineEnd();
+
 // ---- game discovery sources
 struct RegistryInstallPath {
     bool keyOpened = false;  // one of the two game keys could be opened
@@ -35,11 +47,12 @@ std::vector<std::u16string> SteamRootFolders();
 // ---- shell services
 // Starts a program and forgets it; logs three lines when it cannot be started.
 bool LaunchProgram(const std::u16string& directory, const std::u16string& path);
-#ifndef _WIN32
+// True where a game that Steam installed runs only when Steam starts it
+// (Linux: Steam runs it under Proton, a plain wine cannot); false on Windows.
+bool SteamMustStartTheGame();
 // Starts Steam from the search path with the arguments and forgets it; false,
 // with a log line, when it cannot be started.
 bool LaunchThroughSteam(const std::vector<std::u16string>& arguments);
-#endif
 // Runs a console tool without a window and waits for it. Each argument is
 // one whole word, never split or re-read: Windows quotes it on the command
 // line by the C runtime's rules, Linux hands it over in argv. Returns the
@@ -67,40 +80,3 @@ std::u16string OpenPresetFileDialog(const std::u16string& title);
 std::u16string SavePresetFileDialog(const std::u16string& title);
 // The open dialog for pictures (PNG, JPEG, BMP); empty when cancelled.
 std::u16string OpenImageFileDialog(const std::u16string& title);
-
-// ---- display window and UI host
-bool UiHostCreateDisplay();
-// UI context (no ini file), backends, base style, fonts, logo, localization,
-// and the first-run notice request.
-bool UiHostInitialise();
-enum class PumpResult { Idle, Handled, Quit };
-// Takes at most one pending window message/event and handles it.
-PumpResult UiHostPumpMessage();
-// What the messages handled since the last call ask of the window: input or
-// a change of focus (draw while focused), or the window exposed, resized or
-// moved to another DPI (draw once, even in the background).
-struct RedrawNeed {
-    bool input = false;
-    bool exposed = false;
-};
-RedrawNeed UiHostTakeRedrawNeed();
-// Sleeps until a message arrives or the time has passed.
-void UiHostWaitForMessage(unsigned milliseconds);
-bool UiHostHasFocus();
-void UiHostBeginFrame();
-void UiHostEndFrameAndPresent();
-// A picture in the UI host's renderer: `id` is what the UI library draws
-// (its ImTextureID), null when there is none.
-struct UiTexture {
-    void* id = nullptr;
-    int width = 0;
-    int height = 0;
-};
-// Fills the texture with 8-bit RGBA pixels, rows top first, creating it or
-// replacing it when the size changed; false, with the texture released, when
-// the renderer cannot hold it.
-bool UiHostUploadTexture(UiTexture& texture, const unsigned char* rgba, int width, int height);
-void UiHostReleaseTexture(UiTexture& texture);
-// Asks the main loop to end, as closing the window does.
-void UiHostRequestQuit();
-void UiHostShutdown();

@@ -6,22 +6,20 @@ pkg_check_modules(IMGUI REQUIRED IMPORTED_TARGET imgui)
 
 set(IMGUI_BACKENDS /usr/share/doc/libimgui-dev/examples/backends)
 
-# stb_image for the logo and the preview's screenshots (app/ImageDecode.cpp).
-target_include_directories(vantrel_core SYSTEM PRIVATE /usr/include/stb)
+# stb_image for the logo (app/ImageDecode.cpp); libpng and libjpeg-turbo for
+# the pictures the player chooses (app/linux/LinuxPictureDecode.cpp).
+target_include_directories(vantrel_platform SYSTEM PRIVATE /usr/include/stb)
+find_package(PNG REQUIRED)
+find_package(JPEG REQUIRED)
 
-# Shell services and paths: everything the tests need without a window.
-add_library(vantrel_platform STATIC app/linux/LinuxPaths.cpp app/linux/LinuxSpawn.cpp app/linux/LinuxProcesses.cpp
-            app/linux/LinuxDesktop.cpp app/linux/LinuxChoosers.cpp app/linux/LinuxEffectCompiler.cpp)
-target_link_libraries(vantrel_platform PUBLIC vantrel_core SDL2::SDL2)
-# The core calls the platform layer and the layer calls the core (log, paths).
-target_link_libraries(vantrel_core PUBLIC vantrel_platform)
+# The platform layer: paths, files, processes, the desktop and its choosers.
+file(GLOB VANTREL_LINUX_SOURCES CONFIGURE_DEPENDS app/linux/*.cpp)
+target_sources(vantrel_platform PRIVATE ${VANTREL_LINUX_SOURCES})
+target_link_libraries(vantrel_platform PUBLIC SDL2::SDL2 PNG::PNG JPEG::JPEG)
 
-# The interface, portable ImGui code.
-file(GLOB VANTREL_UI_SOURCES CONFIGURE_DEPENDS ui/*.cpp)
-add_library(vantrel_ui STATIC ${VANTREL_UI_SOURCES})
-target_link_libraries(vantrel_ui PUBLIC vantrel_core PkgConfig::IMGUI)
+target_link_libraries(vantrel_ui PUBLIC PkgConfig::IMGUI)
 
-add_library(vantrel_uihost_sdl STATIC app/linux/UiHostSdl.cpp
+add_library(vantrel_uihost_sdl STATIC host/linux/UiHostSdl.cpp
             ${IMGUI_BACKENDS}/imgui_impl_sdl.cpp ${IMGUI_BACKENDS}/imgui_impl_opengl3.cpp)
 target_include_directories(vantrel_uihost_sdl PRIVATE /usr/include/imgui/backends)
 # Debian's Dear ImGui 1.86 OpenGL loader lists 54 function names but declares
@@ -41,9 +39,9 @@ endif()
 # The library's own backend sources are not held to our warning level.
 set_source_files_properties(${IMGUI_BACKENDS}/imgui_impl_sdl.cpp ${IMGUI_BACKENDS}/imgui_impl_opengl3.cpp
                             PROPERTIES COMPILE_OPTIONS -w)
-target_link_libraries(vantrel_uihost_sdl PUBLIC vantrel_ui vantrel_platform SDL2::SDL2 OpenGL::GL ${CMAKE_DL_LIBS})
+target_link_libraries(vantrel_uihost_sdl PUBLIC vantrel_ui SDL2::SDL2 OpenGL::GL ${CMAKE_DL_LIBS})
 
-add_executable(Vantrel app/Main.cpp app/EntryRoutine.cpp)
-target_link_libraries(Vantrel PRIVATE vantrel_uihost_sdl vantrel_ui vantrel_platform vantrel_core)
+add_executable(Vantrel host/linux/Main.cpp host/EntryRoutine.cpp)
+target_link_libraries(Vantrel PRIVATE vantrel_uihost_sdl vantrel_host)
 
 include(cmake/RuntimeData.cmake)

@@ -38,38 +38,35 @@ target_include_directories(imgui_static SYSTEM PUBLIC ${IMGUI_DIR})
 target_compile_options(imgui_static PRIVATE -w)
 target_link_libraries(imgui_static PUBLIC imm32)
 
-# stb_image for the logo and the preview's screenshots (app/ImageDecode.cpp).
-target_include_directories(vantrel_core SYSTEM PRIVATE ${VANTREL_STB_INCLUDE_DIR})
+# stb_image for the logo (app/ImageDecode.cpp); the pictures the player
+# chooses go through the Windows Imaging Component (app/win32/WinPictureDecode.cpp).
+target_include_directories(vantrel_platform SYSTEM PRIVATE ${VANTREL_STB_INCLUDE_DIR})
 
-# ---- shell services and paths: everything the tests need without a window
-add_library(vantrel_platform STATIC app/win32/WinPaths.cpp app/win32/WinShell.cpp app/win32/WinEffectCompiler.cpp)
-target_link_libraries(vantrel_platform PUBLIC vantrel_core shell32 ole32 comdlg32 advapi32 uuid winmm)
-# The core calls the platform layer and the layer calls the core (log, paths).
-target_link_libraries(vantrel_core PUBLIC vantrel_platform)
+# ---- the platform layer: paths, files, processes, the shell and its choosers
+file(GLOB VANTREL_WIN32_SOURCES CONFIGURE_DEPENDS app/win32/*.cpp)
+target_sources(vantrel_platform PRIVATE ${VANTREL_WIN32_SOURCES})
+target_link_libraries(vantrel_platform PUBLIC shell32 ole32 comdlg32 advapi32 uuid winmm)
 
-# ---- the interface, portable ImGui code
-file(GLOB VANTREL_UI_SOURCES CONFIGURE_DEPENDS ui/*.cpp)
-add_library(vantrel_ui STATIC ${VANTREL_UI_SOURCES})
-target_link_libraries(vantrel_ui PUBLIC vantrel_core imgui_static)
+target_link_libraries(vantrel_ui PUBLIC imgui_static)
 
 # ---- the Direct3D 9 UI host (d3d9.dll only: the logo goes through stb_image)
 set(IMGUI_BACKEND_SOURCES ${IMGUI_DIR}/backends/imgui_impl_win32.cpp ${IMGUI_DIR}/backends/imgui_impl_dx9.cpp)
-add_library(vantrel_uihost_dx9 STATIC app/win32/UiHostDx9.cpp app/win32/LogoTexture.cpp ${IMGUI_BACKEND_SOURCES})
+add_library(vantrel_uihost_dx9 STATIC host/win32/UiHostDx9.cpp host/win32/LogoTexture.cpp ${IMGUI_BACKEND_SOURCES})
 target_include_directories(vantrel_uihost_dx9 SYSTEM PRIVATE ${IMGUI_DIR}/backends ${VANTREL_STB_INCLUDE_DIR})
 set_source_files_properties(${IMGUI_BACKEND_SOURCES} PROPERTIES COMPILE_OPTIONS -w)
-target_link_libraries(vantrel_uihost_dx9 PUBLIC vantrel_ui vantrel_platform imgui_static d3d9 dwmapi gdi32 user32)
+target_link_libraries(vantrel_uihost_dx9 PUBLIC vantrel_ui imgui_static d3d9 dwmapi gdi32 user32)
 
 # ---- the program
-add_executable(Vantrel WIN32 app/win32/WinMain.cpp app/EntryRoutine.cpp app/win32/Vantrel.rc)
+add_executable(Vantrel WIN32 host/win32/WinMain.cpp host/EntryRoutine.cpp host/win32/Vantrel.rc)
 target_link_options(Vantrel PRIVATE -municode)
-target_link_libraries(Vantrel PRIVATE vantrel_uihost_dx9 vantrel_ui vantrel_platform vantrel_core)
-set_source_files_properties(app/win32/Vantrel.rc PROPERTIES OBJECT_DEPENDS
-  "${CMAKE_SOURCE_DIR}/app/win32/Vantrel.ico;${CMAKE_SOURCE_DIR}/app/win32/Vantrel.manifest")
+target_link_libraries(Vantrel PRIVATE vantrel_uihost_dx9 vantrel_host)
+set_source_files_properties(host/win32/Vantrel.rc PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_SOURCE_DIR}/host/win32/Vantrel.ico;${CMAKE_SOURCE_DIR}/host/win32/Vantrel.manifest")
 
 include(cmake/RuntimeData.cmake)
 # The window icon is looked up in the current folder, so it lies beside the program.
 add_custom_command(TARGET vantrel_data POST_BUILD
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/app/win32/Vantrel.ico ${CMAKE_BINARY_DIR}/)
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/host/win32/Vantrel.ico ${CMAKE_BINARY_DIR}/)
 set(ORIGINALS_NOTE "The game's stock shaders are backed up on first install; files placed here are restored as well.")
 
 # ---- dist: the folder users unzip, and the zip itself
@@ -80,7 +77,7 @@ add_custom_target(dist
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${DIST_DIR} ${DIST_ROOT}/${DIST_NAME}.zip
   COMMAND ${CMAKE_COMMAND} -E make_directory ${DIST_DIR}/Data/OriginalShaders
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Vantrel> ${DIST_DIR}/Vantrel.exe
-  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/app/win32/Vantrel.ico ${DIST_DIR}/
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/host/win32/Vantrel.ico ${DIST_DIR}/
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${DATA_OUT}/Fonts ${DIST_DIR}/Data/Fonts
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${DATA_OUT}/Textures ${DIST_DIR}/Data/Textures
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${DATA_OUT}/OriginalShaders ${DIST_DIR}/Data/OriginalShaders

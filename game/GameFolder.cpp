@@ -25,7 +25,7 @@ void DiscoverGameInstallation(Settings& settings) {
         if (!path.empty()) {
             Log(u"Found train simulator in a Steam library: " + path);
         } else {
-            Log(std::string("Unable to find train simulator install path reg key"));
+            Log("Unable to find train simulator install path reg key");
         }
     }
 
@@ -44,6 +44,6 @@ FolderChoice ChooseGameFolder() {
     if (chosen.empty()) return FolderChoice::Cancelled;
     if (!IsValidGamePath(chosen)) return FolderChoice::Rejected;
     settings.TSPath = chosen;
-    settings.Save(std::u16string());
+    settings.SaveSettingsFile();
     return FolderChoice::Accepted;
 }

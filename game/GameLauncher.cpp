@@ -8,15 +8,12 @@
 // Nothing is tested first: a missing folder or executable is logged by the launch.
 void LaunchGame(GameVariant variant) {
     const std::u16string& folder = Settings::Instance().TSPath;
-#ifndef _WIN32
-    // A game installed for Proton runs only when Steam starts it, not under a plain wine.
-    if (IsInSteamLibrary(folder)) {
+    if (SteamMustStartTheGame() && IsInSteamLibrary(folder)) {
         Log(u"Starting the game through Steam (steam -applaunch " + std::u16string(kSteamAppId) +
             u"); Steam chooses the 32-bit or 64-bit build");
         if (LaunchThroughSteam({u"-applaunch", kSteamAppId})) return;
-        Log(std::string("Steam could not be started; starting the game directly"));
+        Log("Steam could not be started; starting the game directly");
     }
-#endif
     const std::u16string executable =
         folder + (variant == GameVariant::Bit64 ? u"\\RailWorks64.exe" : u"\\RailWorks.exe");
     LaunchProgram(folder, executable);

@@ -34,11 +34,13 @@ FileStamp Stamp(const std::u16string& path) {
 
 }  // namespace
 
-void PatchPlayerProfiles(bool& forcedBloom, bool& forcedTSX) {
-    PatchPlayerProfiles(Settings::Instance(), forcedBloom, forcedTSX);
-}
-
-void PatchPlayerProfiles(const Settings& settings, bool& forcedBloom, bool& forcedTSX) {
+ProfilePatchOutcome PatchPlayerProfiles(const Settings& settings) {
+    ProfilePatchOutcome outcome;
+    const auto failed = [&](const char* logLine, const char* cause) {
+        Log(logLine);
+        outcome.cause = cause;
+        return outcome;
+    };
     const std::u16string converter = settings.TSPath + u"\\serz.exe";
     const std::u16string profile = settings.TSPath + u"\\Content\\PlayerProfiles.bin";
     const std::u16string profileXml = settings.TSPath + u"\\Content\\PlayerProfiles.xml";
@@ -46,15 +48,11 @@ void PatchPlayerProfiles(const Settings& settings, bool& forcedBloom, bool& forc
 
     // A profile XML left by an earlier run would be taken for this run's
     // conversion if the converter failed, and older data written back.
-    if (RemoveFileIfExists(profileXml)) {
-        Log(std::string(kUnknownError));
-        return;
-    }
+    if (!RemoveFileIfExists(profileXml)) return failed(kUnknownError, "an old PlayerProfiles.xml cannot be removed");
 
     RunProcessAndWait(converter, {profile});
     if (!PathExists(profileXml)) {
-        Log(std::string("ERROR: Can't read PlayerProfiles.xml file"));
-        return;
+        return failed("ERROR: Can't read PlayerProfiles.xml file", "the converter did not write PlayerProfiles.xml");
     }
 
     pugi::xml_document document;
@@ -82,8 +80,7 @@ void PatchPlayerProfiles(const Settings& settings, bool& forcedBloom, bool& forc
     if (!complete) {
         RemoveFileIfExists(profileXml);
         RemoveFileIfExists(temporaryXml);
-        Log(std::string(kUnknownError));
-        return;
+        return failed(kUnknownError, "the profile does not read as a player profile");
     }
 
     bool modified = false;
@@ -94,18 +91,18 @@ void PatchPlayerProfiles(const Settings& settings, bool& forcedBloom, bool& forc
         element.text().set(1);
         if (option.forced) *option.forced = true;
         modified = true;
-        Log(std::string(option.message));
+        Log(option.message);
     }
 
     if (!document.save_file(FsPath(temporaryXml).c_str())) {
-        Log(std::string(kUnknownError));
-        return;
+        return failed(kUnknownError, "the patched profile cannot be written");
     }
 
     if (!modified) {
         RemoveFileIfExists(profileXml);
         RemoveFileIfExists(temporaryXml);
-        return;
+        outcome.ok = true;
+        return outcome;
     }
 
     // The converter replaces the profile; keep the one it came from.
@@ -113,8 +110,7 @@ void PatchPlayerProfiles(const Settings& settings, bool& forcedBloom, bool& forc
     if (!ReadFileBytes(profile, before) || !WriteFileReplacingSafely(profile + u".bak", before)) {
         RemoveFileIfExists(profileXml);
         RemoveFileIfExists(temporaryXml);
-        Log(std::string(kUnknownError));
-        return;
+        return failed(kUnknownError, "the profile cannot be backed up");
     }
     const FileStamp stampBefore = Stamp(profile);
     RemoveFileIfExists(profileXml);
@@ -128,10 +124,11 @@ void PatchPlayerProfiles(const Settings& settings, bool& forcedBloom, bool& forc
     const bool rewritten = readable && (after != before || Stamp(profile) != stampBefore);
     if (exitCode != 0 || !rewritten) {
         if (!readable || after != before) WriteFileReplacingSafely(profile, before);
-        Log(std::string(kUnknownError));
-        return;
+        return failed(kUnknownError, "the converter did not write the patched profile back");
     }
-    if (bloom) forcedBloom = true;
-    if (tsx) forcedTSX = true;
-    Log(std::string("TS PlayerProfiles patched"));
+    outcome.ok = true;
+    outcome.forcedBloom = bloom;
+    outcome.forcedTSX = tsx;
+    Log("TS PlayerProfiles patched");
+    return outcome;
 }

@@ -1,11 +1,20 @@
 #pragma once
 // Forces the game options the enhanced shaders need on in the player profile,
-// through the game's serz.exe converter. Sets a flag only when it forced that
-// option and the converter wrote the profile back; never clears one. A
-// conversion back that fails leaves the profile as it was.
+// through the game's serz.exe converter. Reads only the settings it is given
+// (the game folder and the options), so another thread may run it on a copy.
+#include <string>
+
 struct Settings;
 
-void PatchPlayerProfiles(bool& forcedBloom, bool& forcedTSX);
-// The same with the game folder and options of the given settings (a copy
-// that another thread may work on).
-void PatchPlayerProfiles(const Settings& settings, bool& forcedBloom, bool& forcedTSX);
+struct ProfilePatchOutcome {
+    // The profile holds the options the shaders need (switched on now, or
+    // already on); false when it could not be read or patched, and then the
+    // profile is as it was.
+    bool ok = false;
+    // Switched on by this patch, once the converter wrote the profile back.
+    bool forcedBloom = false;
+    bool forcedTSX = false;
+    std::string cause;  // why it failed, for the log and the result (UTF-8); empty when ok
+};
+
+ProfilePatchOutcome PatchPlayerProfiles(const Settings& settings);

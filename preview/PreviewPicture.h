@@ -1,9 +1,7 @@
 #pragma once
 // The pictures the preview works on: the built-in scene, drawn at the size
-// asked for, or a screenshot the player chose, kept at most 1280 pixels wide
-// and scaled down to the size asked for.
-#include <string>
-
+// asked for, or a screenshot the player chose (preview/PictureLoad.h), kept at
+// most 1280 pixels wide and scaled down to the size asked for.
 #include "preview/PreviewScene.h"
 #include "preview/RgbaImage.h"
 
@@ -19,8 +17,5 @@ inline int PreviewSceneHeight(int width) { return width * 9 / 16; }
 // null, else the screenshot area-averaged down.
 PreviewScene PreviewSceneAt(const RgbaImage* screenshot, int width);
 
-// A PNG, JPEG or BMP file as the preview's picture: area-averaged down to
-// kPreviewMaxWidth when wider. Empty when the file cannot be read or decoded.
-RgbaImage LoadPreviewPicture(const std::u16string& path);
 // Area-average downscale to at most maxWidth wide, keeping the aspect.
 RgbaImage ScaleToWidth(const RgbaImage& image, int maxWidth);

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Draws the program icon (app/win32/Vantrel.ico): a track running to the
+# Draws the program icon (host/win32/Vantrel.ico): a track running to the
 # horizon, amber on dark grey, at the sizes Windows asks for. Needs ImageMagick.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,5 +20,5 @@ for size in 16 24 32 48 64 128; do
   convert "$work/icon-256.png" -filter Lanczos -resize ${size}x${size} "$work/icon-$size.png"
 done
 convert "$work"/icon-16.png "$work"/icon-24.png "$work"/icon-32.png "$work"/icon-48.png \
-  "$work"/icon-64.png "$work"/icon-128.png "$work"/icon-256.png -depth 8 app/win32/Vantrel.ico
-echo "wrote app/win32/Vantrel.ico"
+  "$work"/icon-64.png "$work"/icon-128.png "$work"/icon-256.png -depth 8 host/win32/Vantrel.ico
+echo "wrote host/win32/Vantrel.ico"

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # The HLSL compiler for Direct3D 9 shader models that the shader checks use:
 # vkd3d-compiler 2.x, which only Debian's unstable suite carries. Its binary
-# packages (with the C library they need) are downloaded through a private apt
-# state folder whose one entry is the machine's own Debian mirror with the
-# suite changed; the machine's apt configuration is left alone. They are
-# unpacked under the build folder and run through their own dynamic loader
-# behind the wrapper $BUILD_DIR/vkd3d/vkd3d-compiler.
+# package and those it depends on (the C library among them), as unstable
+# lists them today, are downloaded through a private apt state folder whose
+# one entry is the machine's own Debian mirror with the suite changed; the
+# machine's apt configuration is left alone. They are unpacked under the build
+# folder and run through their own dynamic loader behind the wrapper
+# $BUILD_DIR/vkd3d/vkd3d-compiler.
 #
 # Called by setup.sh; BUILD_DIR (default build) may be set.
 set -euo pipefail
@@ -16,7 +17,6 @@ BUILD_DIR="${BUILD_DIR:-build}"
 case "$BUILD_DIR" in /*) ;; *) BUILD_DIR="$PWD/$BUILD_DIR" ;; esac
 HOME_DIR="$BUILD_DIR/vkd3d"
 WRAPPER="$HOME_DIR/vkd3d-compiler"
-PACKAGES=(vkd3d-compiler libvkd3d-shader1 libc6 libtinfo6)
 
 fail() {
   echo "setup-vkd3d: $*" >&2
@@ -40,19 +40,22 @@ IFS='|' read -r uris _suites _comps signed <<<"$entry"
 uri=${uris%% *}
 
 rm -rf "$HOME_DIR"
+mkdir -p "$HOME_DIR/debs" "$HOME_DIR/root"
 state="$HOME_DIR/apt"
-mkdir -p "$state/lists/partial" "$state/archives/partial" "$state/parts" "$HOME_DIR/debs" "$HOME_DIR/root"
-options="[arch=amd64${signed:+ signed-by=$signed}]"
-echo "deb $options $uri unstable main" >"$state/sources.list"
-: >"$state/status"
-APT=(apt-get -q
-  -o "Dir::State=$state" -o "Dir::State::status=$state/status" -o "Dir::Cache=$state"
-  -o "Dir::Etc::SourceList=$state/sources.list" -o "Dir::Etc::SourceParts=$state/parts"
-  -o "Dir::Etc::Preferences=/dev/null" -o "Dir::Etc::PreferencesParts=$state/parts"
-  -o "APT::Sandbox::User=root")
+private_apt "$state" < <(deb822_stanza deb "$uri" unstable main "$signed")
 
 "${APT[@]}" update || fail "cannot read the unstable suite from $uri"
-(cd "$HOME_DIR/debs" && "${APT[@]}" download "${PACKAGES[@]}") || fail "cannot download ${PACKAGES[*]} from unstable"
+# Every package the compiler needs, taken from what unstable says today, so
+# that a library renamed there does not break the download.
+packages=$("${APT_CACHE[@]}" depends --recurse --no-recommends --no-suggests --no-conflicts --no-breaks \
+  --no-replaces --no-enhances vkd3d-compiler 2>/dev/null | grep -E '^[a-z0-9]' | sort -u) || true
+case " $(echo $packages) " in
+  *" vkd3d-compiler "*) ;;
+  *) fail "the unstable suite at $uri has no package vkd3d-compiler" ;;
+esac
+for package in $packages; do
+  (cd "$HOME_DIR/debs" && "${APT[@]}" download "$package") || fail "cannot download $package (needed by vkd3d-compiler) from unstable"
+done
 for deb in "$HOME_DIR"/debs/*.deb; do
   dpkg-deb -x "$deb" "$HOME_DIR/root" || fail "cannot unpack $deb"
 done

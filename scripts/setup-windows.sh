@@ -27,45 +27,28 @@ PACKAGES=(
 
 started=$(date +%s)
 
-# ---- a deb-src entry for the suites and mirror this machine already uses
 . scripts/lib/apt-entries.sh
 
-ensure_deb_src() {
-  local target=/etc/apt/sources.list.d/vantrel-deb-src.sources
-  local tmp wanted
-  tmp=$(mktemp)
-  machine_deb_entries | while IFS='|' read -r uris suites comps signed; do
-    printf 'Types: deb-src\nURIs: %s\nSuites: %s\nComponents: %s\n' "$uris" "$suites" "$comps"
-    [ -n "$signed" ] && printf 'Signed-By: %s\n' "$signed"
-    printf '\n'
-  done >"$tmp"
-  if [ ! -s "$tmp" ]; then
-    echo "setup-windows: the machine's apt sources name no deb entry to mirror" >&2
-    rm -f "$tmp"
-    return 1
-  fi
-  wanted=$(cat "$tmp")
-  if [ -f "$target" ] && [ "$(cat "$target")" = "$wanted" ]; then
-    rm -f "$tmp"
-    return 0
-  fi
-  $SUDO install -m 0644 "$tmp" "$target"
-  rm -f "$tmp"
-  $SUDO apt-get update -q
-}
-
 $SUDO apt-get install -y -q --no-install-recommends "${PACKAGES[@]}"
-ensure_deb_src
 
 # ---- the library sources, unpacked once into build-win/src/
+# Through a private apt state with deb-src entries for the suites and mirror
+# this machine already uses; the machine's apt configuration is left alone.
 fetch_source() {
   local package=$1
   if compgen -G "$SRC_DIR/$package-*/" >/dev/null; then return 0; fi
   mkdir -p "$SRC_DIR"
-  (cd "$SRC_DIR" && apt-get source -q "$package")
+  if [ -z "${APT+set}" ]; then
+    private_apt "$PWD/$BUILD_DIR/apt" < <(machine_deb_entries | while IFS='|' read -r uris suites comps signed; do
+      deb822_stanza deb-src "$uris" "$suites" "$comps" "$signed"
+    done)
+    "${APT[@]}" update
+  fi
+  (cd "$SRC_DIR" && "${APT[@]}" source "$package")
 }
 fetch_source imgui
 fetch_source pugixml
+rm -rf "$BUILD_DIR/apt"
 IMGUI_SRC=$(ls -d "$PWD/$SRC_DIR"/imgui-*/ | head -n1)
 PUGIXML_SRC=$(ls -d "$PWD/$SRC_DIR"/pugixml-*/ | head -n1)
 

@@ -15,6 +15,7 @@ struct Catalogue {
     pugi::xml_document document;
     // Index over the key elements; the first element of a duplicated key wins.
     std::unordered_map<std::string_view, pugi::xml_node> byKey;
+    unsigned loads = 0;
 };
 
 Catalogue& TheCatalogue() {
@@ -29,6 +30,7 @@ void Load() {
     Log("Loading localization file...");
     Catalogue& catalogue = TheCatalogue();
     catalogue.byKey.clear();
+    ++catalogue.loads;
     std::string bytes;
     ReadFileBytes(AppPaths.programFolder + u"Data/Localization.xml", bytes);
     const pugi::xml_parse_result result = catalogue.document.load_buffer(bytes.data(), bytes.size());
@@ -37,6 +39,8 @@ void Load() {
         if (element.type() == pugi::node_element) catalogue.byKey.emplace(element.name(), element);
     }
 }
+
+unsigned Revision() { return TheCatalogue().loads; }
 
 std::string Text(const char* key) {
     const Catalogue& catalogue = TheCatalogue();

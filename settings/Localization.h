@@ -7,6 +7,8 @@ namespace Localization {
 // Reads the catalogue (logs "Loading localization file..." and, on failure,
 // "Failed to load localization file").
 void Load();
+// Changes with every load: texts taken from the catalogue hold while it stays.
+unsigned Revision();
 // Text of a key in the current language, english as the fall-back for french
 // and german; empty when the key is missing or the language is unknown.
 std::string Text(const char* key);

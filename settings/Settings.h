@@ -82,7 +82,6 @@ struct Settings {
     bool operator==(const Settings&) const = default;
 
     static Settings& Instance();
-    ShaderSettings& Shaders() { return Shader; }
     void RequestShadersUpdate() { NeedShadersUpdate = true; }
     // Shader block back to its defaults and NeedShadersUpdate raised; the five
     // other fields stay and nothing is saved.
@@ -90,8 +89,11 @@ struct Settings {
     // True when ShadersVersion differs from APP_VERSION or an update is pending.
     bool ShadersOutdated() const;
 
-    // Empty path: the settings file (whole record); otherwise a preset file
-    // (the 54 parameters only, root MOXPreset).
-    void Load(const std::u16string& path);
-    void Save(const std::u16string& path) const;
+    // The settings file in the preference folder: the whole record.
+    void LoadSettingsFile();
+    // True when the file was written (a failed write keeps the old file).
+    bool SaveSettingsFile() const;
+    // A preset file: the 54 parameters only, under the root MOXPreset.
+    void LoadPreset(const std::u16string& path);
+    bool SavePreset(const std::u16string& path) const;
 };

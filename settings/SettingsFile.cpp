@@ -77,65 +77,76 @@ void WriteParameters(pugi::xml_node& group, const ShaderSettings& shader) {
 }
 }  // namespace
 
-void Settings::Load(const std::u16string& path) {
+namespace {
+// A file that cannot be read (the reader logs why) loads as an empty
+// document, so every field takes its default.
+void LoadDocument(const std::u16string& path, pugi::xml_document& doc) {
     Log("Reading settings...");
-    const bool preset = !path.empty();
-    // A file that cannot be read (the reader logs why) loads as an empty
-    // document, so every field takes its default.
     std::string bytes;
-    ReadFileBytes(preset ? path : AppPaths.settingsFile, bytes);
-    pugi::xml_document doc;
+    ReadFileBytes(path, bytes);
     doc.load_buffer(bytes.data(), bytes.size());
+}
 
-    if (preset) {
-        ReadParameters(doc.child("MOXPreset").child("TSXXShaders"), Shader);
-    } else {
-        const pugi::xml_node root = doc.child("Settings");
-        const pugi::xml_node global = root.child("Global");
-        const pugi::xml_node tsxx = root.child("TSXX");
-        const Settings defaults;
-        // Read as a wide integer, so that what Save writes for any value
-        // ("4294967295" for a -1 read before) reads back to the same value;
-        // an int reader would clamp it to 2147483647.
-        Language = static_cast<uint32_t>(ValueOf(global, "Language").as_llong(defaults.Language));
-        HelpIcons = ValueOf(global, "HelpIcons").as_bool(defaults.HelpIcons);
-        ShadersVersion = Utf8ToWide(ValueOf(tsxx, "ShadersVersion").as_string());
-        NeedShadersUpdate = ValueOf(tsxx, "NeedShadersUpdate").as_bool(defaults.NeedShadersUpdate);
-        ShadersInstallOK = ValueOf(tsxx, "ShadersInstallOK").as_bool(defaults.ShadersInstallOK);
-        TSPath = Utf8ToWide(ValueOf(tsxx, "TSPath").as_string());
-        ReadParameters(root.child("TSXXShaders"), Shader);
-    }
+// A failed write must never cost the user the file that was there before.
+bool SaveDocument(const std::u16string& path, const pugi::xml_document& doc) {
+    std::ostringstream text;
+    doc.save(text);
+    return WriteFileReplacingSafely(path, text.str());
+}
+}  // namespace
+
+void Settings::LoadSettingsFile() {
+    pugi::xml_document doc;
+    LoadDocument(AppPaths.settingsFile, doc);
+    const pugi::xml_node root = doc.child("Settings");
+    const pugi::xml_node global = root.child("Global");
+    const pugi::xml_node tsxx = root.child("TSXX");
+    const Settings defaults;
+    // Read as a wide integer, so that what Save writes for any value
+    // ("4294967295" for a -1 read before) reads back to the same value;
+    // an int reader would clamp it to 2147483647.
+    Language = static_cast<uint32_t>(ValueOf(global, "Language").as_llong(defaults.Language));
+    HelpIcons = ValueOf(global, "HelpIcons").as_bool(defaults.HelpIcons);
+    ShadersVersion = Utf8ToWide(ValueOf(tsxx, "ShadersVersion").as_string());
+    NeedShadersUpdate = ValueOf(tsxx, "NeedShadersUpdate").as_bool(defaults.NeedShadersUpdate);
+    ShadersInstallOK = ValueOf(tsxx, "ShadersInstallOK").as_bool(defaults.ShadersInstallOK);
+    TSPath = Utf8ToWide(ValueOf(tsxx, "TSPath").as_string());
+    ReadParameters(root.child("TSXXShaders"), Shader);
     Log("Done...");
 }
 
-void Settings::Save(const std::u16string& path) const {
-    Log("Saving settings...");
-    const bool preset = !path.empty();
+void Settings::LoadPreset(const std::u16string& path) {
     pugi::xml_document doc;
-    pugi::xml_node shaders;
-    if (preset) {
-        shaders = doc.append_child("MOXPreset").append_child("TSXXShaders");
-    } else {
-        pugi::xml_node root = doc.append_child("Settings");
-        pugi::xml_node global = root.append_child("Global");
-        pugi::xml_node tsxx = root.append_child("TSXX");
-        shaders = root.append_child("TSXXShaders");
-        global.append_child("Language").append_attribute("value").set_value(static_cast<unsigned int>(Language));
-        AddBool(global, "HelpIcons", HelpIcons);
-        AddValue(tsxx, "ShadersVersion", WideToUtf8(ShadersVersion).c_str());
-        AddBool(tsxx, "NeedShadersUpdate", NeedShadersUpdate);
-        AddBool(tsxx, "ShadersInstallOK", ShadersInstallOK);
-        AddValue(tsxx, "TSPath", WideToUtf8(TSPath).c_str());
-    }
-    WriteParameters(shaders, Shader);
+    LoadDocument(path, doc);
+    ReadParameters(doc.child("MOXPreset").child("TSXXShaders"), Shader);
+    Log("Done...");
+}
 
-    std::ostringstream text;
-    doc.save(text);
-    // A failed write must never cost the user the file that was there before.
-    const bool ok = WriteFileReplacingSafely(preset ? path : AppPaths.settingsFile, text.str());
-    if (preset) {
-        Log(ok ? "Preset file saved" : "Failed to save preset file");
-    } else {
-        Log(ok ? "Settings saved" : "Failed to save settings");
-    }
+bool Settings::SaveSettingsFile() const {
+    Log("Saving settings...");
+    pugi::xml_document doc;
+    pugi::xml_node root = doc.append_child("Settings");
+    pugi::xml_node global = root.append_child("Global");
+    pugi::xml_node tsxx = root.append_child("TSXX");
+    pugi::xml_node shaders = root.append_child("TSXXShaders");
+    global.append_child("Language").append_attribute("value").set_value(static_cast<unsigned int>(Language));
+    AddBool(global, "HelpIcons", HelpIcons);
+    AddValue(tsxx, "ShadersVersion", WideToUtf8(ShadersVersion).c_str());
+    AddBool(tsxx, "NeedShadersUpdate", NeedShadersUpdate);
+    AddBool(tsxx, "ShadersInstallOK", ShadersInstallOK);
+    AddValue(tsxx, "TSPath", WideToUtf8(TSPath).c_str());
+    WriteParameters(shaders, Shader);
+    const bool ok = SaveDocument(AppPaths.settingsFile, doc);
+    Log(ok ? "Settings saved" : "Failed to save settings");
+    return ok;
+}
+
+bool Settings::SavePreset(const std::u16string& path) const {
+    Log("Saving settings...");
+    pugi::xml_document doc;
+    pugi::xml_node shaders = doc.append_child("MOXPreset").append_child("TSXXShaders");
+    WriteParameters(shaders, Shader);
+    const bool ok = SaveDocument(path, doc);
+    Log(ok ? "Preset file saved" : "Failed to save preset file");
+    return ok;
 }

@@ -103,7 +103,7 @@ bool SaveChangeManifest(const std::u16string& gamePath, const ChangeManifest& ma
     const std::u16string folder = ChangeRecordFolder(gamePath);
     const std::u16string file = ChangeRecordFile(gamePath);
     if (manifest.changes.empty()) {
-        const bool removed = !RemoveFileIfExists(file);
+        const bool removed = RemoveFileIfExists(file);
         RemoveFolderIfEmpty(OriginalsFolder(gamePath));
         RemoveFolderIfEmpty(folder);
         return removed;
@@ -121,7 +121,7 @@ bool SaveChangeManifest(const std::u16string& gamePath, const ChangeManifest& ma
     }
     std::ostringstream text;
     document.save(text);
-    if (!CreateDirectories(folder) && WriteFileReplacingSafely(file, text.str())) return true;
+    if (CreateDirectories(folder) && WriteFileReplacingSafely(file, text.str())) return true;
     Log(u"ERROR: Can't write the record of Vantrel's changes " + file);
     return false;
 }
@@ -137,7 +137,7 @@ bool ReadShaderFileState(const std::u16string& path, ShaderFileState& state) {
 
 bool SaveOriginalCopy(const std::u16string& gamePath, const std::u16string& fileName, const std::string& bytes) {
     const std::u16string folder = OriginalsFolder(gamePath);
-    if (!CreateDirectories(folder) && WriteFileReplacingSafely(folder + fileName, bytes)) return true;
+    if (CreateDirectories(folder) && WriteFileReplacingSafely(folder + fileName, bytes)) return true;
     Log(u"ERROR: Can't keep a copy of the game's " + fileName + u" in " + folder);
     return false;
 }

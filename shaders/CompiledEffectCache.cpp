@@ -62,7 +62,7 @@ void KeepEffect(const std::u16string& name, const std::string& inputHash, const 
     if (AppPaths.preferenceFolder.empty()) return;
     std::string output;
     const std::u16string kept = KeptFile(name);
-    if (!ReadFileBytes(file, output) || CreateDirectories(AppPaths.preferenceFolder + u"CompiledEffects") ||
+    if (!ReadFileBytes(file, output) || !CreateDirectories(AppPaths.preferenceFolder + u"CompiledEffects") ||
         !WriteFileReplacingSafely(kept, kTag + inputHash + " " + std::to_string(output.size()) + "\n" + output)) {
         Log(u"Can't keep the compiled shader in " + kept + u"; it will be compiled again next time");
     }

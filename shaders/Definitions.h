@@ -12,7 +12,8 @@ using DefinitionList = std::vector<std::string>;
 std::string FormatFloat(float value);
 // "float3(r,g,b)" with FormatFloat components.
 std::string FormatTint(const ColorTint& tint);
-// The list for one effect, in append order.
+// The list for one effect, in append order: the definitions of the
+// parameters that feed it (SettingsTable.h).
 DefinitionList BuildDefinitionList(const std::u16string& effectName, const ShaderSettings& shader);
 // One LF in front of the template, then "#define entry" lines put in front in
 // list order (so the file shows them reversed).

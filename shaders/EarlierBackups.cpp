@@ -7,6 +7,7 @@
 #include "app/FileIo.h"
 #include "app/FileProbes.h"
 #include "app/Log.h"
+#include "app/Platform.h"
 #include "app/Sha256.h"
 #include "app/Text.h"
 
@@ -15,12 +16,9 @@ namespace {
 // The same game folder written with or without a trailing separator (and, on
 // Windows, in another letter case) mapped to the same backup folder.
 std::u16string NormalisedGamePath(const std::u16string& gamePath) {
-    std::u16string path = gamePath;
+    std::u16string path = PathCaseKey(gamePath);
     for (auto& c : path) {
         if (c == u'/') c = u'\\';
-#ifdef _WIN32
-        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-#endif
     }
     while (path.size() > 1 && path.back() == u'\\') path.pop_back();
     return path;

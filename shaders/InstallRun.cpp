@@ -59,7 +59,8 @@ void Step(InstallMonitor& monitor, InstallStep step) {
 // Writes the headers in catalogue order into the work folder and gives them
 // back as the compiler will read them; false after a logged failure.
 bool WriteHeaders(std::string& headers, InstallOutcome& outcome) {
-    if (const std::error_code error = CreateDirectories(AppPaths.workFolder)) {
+    std::error_code error;
+    if (!CreateDirectories(AppPaths.workFolder, &error)) {
         Fail(outcome, u"ERROR: Can't create the work folder " + AppPaths.workFolder + u" (" +
                           Utf8ToWide(error.message()) + u")");
         return false;
@@ -155,7 +156,7 @@ unsigned DefaultParallelCompiles() {
 
 InstallOutcome RunInstall(const Settings& settings, unsigned parallelCompiles, InstallMonitor& monitor) {
     InstallOutcome outcome;
-    Log(std::u16string(u"Compiling shaders..."));
+    Log(u"Compiling shaders...");
     if (settings.TSPath.empty()) return Fail(outcome, u"Can't install/update TS enhanced shaders. TS Path is empty");
 
     std::string headers;
@@ -179,9 +180,11 @@ InstallOutcome RunInstall(const Settings& settings, unsigned parallelCompiles, I
     WriteSkyOverride(settings);
     if (monitor.stop) return Fail(outcome, u"Install stopped before the player profile: the program is closing");
     Step(monitor, InstallStep::PlayerProfile);
-    PatchPlayerProfiles(settings, outcome.forcedBloom, outcome.forcedTSX);
+    const ProfilePatchOutcome profile = PatchPlayerProfiles(settings);
+    outcome.forcedBloom = profile.forcedBloom;
+    outcome.forcedTSX = profile.forcedTSX;
     Step(monitor, InstallStep::Finished);
-    Log(std::u16string(u"Shaders compilation done"));
+    Log(u"Shaders compilation done");
     outcome.ok = true;
     return outcome;
 }

@@ -5,6 +5,7 @@
 #include "app/FileIo.h"
 #include "app/FileProbes.h"
 #include "app/Log.h"
+#include "app/Platform.h"
 #include "app/Text.h"
 #include "game/WeatherPack.h"
 #include "settings/Settings.h"
@@ -48,18 +49,9 @@ bool IsCompiledEffect(const std::u16string& fileName) {
     return lower.size() > 5 && lower.compare(lower.size() - 5, 5, u".fx.o") == 0;
 }
 
-// Names that the file system takes for the same file.
-bool SameFile(const std::u16string& a, const std::u16string& b) {
-#ifdef _WIN32
-    return Lower(a) == Lower(b);
-#else
-    return a == b;
-#endif
-}
-
 bool Contains(const std::vector<std::u16string>& names, const std::u16string& name) {
     for (const std::u16string& n : names) {
-        if (SameFile(n, name)) return true;
+        if (SamePath(n, name)) return true;
     }
     return false;
 }
@@ -90,7 +82,7 @@ struct RestoreRun {
             return true;
         }
         if (!change.existed) {
-            if (RemoveFileIfExists(target)) {
+            if (!RemoveFileIfExists(target)) {
                 CouldNotRestore(change.fileName, u"it cannot be removed");
                 return false;
             }
@@ -166,11 +158,11 @@ bool ShaderInstaller::Restore() {
     state.filesRestored = state.filesRemoved = state.filesLeftAlone = 0;
     state.filesNotRestored.clear();
     if (settings.TSPath.empty()) {
-        Log(std::string("Can't restore TS original files. TS Path is empty"));
+        Log("Can't restore TS original files. TS Path is empty");
         state.restoreOK = false;
         return false;
     }
-    Log(std::string("Restoring TS original files..."));
+    Log("Restoring TS original files...");
 
     RestoreRun run{settings.TSPath, state};
     ChangeManifest manifest;
@@ -194,7 +186,7 @@ bool ShaderInstaller::Restore() {
         settings.ShadersInstallOK = false;
         settings.NeedShadersUpdate = false;
     }
-    Log(std::string("Done"));
+    Log("Done");
     return state.restoreOK;
 }
 

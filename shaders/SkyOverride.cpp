@@ -102,16 +102,17 @@ void WriteSkyOverride(const Settings& settings) {
     if (settings.Shader.DynamicCloudsEnhancements) text += kSkyOverrideEnhancementBlock;
     // A missing data\SilverLining folder leaves nothing written, by design.
     WriteTextFileCrLf(path, text);
-    Log(std::u16string(u"Tweaked Silverlining file"));
+    Log(u"Tweaked Silverlining file");
 }
 
 void WriteSkyOverrideBaseOnly() {
     const std::u16string path = SkyOverridePath();
-    if (const FileError error = RemoveFileIfExists(path)) {
-        Log(u"Could not replace " + path + u" (" + Utf8ToWide(error.code.message()) +
+    std::error_code error;
+    if (!RemoveFileIfExists(path, &error)) {
+        Log(u"Could not replace " + path + u" (" + Utf8ToWide(error.message()) +
             u"); the existing file was left as it is");
         return;
     }
     WriteTextFileCrLf(path, kSkyOverrideBaseBlock);
-    Log(std::u16string(u"Restored original Silverlining file"));
+    Log(u"Restored original Silverlining file");
 }

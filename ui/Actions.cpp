@@ -13,7 +13,7 @@
 
 void RunRestoreFlow() {
     if (ShaderInstaller::Restore()) {
-        Settings::Instance().Save(u"");
+        Settings::Instance().SaveSettingsFile();
         Log("Shaders Restoration Succeeded");
     } else {
         Log("Shaders Restoration Failed");
@@ -25,7 +25,7 @@ namespace {
 // The caller's part of an install, on the main thread.
 void KeepInstallOutcome(bool ok) {
     if (ok) {
-        Settings::Instance().Save(u"");
+        Settings::Instance().SaveSettingsFile();
     } else {
         Log("Shaders Installation Failed");
     }
@@ -50,15 +50,15 @@ bool ImportPresetFromDialog() {
     const std::u16string path = OpenPresetFileDialog(Utf8ToWide(T("presetimportbrowsertitle")));
     if (path.empty()) return false;
     Settings& settings = Settings::Instance();
-    settings.Load(path);
+    settings.LoadPreset(path);
     // Marked before the save, so that after a restart the status still shows
     // that the installed shaders are not those of the preset.
     settings.RequestShadersUpdate();
-    settings.Save(u"");
+    settings.SaveSettingsFile();
     return true;
 }
 
 void ExportPresetFromDialog() {
     const std::u16string path = SavePresetFileDialog(Utf8ToWide(T("presetexportbrowsertitle")));
-    if (!path.empty()) Settings::Instance().Save(path);
+    if (!path.empty()) Settings::Instance().SavePreset(path);
 }

@@ -5,12 +5,12 @@
 
 #include <imgui.h>
 
+#include "app/AppPaths.h"
 #include "app/FileProbes.h"
 #include "app/Log.h"
 #include "app/Text.h"
 #include "settings/Localization.h"
 #include "settings/Settings.h"
-#include "ui/UiSetup.h"
 #include "ui/UiState.h"
 #include "ui/Widgets.h"
 
@@ -123,7 +123,7 @@ bool BuildUiFonts() {
     const std::string icons = DataFilePath("Data/Fonts/MaterialIcons-Regular.ttf");
     // The library stops on a missing font file; look first.
     if (!PathExists(Utf8ToWide(regular)) || !PathExists(Utf8ToWide(accent)) || !PathExists(Utf8ToWide(icons))) {
-        if (firstBuild) Log(std::string("Failed to load the fonts from Data/Fonts/"));
+        if (firstBuild) Log("Failed to load the fonts from Data/Fonts/");
         ImFontConfig fallback;
         fallback.SizePixels = 13.0f * raster;
         ui.FontRegular = ui.FontLarge = ui.FontAccent = io.Fonts->AddFontDefault(&fallback);

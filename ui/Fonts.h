@@ -10,6 +10,3 @@ bool BuildUiFonts();
 // True when the atlas was built for another scale, or the game folder path
 // holds a letter that the atlas lacks.
 bool UiFontsOutdated();
-// A data file path ("Data/..."): as given when it exists in the current
-// folder, else the one beside the program.
-std::string DataFilePath(const char* relative);

@@ -5,14 +5,15 @@
 
 #include <imgui.h>
 
-#include "app/Platform.h"
 #include "settings/Settings.h"
 #include "shaders/ShaderInstaller.h"
 #include "ui/Actions.h"
 #include "ui/Panels.h"
 #include "ui/ParametersTab.h"
 #include "ui/PreviewPanel.h"
+#include "ui/UiHost.h"
 #include "ui/UiState.h"
+#include "ui/WeatherAddOn.h"
 #include "ui/Widgets.h"
 
 namespace {
@@ -52,6 +53,12 @@ void Tabs() {
 // install's progress and, when it ends, its result; a preview being computed
 // and, when it is ready, its picture.
 bool FrameNeedsRedraw() { return ShaderInstaller::InstallIsRunning() || PreviewNeedsRedraw(); }
+
+void NoteWindowFocus(bool focused) {
+    static bool hadFocus = true;
+    if (focused && !hadFocus) RecheckWeatherAddOn();
+    hadFocus = focused;
+}
 
 void RenderUiFrame() {
     CollectInstallResult();

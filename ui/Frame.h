@@ -5,3 +5,6 @@ void RenderUiFrame();
 // loop must keep drawing; otherwise it draws only after input, an expose or
 // a resize (and a few frames after them).
 bool FrameNeedsRedraw();
+// Told on every turn of the main loop whether the window has the focus: on
+// its return, what the frame shows from the game folder is looked at again.
+void NoteWindowFocus(bool focused);

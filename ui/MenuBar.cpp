@@ -20,7 +20,7 @@ void MenuGap() {
 void ChooseLanguage(uint32_t language) {
     Settings& settings = Settings::Instance();
     settings.Language = language;
-    settings.Save(u"");
+    settings.SaveSettingsFile();
 }
 
 // False when "quit" was chosen.
@@ -53,7 +53,7 @@ void ViewMenu() {
     if (!BeginMenuNamed(Label("view"))) return;
     if (MenuEntry(Label("helpicons"), settings.HelpIcons)) {
         settings.HelpIcons = !settings.HelpIcons;
-        settings.Save(u"");
+        settings.SaveSettingsFile();
     }
     ImGui::EndMenu();
 }

@@ -9,8 +9,10 @@
 
 #include "app/Platform.h"
 #include "app/Text.h"
+#include "preview/PictureLoad.h"
 #include "preview/PreviewPicture.h"
 #include "preview/PreviewWorker.h"
+#include "ui/UiHost.h"
 #include "ui/Widgets.h"
 
 namespace {
@@ -22,7 +24,7 @@ const ImVec4 kScopeColour(0.78f, 0.78f, 0.78f, 1.0f);
 struct PanelState {
     bool started = false;
     std::shared_ptr<const RgbaImage> screenshot;  // null: the built-in scene
-    bool loadFailed = false;
+    std::string loadProblem;                      // why the last screenshot was not loaded
     UiTexture before, after;
     std::shared_ptr<const RgbaImage> beforeShown;  // the picture in `before`
     bool hasResult = false;
@@ -117,7 +119,15 @@ void CompareButton(PanelState& panel) {
     panel.holding = panel.holding || ImGui::IsItemActive();
 }
 
+// The screenshot loads on the loader's thread; the panel shows the picture it
+// had until the new one is there.
 void PictureButtons(PanelState& panel) {
+    LoadedPicture loaded;
+    if (PictureLoadTake(loaded)) {
+        panel.loadProblem = PictureLoadProblemText(loaded);
+        if (loaded.fault == PictureFault::None)
+            UsePicture(panel, std::make_shared<const RgbaImage>(std::move(loaded.picture)));
+    }
     CompareButton(panel);
     ImGui::SameLine();
     if (LabelButton(Label("previewenlarge"))) panel.enlarged = true;
@@ -125,19 +135,23 @@ void PictureButtons(PanelState& panel) {
     if (LabelButton(Label("previewloadscreenshot"))) {
         const std::u16string path = OpenImageFileDialog(Utf8ToWide(T("previewbrowsertitle")));
         if (!path.empty()) {
-            RgbaImage picture = LoadPreviewPicture(path);
-            panel.loadFailed = picture.pixels.empty();
-            if (!panel.loadFailed) UsePicture(panel, std::make_shared<const RgbaImage>(std::move(picture)));
+            panel.loadProblem.clear();
+            PictureLoadStart(path);
         }
     }
     if (panel.screenshot) {
         ImGui::SameLine();
         if (LabelButton(Label("previewbuiltinscene"))) {
-            panel.loadFailed = false;
+            panel.loadProblem.clear();
+            PictureLoadCancel();
             UsePicture(panel, nullptr);
         }
     }
-    if (panel.loadFailed) ColoredWrappedText(WarningColor, T("previewloadfailed"));
+    if (PictureLoadBusy()) {
+        PlainText(T("previewloading"));
+    } else if (!panel.loadProblem.empty()) {
+        ColoredWrappedText(WarningColor, panel.loadProblem);
+    }
 }
 
 // The enlarged view: a window of its own over the main one, opening at the
@@ -199,7 +213,7 @@ void PreviewPanel() {
     PreviewRequest(Settings::Instance().Shader, panel.wantedWidth);
 }
 
-bool PreviewNeedsRedraw() { return PreviewBusy(); }
+bool PreviewNeedsRedraw() { return PreviewBusy() || PictureLoadBusy(); }
 
 bool PreviewShowsPass(PreviewPass pass) {
     if (std::find(kPreviewOrder.begin(), kPreviewOrder.end(), pass) == kPreviewOrder.end()) return false;
@@ -227,6 +241,8 @@ PreviewShown PreviewPanelShown() {
 
 void ResetPreviewPanel() {
     PreviewStop();
+    PictureLoadCancel();
+    PictureLoadStop();
     PanelState& panel = Panel();
     UiHostReleaseTexture(panel.before);
     UiHostReleaseTexture(panel.after);

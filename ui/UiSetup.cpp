@@ -45,11 +45,3 @@ void RebuildUiLook() {
     ApplyBaseStyle();
     BuildUiFonts();
 }
-
-std::string DataFilePath(const char* relative) {
-    if (PathExists(Utf8ToWide(relative))) return relative;
-    // Started from another folder (a Linux terminal, a shortcut): the data
-    // beside the program.
-    const std::string besideProgram = WideToUtf8(AppPaths.programFolder) + relative;
-    return PathExists(Utf8ToWide(besideProgram)) ? besideProgram : relative;
-}

@@ -25,7 +25,3 @@ float UiScaleForDpi(float dpi);
 bool UiLookOutdated();
 // Style sizes and fonts for the current scale (outside a frame only).
 void RebuildUiLook();
-
-// A data file path ("Data/..."): as given when it exists in the current
-// folder, else the one beside the program.
-std::string DataFilePath(const char* relative);

@@ -22,13 +22,13 @@ std::string Label(const char* key, const std::string& before, const std::string&
 
 void SetItemObserver(ItemObserver observer) { g_observer = observer; }
 
-void NoteItem(const char* kind, const std::string& label) {
+void NoteItem(const char* kind, std::string_view label) {
     if (!g_observer) return;
     DrawnItem item;
     item.kind = kind;
     const std::size_t hashes = label.find("##");
     item.label = label.substr(0, hashes);
-    if (hashes != std::string::npos) item.key = label.substr(hashes + 2);
+    if (hashes != std::string_view::npos) item.key = label.substr(hashes + 2);
     const ImGuiWindow* window = ImGui::GetCurrentWindowRead();
     item.window = window ? window->Name : "";
     item.visibleRight = window ? window->InnerClipRect.Max.x : 0.0f;

@@ -3,6 +3,7 @@
 // header, the help button, and the thin drawing helpers every panel uses so
 // that texts are always drawn verbatim.
 #include <string>
+#include <string_view>
 
 #include <imgui.h>
 
@@ -52,8 +53,9 @@ struct DrawnItem {
 };
 using ItemObserver = void (*)(const DrawnItem&);
 void SetItemObserver(ItemObserver observer);
-// Reports the last item drawn under the given kind and label (text##key).
-void NoteItem(const char* kind, const std::string& label);
+// Reports the last item drawn under the given kind and label (text##key);
+// without an observer it costs nothing.
+void NoteItem(const char* kind, std::string_view label);
 
 // Texts, never used as a format, and never cut short (the library's
 // formatting buffer holds about 3 KB; the terms text is longer). Wrapped

@@ -70,7 +70,7 @@ ChooserTool FindChooser(std::string& tool) {
     if (!tool.empty()) return ChooserTool::Zenity;
     tool = FindOnPath("kdialog");
     if (!tool.empty()) return ChooserTool::Kdialog;
-    Log(std::string("No file chooser available: install zenity or kdialog"));
+    Log("No file chooser available: install zenity or kdialog");
     return ChooserTool::None;
 }
 

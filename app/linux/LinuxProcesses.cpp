@@ -59,7 +59,7 @@ int RunProcessAndWait(const std::u16string& program, const std::vector<std::u16s
     if (!started) {
         const std::u16string problem = ProgramStartProblem(program);
         if (!problem.empty()) Log(problem);
-        Log(std::string("Failed to create shader compiler process"));
+        Log("Failed to create shader compiler process");
         return -1;
     }
     return WaitForExit(pid);
@@ -78,17 +78,20 @@ bool LaunchProgram(const std::u16string& directory, const std::u16string& path) 
     if (!launched) {
         const std::u16string problem = ProgramStartProblem(path);
         if (!problem.empty()) Log(problem);
-        Log(std::u16string(u"Failed to launch program"));
+        Log(u"Failed to launch program");
         Log(u"Directory: " + directory);
         Log(u"Path: " + path);
     }
     return launched;
 }
 
+// A game installed for Proton runs only when Steam starts it, not under a plain wine.
+bool SteamMustStartTheGame() { return true; }
+
 bool LaunchThroughSteam(const std::vector<std::u16string>& arguments) {
     const std::string steam = FindOnPath("steam");
     if (steam.empty()) {
-        Log(std::string("Steam was not found on the search path"));
+        Log("Steam was not found on the search path");
         return false;
     }
     std::vector<std::string> argv{steam};

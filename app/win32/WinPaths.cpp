@@ -30,7 +30,7 @@ std::u16string PlatformPreferenceFolder() {
     CoTaskMemFree(roaming);
     if (base.empty()) return std::u16string();
     const std::u16string folder = WithSeparator(base) + u"Quillstone\\Vantrel\\";
-    if (!DirectoryExists(folder) && CreateDirectories(folder)) return std::u16string();
+    if (!DirectoryExists(folder) && !CreateDirectories(folder)) return std::u16string();
     return folder;
 }
 

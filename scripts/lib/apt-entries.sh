@@ -47,3 +47,29 @@ machine_deb_entries() {
     ' "$legacy"
   fi
 }
+
+# private_apt STATE: an apt state folder of the project's own under STATE,
+# whose sources are the deb822 stanzas read from standard input; sets APT and
+# APT_CACHE to apt-get and apt-cache working on it. The machine's apt
+# configuration and package state are neither read for sources nor written.
+private_apt() {
+  local state=$1
+  rm -rf "$state"
+  mkdir -p "$state/lists/partial" "$state/archives/partial" "$state/parts"
+  cat >"$state/parts/vantrel.sources"
+  : >"$state/status"
+  local options=(
+    -o "Dir::State=$state" -o "Dir::State::status=$state/status" -o "Dir::Cache=$state"
+    -o "Dir::Etc::SourceList=/dev/null" -o "Dir::Etc::SourceParts=$state/parts"
+    -o "Dir::Etc::Preferences=/dev/null" -o "Dir::Etc::PreferencesParts=$state/parts"
+    -o "APT::Sandbox::User=root")
+  APT=(apt-get -q "${options[@]}")
+  APT_CACHE=(apt-cache "${options[@]}")
+}
+
+# deb822_stanza TYPE URIS SUITES COMPONENTS SIGNED_BY: one source stanza.
+deb822_stanza() {
+  printf 'Types: %s\nURIs: %s\nSuites: %s\nComponents: %s\n' "$1" "$2" "$3" "$4"
+  [ -n "$5" ] && printf 'Signed-By: %s\n' "$5"
+  printf '\n'
+}

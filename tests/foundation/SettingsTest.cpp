@@ -5,6 +5,7 @@
 #include <new>
 
 #include "tests/support/PipelineTestEnv.h"
+#include "tests/support/Printers.h"
 
 namespace {
 // A record with every field moved away from its default.
@@ -41,10 +42,10 @@ TEST(SettingsModel, EveryFieldIsSetAndTheRestoreAndOutOfDateRulesHold) {
     Settings settings = EveryFieldChanged();
     settings.NeedShadersUpdate = false;
     settings.RestoreShaderDefaults();
-    EXPECT_TRUE(settings.Shader == ShaderSettings());
+    EXPECT_EQ(settings.Shader, ShaderSettings());
     EXPECT_TRUE(settings.NeedShadersUpdate);
     settings.Shader = EveryFieldChanged().Shader;
-    EXPECT_TRUE(settings == EveryFieldChanged());  // nothing else moved
+    EXPECT_EQ(settings, EveryFieldChanged());  // nothing else moved
 
     Settings fresh;
     EXPECT_TRUE(fresh.ShadersOutdated());  // never installed
@@ -61,131 +62,137 @@ TEST(SettingsFile, RoundTripsKeepsTheOldFileOnFailureReadsHandWrittenFilesAndCar
     TempDir tmp;
     UseTempAppPaths(tmp);
     const fs::path file = tmp.path / "pref" / "settings.xml";
-    Settings().Save(u"");
-    Settings read = EveryFieldChanged();
-    read.Load(u"");
-    EXPECT_TRUE(read == Settings());
-    const std::string text = ReadText(file);
-    EXPECT_EQ(text.rfind("<?xml version=\"1.0\"?>\n<Settings>\n\t<Global>\n\t\t<Language value=\"0\" />\n"
-                         "\t\t<HelpIcons value=\"true\" />\n\t</Global>\n\t<TSXX>\n\t\t<ShadersVersion value=\"\" />\n"
-                         "\t\t<NeedShadersUpdate value=\"false\" />\n\t\t<ShadersInstallOK value=\"false\" />\n"
-                         "\t\t<TSPath value=\"\" />\n\t</TSXX>\n\t<TSXXShaders>\n"
-                         "\t\t<SSAO value=\"true\" />\n\t\t<SSAOIntensity value=\"1\" />\n",
-                         0),
-              0u)
-        << text;
-    for (const char* line : {"<DOFNearPlane value=\"500\" />", "<FXAAEdgeBluringIntensity value=\"0.75\" />",
-                             "<VegetationMaxBrightnessVariationAmplitude value=\"0.200000003\" />",
-                             "<PointLightColorTint r=\"1\" g=\"1\" b=\"1\" />",
-                             "\t\t<ColorBandingFix value=\"true\" />\n\t</TSXXShaders>\n</Settings>\n"}) {
-        EXPECT_NE(text.find(line), std::string::npos) << line;
-    }
-
-    const Settings changed = EveryFieldChanged();
-    changed.Save(u"");
-    read = Settings();
-    read.Load(u"");
-    EXPECT_TRUE(read == changed);
-    EXPECT_EQ(ReadLogLines(),
-              (std::vector<std::string>{"Saving settings...", "Settings saved", "Reading settings...", "Done...",
-                                        "Saving settings...", "Settings saved", "Reading settings...", "Done..."}));
-
-    // A read-only file is refused, even to an administrator, and stays whole.
-    const std::string saved = ReadText(file);
-    fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
-    Settings().Save(u"");
-    fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
-    EXPECT_EQ(ReadText(file), saved);
-    const auto log = ReadLogLines();
-    EXPECT_EQ(
-        std::vector<std::string>(log.end() - 2, log.end()),
-        (std::vector<std::string>{"ERROR: Can't save " + WideToUtf8(AppPaths.settingsFile) + ": the file is read-only",
-                                  "Failed to save settings"}));
-
-    // Hand-written files: what a file with these groups reads into, from a
-    // record whose every field is off its default.
+    // What a settings file with these groups reads into, from a record whose
+    // every field is off its default.
     const auto loaded = [&](const std::string& groups) {
         WriteText(file, "<Settings>" + groups + "</Settings>");
         Settings s = EveryFieldChanged();
-        s.Load(u"");
+        s.LoadSettingsFile();
         return s;
     };
     const auto shaders = [&](const std::string& elements) {
         return loaded("<TSXXShaders>" + elements + "</TSXXShaders>").Shader;
     };
-    for (const auto& [value, on] : {std::pair("TRUE", true), {"Y", true}, {"1x", true}, {"yes", true},
-                                    {"no", false}, {"", false}, {"0", false}, {" true", false}})
-        EXPECT_EQ(shaders("<SSAO value='" + std::string(value) + "'/>").SSAO, on) << value;
-    // Nothing is clamped; what is no number reads as 0.
-    for (const auto& [value, number] :
-         {std::pair("1,5", 1.0f), {"abc", 0.0f}, {"2e-1", 0.2f}, {"-3", -3.0f}, {"5000", 5000.0f}})
-        EXPECT_EQ(shaders("<DOFNearPlane value='" + std::string(value) + "'/>").DOFNearPlane, number) << value;
-    // A missing value, element or colour channel takes the default.
-    const ShaderSettings partial = shaders("<DOFNearPlane/><LightGlowColorTint r='0.5'/>");
-    EXPECT_EQ(partial.DOFNearPlane, 500.0f);
-    EXPECT_EQ(partial.LightGlowColorTint, (ColorTint{0.5f, 1.0f, 1.0f}));
-    EXPECT_TRUE(partial.SSAO);
-    const Settings tsxx = loaded("<TSXX><TSPath value='D:\\TS' /><ShadersInstallOK value='yes'/></TSXX>");
-    Settings expected;
-    expected.TSPath = u"D:\\TS";
-    expected.ShadersInstallOK = true;
-    EXPECT_TRUE(tsxx == expected);
-    EXPECT_EQ(loaded("<Global><Language value='0x2'/></Global>").Language, 2u);
-
-    // Any language value, the -1 of a hand-edited file too, comes back the same after a save.
-    Settings minusOne = loaded("<Global><Language value='-1'/></Global>");
-    minusOne.Save(u"");
-    read = Settings();
-    read.Load(u"");
-    EXPECT_EQ(read.Language, minusOne.Language);
-
-    // A malformed file keeps what was parsed before the error and defaults the rest.
-    const Settings malformed =
-        loaded("<Global><Language value='1'/><HelpIcons value='false'/></Global><TSXX><TSPath val");
-    expected = Settings();
-    expected.Language = 1;
-    expected.HelpIcons = false;
-    EXPECT_TRUE(malformed == expected);
-    fs::remove(file);
-    Settings missing = EveryFieldChanged();
-    missing.Load(u"");
-    EXPECT_TRUE(missing == Settings());
-
-    // Presets carry only the parameters.
     const std::u16string preset = W(tmp.path / "my preset.xml");
     const Settings exported = EveryFieldChanged();
-    exported.Save(preset);
-    const std::string presetText = ReadText(tmp.path / "my preset.xml");
-    EXPECT_EQ(presetText.rfind("<?xml version=\"1.0\"?>\n<MOXPreset>\n\t<TSXXShaders>\n", 0), 0u);
-    EXPECT_EQ(presetText.find("Global"), std::string::npos);
-    EXPECT_EQ(presetText.find("TSXX>"), std::string::npos);
-    EXPECT_FALSE(fs::exists(tmp.path / "pref" / "settings.xml"));
-
-    // Importing changes the parameters only.
-    Settings imported = exported;
-    imported.Shader = ShaderSettings();
-    imported.NeedShadersUpdate = false;
-    expected = exported;
-    expected.NeedShadersUpdate = false;
-    imported.Load(preset);
-    EXPECT_TRUE(imported == expected);
-
-    // A settings file read as a preset has no MOXPreset root: every parameter
-    // goes back to its default.
-    exported.Save(u"");
-    imported.Load(AppPaths.settingsFile);
-    EXPECT_TRUE(imported.Shader == ShaderSettings());
-    EXPECT_EQ(imported.TSPath, exported.TSPath);
-
-    // A preset without SSAOIntensity resets it.
-    WriteText(tmp.path / "partial.xml", "<MOXPreset><TSXXShaders><SSAO value='false'/></TSXXShaders></MOXPreset>");
-    imported.Shader.SSAOIntensity = 1.9f;
-    imported.Load(W(tmp.path / "partial.xml"));
-    EXPECT_FALSE(imported.Shader.SSAO);
-    EXPECT_EQ(imported.Shader.SSAOIntensity, 1.0f);
-
-    // A preset that cannot be written says so (the file layer logs the cause first).
-    exported.Save(W(tmp.path / "missing" / "p.xml"));
-    EXPECT_EQ(ReadLogLines().back(), "Failed to save preset file");
+    {
+        SCOPED_TRACE("the defaults in the known layout, and every field changed, round trip");
+        Settings().SaveSettingsFile();
+        Settings read = EveryFieldChanged();
+        read.LoadSettingsFile();
+        EXPECT_EQ(read, Settings());
+        const std::string text = ReadText(file);
+        EXPECT_EQ(text.rfind("<?xml version=\"1.0\"?>\n<Settings>\n\t<Global>\n\t\t<Language value=\"0\" />\n"
+                             "\t\t<HelpIcons value=\"true\" />\n\t</Global>\n\t<TSXX>\n\t\t<ShadersVersion value=\"\" />\n"
+                             "\t\t<NeedShadersUpdate value=\"false\" />\n\t\t<ShadersInstallOK value=\"false\" />\n"
+                             "\t\t<TSPath value=\"\" />\n\t</TSXX>\n\t<TSXXShaders>\n"
+                             "\t\t<SSAO value=\"true\" />\n\t\t<SSAOIntensity value=\"1\" />\n",
+                             0),
+                  0u)
+            << text;
+        for (const char* line : {"<DOFNearPlane value=\"500\" />", "<FXAAEdgeBluringIntensity value=\"0.75\" />",
+                                 "<VegetationMaxBrightnessVariationAmplitude value=\"0.200000003\" />",
+                                 "<PointLightColorTint r=\"1\" g=\"1\" b=\"1\" />",
+                                 "\t\t<ColorBandingFix value=\"true\" />\n\t</TSXXShaders>\n</Settings>\n"}) {
+            EXPECT_NE(text.find(line), std::string::npos) << line;
+        }
+        exported.SaveSettingsFile();
+        read = Settings();
+        read.LoadSettingsFile();
+        EXPECT_EQ(read, exported);
+        EXPECT_EQ(ReadLogLines(),
+                  (std::vector<std::string>{"Saving settings...", "Settings saved", "Reading settings...",
+                                            "Done...", "Saving settings...", "Settings saved",
+                                            "Reading settings...", "Done..."}));
+    }
+    {
+        SCOPED_TRACE("a read-only file is refused, even to an administrator, and stays whole");
+        const std::string saved = ReadText(file);
+        fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+        Settings().SaveSettingsFile();
+        fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
+        EXPECT_EQ(ReadText(file), saved);
+        const auto log = ReadLogLines();
+        EXPECT_EQ(std::vector<std::string>(log.end() - 2, log.end()),
+                  (std::vector<std::string>{
+                      "ERROR: Can't save " + WideToUtf8(AppPaths.settingsFile) + ": the file is read-only",
+                      "Failed to save settings"}));
+    }
+    {
+        SCOPED_TRACE("hand-written values: booleans, numbers never clamped, missing ones at their defaults");
+        for (const auto& [value, on] : {std::pair("TRUE", true), {"Y", true}, {"1x", true}, {"yes", true},
+                                        {"no", false}, {"", false}, {"0", false}, {" true", false}})
+            EXPECT_EQ(shaders("<SSAO value='" + std::string(value) + "'/>").SSAO, on) << value;
+        for (const auto& [value, number] :
+             {std::pair("1,5", 1.0f), {"abc", 0.0f}, {"2e-1", 0.2f}, {"-3", -3.0f}, {"5000", 5000.0f}})
+            EXPECT_EQ(shaders("<DOFNearPlane value='" + std::string(value) + "'/>").DOFNearPlane, number) << value;
+        const ShaderSettings partial = shaders("<DOFNearPlane/><LightGlowColorTint r='0.5'/>");
+        EXPECT_EQ(partial.DOFNearPlane, 500.0f);
+        EXPECT_EQ(partial.LightGlowColorTint, (ColorTint{0.5f, 1.0f, 1.0f}));
+        EXPECT_TRUE(partial.SSAO);
+        Settings expected;
+        expected.TSPath = u"D:\\TS";
+        expected.ShadersInstallOK = true;
+        EXPECT_EQ(loaded("<TSXX><TSPath value='D:\\TS' /><ShadersInstallOK value='yes'/></TSXX>"), expected);
+        EXPECT_EQ(loaded("<Global><Language value='0x2'/></Global>").Language, 2u);
+    }
+    {
+        SCOPED_TRACE("any language value, the -1 of a hand-edited file too, comes back the same after a save");
+        const Settings minusOne = loaded("<Global><Language value='-1'/></Global>");
+        minusOne.SaveSettingsFile();
+        Settings read;
+        read.LoadSettingsFile();
+        EXPECT_EQ(read.Language, minusOne.Language);
+    }
+    {
+        SCOPED_TRACE("a malformed file keeps what was parsed before the error; a missing one gives the defaults");
+        Settings expected;
+        expected.Language = 1;
+        expected.HelpIcons = false;
+        EXPECT_EQ(loaded("<Global><Language value='1'/><HelpIcons value='false'/></Global><TSXX><TSPath val"),
+                  expected);
+        fs::remove(file);
+        Settings missing = EveryFieldChanged();
+        missing.LoadSettingsFile();
+        EXPECT_EQ(missing, Settings());
+    }
+    {
+        SCOPED_TRACE("presets carry only the parameters, and importing changes only those");
+        exported.SavePreset(preset);
+        const std::string presetText = ReadText(tmp.path / "my preset.xml");
+        EXPECT_EQ(presetText.rfind("<?xml version=\"1.0\"?>\n<MOXPreset>\n\t<TSXXShaders>\n", 0), 0u);
+        EXPECT_EQ(presetText.find("Global"), std::string::npos);
+        EXPECT_EQ(presetText.find("TSXX>"), std::string::npos);
+        EXPECT_FALSE(fs::exists(tmp.path / "pref" / "settings.xml"));
+        Settings imported = exported;
+        imported.Shader = ShaderSettings();
+        imported.NeedShadersUpdate = false;
+        Settings expected = exported;
+        expected.NeedShadersUpdate = false;
+        imported.LoadPreset(preset);
+        EXPECT_EQ(imported, expected);
+    }
+    {
+        SCOPED_TRACE("a settings file read as a preset has no MOXPreset root: every parameter at its default");
+        exported.SaveSettingsFile();
+        Settings imported = exported;
+        imported.LoadPreset(AppPaths.settingsFile);
+        EXPECT_EQ(imported.Shader, ShaderSettings());
+        EXPECT_EQ(imported.TSPath, exported.TSPath);
+    }
+    {
+        SCOPED_TRACE("a preset without SSAOIntensity resets it");
+        WriteText(tmp.path / "partial.xml", "<MOXPreset><TSXXShaders><SSAO value='false'/></TSXXShaders></MOXPreset>");
+        Settings imported = exported;
+        imported.Shader.SSAOIntensity = 1.9f;
+        imported.LoadPreset(W(tmp.path / "partial.xml"));
+        EXPECT_FALSE(imported.Shader.SSAO);
+        EXPECT_EQ(imported.Shader.SSAOIntensity, 1.0f);
+    }
+    {
+        SCOPED_TRACE("a preset that cannot be written says so (the file layer logs the cause first)");
+        EXPECT_FALSE(exported.SavePreset(W(tmp.path / "missing" / "p.xml")));
+        EXPECT_EQ(ReadLogLines().back(), "Failed to save preset file");
+    }
 }

@@ -11,7 +11,7 @@
 #include <pugixml.hpp>
 
 #include "app/Log.h"
-#include "app/Startup.h"
+#include "host/Startup.h"
 #include "game/GameFolder.h"
 #include "settings/Localization.h"
 #include "shaders/ShaderInstaller.h"
@@ -52,7 +52,7 @@ TEST(StartUp, FirstRunStoresTheDiscoveredGameAndALaterStartRepairsAStaleFolder) 
                                                         "Settings file not found. Creating it now...",
                                                         "Saving settings...", "Settings saved"}));
     Settings stored, expected;
-    stored.Load(u"");
+    stored.LoadSettingsFile();
     expected.TSPath = Utf8ToWide(game.string());
     expected.NeedShadersUpdate = true;
     expected.HelpIcons = false;
@@ -92,7 +92,7 @@ TEST(StartUp, FirstRunStoresTheDiscoveredGameAndALaterStartRepairsAStaleFolder) 
     StartUpLoadSettings();
     EXPECT_TRUE(settings.TSPath.empty());
     EXPECT_TRUE(Logged("TS Path is not valid anymore. Reseting it to empty value..."));
-    stored.Load(u"");
+    stored.LoadSettingsFile();
     EXPECT_TRUE(stored.TSPath.empty());
 }
 
@@ -181,7 +181,7 @@ TEST(StartUp, ASaveKilledAtRandomLeavesACompleteFileAndTheNextStartTidiesUp) {
     for (int run = 0; run < 40; ++run) {
         char* const argv[] = {const_cast<char*>(tool.c_str()), const_cast<char*>(folder.c_str()), nullptr};
         pid_t pid = 0;
-        Settings().Save(u"");
+        Settings().SaveSettingsFile();
         ASSERT_EQ(posix_spawn(&pid, tool.c_str(), nullptr, nullptr, argv, environ), 0);
         // Killed a random moment after its first save, wherever it then is.
         for (int wait = 0; wait < 10000 && !savedByTheLoop(); ++wait)

@@ -10,7 +10,7 @@
 #include "tests/fuzz/FuzzScratch.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool folderMade = !CreateDirectories(FuzzScratch() + u"Data");
+    static const bool folderMade = CreateDirectories(FuzzScratch() + u"Data");
     if (!folderMade || !WriteFileBytes(FuzzScratch() + u"Data/Localization.xml", FuzzInput(data, size))) std::abort();
     Localization::Load();
     const auto text = [](uint32_t language, const char* key) {

@@ -36,7 +36,7 @@ int RunProcessAndWait(const std::u16string&, const std::vector<std::u16string>& 
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::u16string game = FuzzScratch() + u"game";
-    static const bool made = !CreateDirectories(game + u"/Content");
+    static const bool made = CreateDirectories(game + u"/Content");
     Settings& settings = Settings::Instance();
     settings.TSPath = game;
     settings.Shader.DOFEnhancements = size % 2 == 0;
@@ -45,9 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     g_handedBack = false;
     if (!made || !WriteFileBytes(game + u"\\Content\\PlayerProfiles.bin", "stock profile")) std::abort();
 
-    bool forcedBloom = false, forcedTSX = false;
-    PatchPlayerProfiles(forcedBloom, forcedTSX);
-    if ((forcedBloom || forcedTSX) && !g_handedBack) std::abort();
+    const ProfilePatchOutcome outcome = PatchPlayerProfiles(settings);
+    if ((outcome.forcedBloom || outcome.forcedTSX) && !g_handedBack) std::abort();
     if (g_handedBack) {
         pugi::xml_document document;
         if (!document.load_string(g_handedBackXml.c_str())) std::abort();

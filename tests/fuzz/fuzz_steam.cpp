@@ -12,10 +12,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::u16string& scratch = FuzzScratch();
-    static const bool made = !CreateDirectories(scratch + u"lib/steamapps/common/RailWorks") &&
+    static const bool made = CreateDirectories(scratch + u"lib/steamapps/common/RailWorks") &&
                              WriteFileBytes(scratch + u"lib/steamapps/common/RailWorks/RailWorks.exe", "game") &&
-                             !CreateDirectories(scratch + u"old/steamapps/common/RailWorks") &&
-                             !CreateDirectories(scratch + u"root/steamapps");
+                             CreateDirectories(scratch + u"old/steamapps/common/RailWorks") &&
+                             CreateDirectories(scratch + u"root/steamapps");
     static const std::string folder = WideToUtf8(scratch.substr(0, scratch.size() - 1));
     std::string vdf;
     for (const char c : FuzzInput(data, size)) vdf += c == '~' ? folder : std::string(1, c);

@@ -59,7 +59,11 @@ struct ProfileGame {
         WriteFakeProfile(game, xml);
         originalBin = Bin();
     }
-    void Patch() { PatchPlayerProfiles(forcedBloom, forcedTSX); }
+    void Patch() {
+        const ProfilePatchOutcome outcome = PatchPlayerProfiles(Settings::Instance());
+        forcedBloom = forcedBloom || outcome.forcedBloom;
+        forcedTSX = forcedTSX || outcome.forcedTSX;
+    }
     std::string Bin() const { return ReadText(game / "Content" / "PlayerProfiles.bin"); }
     bool NoXmlLeft() const {
         return !fs::exists(game / "Content" / "PlayerProfiles.xml") &&

@@ -2,9 +2,8 @@
 // wins over older ones not yet started, a repeat or an edit the preview does
 // not show is not computed again; a slider recomputes its own step and those
 // after it, and whatever the order of edits the picture is the one a fresh
-// run gives, from one thread as from several, at any size; screenshots in
-// the three formats come in scaled to the working width and go through the
-// picture-only steps, broken or oversized files are refused.
+// run gives, from one thread as from several, at any size; a screenshot
+// goes through the steps that work on a picture alone.
 
 #include <random>
 
@@ -12,9 +11,6 @@
 #include "preview/PreviewWorker.h"
 #include "settings/SettingsTable.h"
 #include "tests/support/TestEnv.h"
-
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb_image_write.h>
 
 namespace {
 
@@ -151,45 +147,4 @@ TEST(PreviewRun, ASliderRecomputesItsStepAndThoseAfterItAndEveryOrderOfEditsGive
         EXPECT_TRUE(PreviewRunsPass(pass, *scene));
         EXPECT_EQ(PreviewRunsPass(pass, *shot), pass == PreviewPass::EdgeSmoothing || pass == PreviewPass::PostChain);
     }
-}
-
-TEST(PreviewPicture, ScreenshotsAreScaledToTheWorkingWidthAndBadFilesRefused) {
-    TempDir dir;
-    // A 1600 x 900 picture: left half red, right half blue.
-    const int w = 1600, h = 900;
-    std::vector<unsigned char> rgb(size_t(w) * h * 3);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            unsigned char* p = &rgb[(size_t(y) * w + x) * 3];
-            p[0] = x < w / 2 ? 220 : 10;
-            p[1] = 20;
-            p[2] = x < w / 2 ? 10 : 200;
-        }
-    const fs::path png = dir.path / "shot.png", jpeg = dir.path / "shot.jpg", bmp = dir.path / "shot.bmp";
-    ASSERT_TRUE(stbi_write_png(png.string().c_str(), w, h, 3, rgb.data(), w * 3));
-    ASSERT_TRUE(stbi_write_jpg(jpeg.string().c_str(), w, h, 3, rgb.data(), 95));
-    ASSERT_TRUE(stbi_write_bmp(bmp.string().c_str(), w, h, 3, rgb.data()));
-    for (const fs::path& file : {png, jpeg, bmp}) {
-        const RgbaImage picture = LoadPreviewPicture(W(file));
-        ASSERT_EQ(picture.width, 1280) << file;
-        EXPECT_EQ(picture.height, 720) << file;
-        const uint8_t* left = &picture.pixels[(size_t(360) * 1280 + 100) * 4];
-        const uint8_t* right = &picture.pixels[(size_t(360) * 1280 + 1180) * 4];
-        EXPECT_NEAR(left[0], 220, 6) << file;
-        EXPECT_NEAR(right[2], 200, 6) << file;
-        EXPECT_EQ(left[3], 255) << file;
-    }
-    // A picture narrower than the working width is kept as it is.
-    const fs::path small = dir.path / "small.png";
-    ASSERT_TRUE(stbi_write_png(small.string().c_str(), 320, 180, 3, rgb.data(), w * 3));
-    EXPECT_EQ(LoadPreviewPicture(W(small)).width, 320);
-
-    // A missing file, and a header that claims 100000 pixels (a file that is no
-    // picture at all: the panel's test).
-    EXPECT_TRUE(LoadPreviewPicture(W(dir.path / "missing.png")).pixels.empty());
-    std::string huge = ReadText(bmp);
-    const int32_t claimed = 100000;
-    huge.replace(18, 4, reinterpret_cast<const char*>(&claimed), 4);  // BITMAPINFOHEADER width
-    WriteText(dir.path / "huge.bmp", huge);
-    EXPECT_TRUE(LoadPreviewPicture(W(dir.path / "huge.bmp")).pixels.empty());
 }

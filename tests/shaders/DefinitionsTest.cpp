@@ -2,13 +2,17 @@
 // catalogue, byte for byte, as plain ASCII with LF line ends: the install
 // writes them with CR LF) and the definitions written in front of each: values
 // as the C library's "%f" writes them, whatever the locale; the rules that
-// decide which entries an effect gets. That every setting reaches a template
-// that reads it is checked through the compiler (EffectCompileTest.cpp).
+// decide which entries an effect gets; each definition named in the templates
+// that it feeds; and every effect's definitions, under all the settings the
+// compile check builds, exactly as they were. That every setting reaches a
+// template that reads it is checked through the compiler (EffectCompileTest.cpp).
 
 #include <clocale>
 #include <cstdio>
 #include <limits>
+#include <regex>
 
+#include "app/Sha256.h"
 #include "shaders/Definitions.h"
 #include "tests/support/PipelineTestEnv.h"
 
@@ -86,4 +90,57 @@ TEST(Definitions, SwitchesDecideTheEntriesAndTheSourceListsThemLastFirst) {
               "\n"
               "float4 main() : COLOR { return 0; }\n");
     EXPECT_EQ(BuildEffectSource("// \xc2\xa9\n", {}), "\n// \xc2\xa9\n");  // other bytes pass unchanged
+}
+
+TEST(Definitions, EveryEffectGetsTheDefinitionsItAlwaysGotInEveryCheckedConfiguration) {
+    // The first 16 hex digits of the SHA-256 of the effect's source heads
+    // under each of the checked settings, one after the other: what the
+    // definitions were when the parameter table took them over.
+    const std::map<std::string, std::string> expected = {
+        {"DeferredDirectional", "fa0ecaa30a893ebe"}, {"PostDepthOfField", "8392be709957a8a3"},
+        {"PostTrainVolumetricFog", "77d216ee5abd9340"}, {"ProcFlora", "d4804db597367466"},
+        {"Rain", "938b287fe05f979d"}, {"DeferredPoint", "27255ee6b4d4d7ec"},
+        {"DeferredSpot", "294deff40b988e83"}, {"PostTrainLightGlow", "d051993401180b7f"},
+        {"TrainGlass", "15f1fa59c7855f54"}, {"TrainGlassWeatherEffects", "5da267d767fdae5f"},
+        {"PostProcessFXAA", "8f52c858c2c2d98e"}, {"TrainViewFacingFlora", "72c2704aefdd543f"},
+        {"TrainUprightViewFacingFlora", "61ccef8cce1b596a"}, {"Train_post_bloom", "1f781f000ca0dee5"},
+        {"TrainSkyDome", "3542a808503da743"},
+    };
+    const std::vector<std::pair<std::string, ShaderSettings>> configurations = CheckedSettings();
+    std::map<std::string, std::string> digests;
+    for (const std::string& effect : EffectNames()) {
+        std::string heads;
+        for (const auto& [name, settings] : configurations)
+            heads += BuildEffectSource("", BuildDefinitionList(Utf8ToWide(effect), settings));
+        digests[effect] = Sha256Hex(heads).substr(0, 16);
+    }
+    EXPECT_EQ(digests, expected);
+}
+
+TEST(Definitions, EachIsNamedInTheTemplatesItFeedsAndTheOrdersNameOnlyWhatFeedsTheirEffect) {
+    // The glass fix goes to both glass effects; only the rain glass reads it.
+    const std::set<std::pair<std::string, std::string>> unread = {{"MOX_OVERTINTEDGLASSFIX", "TrainGlass"}};
+    static const std::regex include(R"re(#include\s+"([^"]+)")re");
+    for (const ParamDesc& p : ShaderParamTable()) {
+        for (const char16_t* fed : p.effects) {
+            if (!fed) continue;
+            const ShaderTemplate* effect = FindShaderTemplate(fed);
+            ASSERT_NE(effect, nullptr) << p.name << " feeds " << WideToUtf8(fed) << ", which is no effect";
+            ASSERT_NE(p.definition, nullptr) << p.name;
+            // The effect's own text and the headers it includes.
+            const std::string own(effect->text);
+            std::string text = own;
+            for (std::sregex_iterator it(own.begin(), own.end(), include), end; it != end; ++it)
+                if (const ShaderTemplate* header = FindShaderTemplate(Utf8ToWide((*it)[1]))) text += header->text;
+            const std::string where = std::string(p.definition) + " in " + WideToUtf8(fed);
+            const bool named = std::regex_search(text, std::regex("\\b" + std::string(p.definition) + "\\b"));
+            EXPECT_EQ(named, !unread.count({p.definition, WideToUtf8(fed)})) << where;
+        }
+    }
+    for (const std::string& effect : EffectNames()) {
+        for (const char* name : DefinitionsFirst(Utf8ToWide(effect))) {
+            const ParamDesc* p = FindParam(name);
+            EXPECT_TRUE(p && Feeds(*p, Utf8ToWide(effect))) << name << " does not feed " << effect;
+        }
+    }
 }

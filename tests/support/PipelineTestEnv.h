@@ -64,5 +64,30 @@ inline ShaderSettings Switches(bool on, const ParamDesc* except = nullptr) {
     return s;
 }
 
+// The default settings with one value moved.
+inline ShaderSettings Moved(const ParamDesc& p) {
+    ShaderSettings s;
+    if (p.kind == ParamKind::Float) s.*p.floatField += 0.5f;
+    if (p.kind == ParamKind::Tint) s.*p.tintField = {0.5f, 0.25f, 1.0f};
+    return s;
+}
+
+// The settings the shader checks build, by name: the defaults; every switch
+// off; every switch on; each switch on alone ("+Name") and off alone
+// ("-Name"); each value moved from the defaults ("=Name").
+inline std::vector<std::pair<std::string, ShaderSettings>> CheckedSettings() {
+    std::vector<std::pair<std::string, ShaderSettings>> all = {
+        {"defaults", ShaderSettings()}, {"off", Switches(false)}, {"all", Switches(true)}};
+    for (const ParamDesc& p : ShaderParamTable()) {
+        if (p.kind != ParamKind::Bool) {
+            all.emplace_back(std::string("=") + p.name, Moved(p));
+            continue;
+        }
+        all.emplace_back(std::string("+") + p.name, Switches(false, &p));
+        all.emplace_back(std::string("-") + p.name, Switches(true, &p));
+    }
+    return all;
+}
+
 // The effects the tests compile for real lie in tests/shaders/effects/.
 inline const fs::path kEffects = fs::path(VANTREL_SOURCE_DIR) / "tests" / "shaders" / "effects";

@@ -13,6 +13,6 @@ int main(int argc, char** argv) {
     settings.TSPath = Utf8ToWide(std::string(8000, 'p'));  // a file of a few pages
     for (unsigned run = 1;; ++run) {
         settings.ShadersVersion = Utf8ToWide(std::to_string(run));
-        settings.Save(u"");
+        settings.SaveSettingsFile();
     }
 }

@@ -102,9 +102,13 @@ TEST(Look, EveryPanelPopupAndMenuFitsInEveryLanguageAndScreenAndGrowsWithTheDpi)
             TourPopup(ui, state.compileWarningRequested, "Shaders Compilation##shaderscompilationwarning");
             TourPopup(ui, state.presetImportedRequested, "Preset Imported##presetimportednotice");
 
-            // The weather add-on's notices take the place of some controls.
+            // The weather add-on's notices take the place of some controls
+            // once the window is back from its installer.
             AddWeatherPack(ui.root.path / "Gry Łódź");
+            NoteWindowFocus(false);
+            NoteWindowFocus(true);
             ui.Frame(2);
+            EXPECT_TRUE(ui.ShowsText(T("weatheraddon_fog")));
         }
     }
     // Fonts, buttons and help icons grow with the DPI scale; a banner of at

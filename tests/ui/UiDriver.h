@@ -5,11 +5,12 @@
 #include <imgui.h>
 
 #include "app/Platform.h"
-#include "app/Startup.h"
+#include "host/Startup.h"
 #include "settings/Settings.h"
 #include "tests/support/TestEnv.h"
 #include "ui/Frame.h"
 #include "ui/PreviewPanel.h"
+#include "ui/UiHost.h"
 #include "ui/UiState.h"
 #include "ui/Widgets.h"
 
@@ -69,7 +70,7 @@ struct UiDriver {
     }
     // Start with a settings file already there (no first-run notice), and two frames.
     void StartAsReturningUser() {
-        Settings::Instance().Save(u"");
+        Settings::Instance().SaveSettingsFile();
         Start();
         Frame(2);
     }

@@ -15,6 +15,7 @@
 #include <cstdio>
 
 #include "app/Platform.h"
+#include "ui/UiHost.h"
 #include "preview/GameInputs.h"
 #include "preview/PostChainSteps.h"
 #include "preview/PreviewRun.h"

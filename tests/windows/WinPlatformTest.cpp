@@ -10,7 +10,7 @@
 #include "app/FileProbes.h"
 #include "app/Log.h"
 #include "app/Platform.h"
-#include "app/Startup.h"
+#include "host/Startup.h"
 #include "settings/Settings.h"
 #include "shaders/Definitions.h"
 #include "tests/support/TestEnv.h"
@@ -69,8 +69,8 @@ TEST(WinFolders, SettingsRoundTripUnderRoamingAppData) {
     Settings saved, read;
     saved.TSPath = u"D:\\Jeux\\Train Simulator \u00e9t\u00e9";
     saved.Shader.PointLightColorTint = {0.5f, 0.25f, 1.0f};
-    saved.Save(u"");
-    read.Load(u"");
+    saved.SaveSettingsFile();
+    read.LoadSettingsFile();
     EXPECT_TRUE(read == saved);
     EXPECT_EQ(WideToUtf8(read.TSPath), WideToUtf8(saved.TSPath));
     fs::remove(FsPath(AppPaths.settingsFile), ec);

@@ -1,6 +1,6 @@
 // The Windows entry point: no arguments and no show-command are used.
 #include <windows.h>
 
-#include "app/Startup.h"
+#include "host/Startup.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return RunVantrel(); }

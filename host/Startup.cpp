@@ -1,4 +1,4 @@
-#include "app/Startup.h"
+#include "host/Startup.h"
 
 #include "app/AppPaths.h"
 #include "app/FileIo.h"
@@ -47,14 +47,14 @@ void StartUpLoadSettings() {
     Log(u"Vantrel initialized (version " + APP_VERSION + u")");
     Settings& settings = Settings::Instance();
     if (PathExists(AppPaths.settingsFile)) {
-        settings.Load(u"");
+        settings.LoadSettingsFile();
         if (!IsValidGamePath(settings.TSPath)) {
             Log("TS Path is not valid anymore. Reseting it to empty value...");
             settings.TSPath.clear();
-            settings.Save(u"");
+            settings.SaveSettingsFile();
         }
     } else {
         Log("Settings file not found. Creating it now...");
-        settings.Save(u"");
+        settings.SaveSettingsFile();
     }
 }

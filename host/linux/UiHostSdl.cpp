@@ -15,6 +15,7 @@
 #include "app/Platform.h"
 #include "app/Text.h"
 #include "ui/UiSetup.h"
+#include "ui/UiHost.h"
 #include "ui/UiState.h"
 
 namespace {

@@ -1,3 +1,3 @@
-#include "app/Startup.h"
+#include "host/Startup.h"
 
 int main() { return RunVantrel(); }

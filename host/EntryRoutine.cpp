@@ -4,9 +4,10 @@
 
 #include "app/Log.h"
 #include "app/Platform.h"
-#include "app/Startup.h"
+#include "host/Startup.h"
 #include "ui/Actions.h"
 #include "ui/Frame.h"
+#include "ui/UiHost.h"
 
 namespace {
 
@@ -37,7 +38,9 @@ void MainLoop() {
         if (pumped == PumpResult::Handled) continue;
         const RedrawNeed need = UiHostTakeRedrawNeed();
         if (need.input || need.exposed) framesLeft = kFramesAfterActivity;
-        if (UiHostHasFocus()) {
+        const bool focused = UiHostHasFocus();
+        NoteWindowFocus(focused);
+        if (focused) {
             if (FrameNeedsRedraw()) framesLeft = kFramesAfterActivity;
             if (framesLeft > 0) {
                 RenderUiFrame();

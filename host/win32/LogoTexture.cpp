@@ -1,4 +1,4 @@
-#include "app/win32/LogoTexture.h"
+#include "host/win32/LogoTexture.h"
 
 #include <d3d9.h>
 

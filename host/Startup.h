@@ -10,6 +10,6 @@ bool StartUpPaths();
 void StartUpDiscoverGame();
 // Steps 11-12: version line, then load (and repair) or create the settings file.
 void StartUpLoadSettings();
-// The whole entry routine (app/EntryRoutine.cpp, linked into the program
+// The whole entry routine (host/EntryRoutine.cpp, linked into the program
 // only): returns the process exit code.
 int RunVantrel();

@@ -11,8 +11,9 @@
 #include "app/AppPaths.h"
 #include "app/Platform.h"
 #include "app/Text.h"
-#include "app/win32/LogoTexture.h"
+#include "host/win32/LogoTexture.h"
 #include "ui/UiSetup.h"
+#include "ui/UiHost.h"
 #include "ui/UiState.h"
 
 extern IMGUI_IMPL_API LRESULT ImGui_ImplWin32_WndProcHandler(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
