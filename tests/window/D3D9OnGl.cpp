@@ -5,6 +5,8 @@
 
 #include <atomic>
 #include <cstring>
+#include <iterator>
+#include <mutex>
 #include <regex>
 
 #include "app/Platform.h"
@@ -43,28 +45,67 @@ std::map<std::string, std::pair<int, int>> ConstantTable(const std::string& code
     return table;
 }
 
+// The semantics of a shader's input and output registers, from its
+// declarations in the bytecode: "v0" -> "texcoord0", "o1" -> "color0".
+std::map<std::string, std::string> Semantics(const std::string& code) {
+    static const char* const usages[] = {"position", "blendweight", "blendindices", "normal", "psize", "texcoord",
+                                         "tangent", "binormal", "tessfactor", "positiont", "color", "fog", "depth",
+                                         "sample"};
+    std::map<std::string, std::string> io;
+    auto word = [&](size_t n) {
+        uint32_t w = 0;
+        if ((n + 1) * 4 <= code.size()) std::memcpy(&w, code.data() + n * 4, 4);
+        return w;
+    };
+    for (size_t n = 1; (n + 1) * 4 <= code.size() && word(n) != 0x0000ffff;) {
+        const uint32_t token = word(n);
+        if ((token & 0xffff) == 0xfffe) {  // a comment: its length in the upper half
+            n += 1 + ((token >> 16) & 0x7fff);
+            continue;
+        }
+        const size_t length = (token >> 24) & 0xf;
+        if ((token & 0xffff) == 0x1f && length == 2) {  // dcl: usage, then the register
+            const uint32_t usage = word(n + 1), reg = word(n + 2);
+            const uint32_t type = ((reg >> 28) & 7) | ((reg >> 8) & 0x18);
+            if ((usage & 0x1f) < std::size(usages) && (type == 1 || type == 6))
+                io[(type == 1 ? "v" : "o") + std::to_string(reg & 0x7ff)] =
+                    usages[usage & 0x1f] + std::to_string((usage >> 16) & 0xf);
+        }
+        n += 1 + length;
+    }
+    return io;
+}
+
 // One shader (HLSL -> Direct3D 9 bytecode -> SPIR-V -> GLSL), its files
-// written next to `base`; the semantics of its inputs and outputs from the
-// bytecode's declarations.
+// written next to its source. Bytecode met before (most passes do not read
+// the settings a case changes) is translated once.
 CompiledShader Compile(const fs::path& source, const std::string& entry, const std::string& profile) {
+    static std::mutex mutex;
+    static std::map<std::string, CompiledShader> translated;  // by bytecode
     const std::string tool = VANTREL_VKD3D_COMPILER, base = (source.parent_path() / (entry + "." + profile)).string();
     CompiledShader c;
+    c.error = RunTool(tool + " -x hlsl -p " + profile + " -e " + entry + " -b d3dbc -o " + base + ".d3dbc " +
+                          source.string(),
+                      base + ".err");
+    if (!c.error.empty()) return c;
+    const std::string code = ReadText(base + ".d3dbc");
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (translated.count(code)) return translated.at(code);
+    }
     // Temporaries throughout: Debian's SPIRV-Cross otherwise rewrites "r = r * a + b" as "r *= a + b".
     for (const std::string& command :
-         {tool + " -x hlsl -p " + profile + " -e " + entry + " -b d3dbc -o " + base + ".d3dbc " + source.string(),
-          tool + " -x d3dbc -b d3d-asm -o " + base + ".asm " + base + ".d3dbc",
-          tool + " -x d3dbc -b spirv-binary -o " + base + ".spv " + base + ".d3dbc",
+         {tool + " -x d3dbc -b spirv-binary -o " + base + ".spv " + base + ".d3dbc",
           WideToUtf8(LocateExecutable(u"spirv-cross")) + " --version 330 --no-420pack-extension --force-temporary " +
               base + ".spv --output " + base + ".glsl"}) {
         if (c.error.empty()) c.error = RunTool(command, base + ".err");
     }
     if (!c.error.empty()) return c;
     c.glsl = ReadText(base + ".glsl");
-    c.registers = ConstantTable(ReadText(base + ".d3dbc"));
-    const std::string assembly = ReadText(base + ".asm");
-    const std::regex declaration(R"(dcl_([a-z]+?)(\d*) ([vo]\d+))");
-    for (std::sregex_iterator it(assembly.begin(), assembly.end(), declaration), end; it != end; ++it)
-        c.io[(*it)[3]] = (*it)[1].str() + ((*it)[2].length() ? (*it)[2].str() : "0");
+    c.registers = ConstantTable(code);
+    c.io = Semantics(code);
+    std::lock_guard<std::mutex> lock(mutex);
+    translated[code] = c;
     return c;
 }
 
@@ -215,7 +256,11 @@ std::string PixelGlsl(const CompiledShader& ps, const EffectPass& pass) {
            ".0 / 255.0)) discard;\n}\n";
 }
 
+// A program linked once for the whole run: the same shaders recur from case to case.
 GLuint Program(const std::string& vertex, const std::string& fragment, std::string& log) {
+    static std::map<std::string, GLuint> linked;
+    const std::string key = vertex + '\0' + fragment;
+    if (linked.count(key)) return linked.at(key);
     const GLuint program = glCreateProgram();
     for (const auto& [stage, text] : {std::pair(GL_VERTEX_SHADER, vertex), std::pair(GL_FRAGMENT_SHADER, fragment)}) {
         const GLuint shader = glCreateShader(stage);
@@ -229,10 +274,11 @@ GLuint Program(const std::string& vertex, const std::string& fragment, std::stri
         glDeleteShader(shader);
     }
     glLinkProgram(program);
-    GLint linked = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    if (linked) {
+    GLint done = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &done);
+    if (done) {
         log.clear();
+        linked[key] = program;
     } else {
         char buffer[4096] = "";
         glGetProgramInfoLog(program, sizeof buffer, nullptr, buffer);
@@ -409,7 +455,6 @@ GlRun RunOnGl(const EffectBuild& build, const GlRunInputs& in) {
             }
             glDrawArrays(GL_POINTS, 0, GLsizei(in.points.size()));
         }
-        glDeleteProgram(program);
         run.afterPass.push_back(ReadBack(framebuffers.at(pass.target), w, h));
     }
     run.backBuffer = ReadBack(framebuffers.at(""), in.width, in.height);
