@@ -77,8 +77,9 @@ void BM_PreviewFromScratch(benchmark::State& state) {
 BENCHMARK(BM_PreviewFromScratch)->Arg(588)->Arg(1280)->Unit(benchmark::kMillisecond);
 
 void BM_PreviewScene(benchmark::State& state) {
+    const int width = static_cast<int>(state.range(0));
     for (auto _ : state) {
-        PreviewScene scene = MakePreviewScene(static_cast<int>(state.range(0)), PreviewSceneHeight(static_cast<int>(state.range(0))));
+        PreviewScene scene = MakePreviewScene(width, PreviewSceneHeight(width));
         benchmark::DoNotOptimize(scene.depth.data());
     }
 }

@@ -90,7 +90,8 @@ struct FxaaSearch {
         const float acrossRows = 2.0f * std::fabs(lumaN + lumaS - 2.0f * lumaC) +
                                  std::fabs(lumaNW + lumaSW - 2.0f * lumaW) + std::fabs(lumaNE + lumaSE - 2.0f * lumaE);
         const float acrossColumns = 2.0f * std::fabs(lumaW + lumaE - 2.0f * lumaC) +
-                                    std::fabs(lumaNW + lumaNE - 2.0f * lumaN) + std::fabs(lumaSW + lumaSE - 2.0f * lumaS);
+                                    std::fabs(lumaNW + lumaNE - 2.0f * lumaN) +
+                                    std::fabs(lumaSW + lumaSE - 2.0f * lumaS);
         const bool horizontal = decide(acrossRows >= acrossColumns, acrossRows, acrossColumns);
         const float lumaBefore = horizontal ? lumaN : lumaW;
         const float lumaAfter = horizontal ? lumaS : lumaE;
@@ -116,7 +117,9 @@ struct FxaaSearch {
         Point forward = {onEdge.x + along.x * kSearchSteps[0], onEdge.y + along.y * kSearchSteps[0]};
         float deltaBack = Luma(frame, back) - lumaEdgeMean;
         float deltaForward = Luma(frame, forward) - lumaEdgeMean;
-        auto done = [&](float delta) { return decide(std::fabs(delta) >= gradientLimit, std::fabs(delta), gradientLimit); };
+        auto done = [&](float delta) {
+            return decide(std::fabs(delta) >= gradientLimit, std::fabs(delta), gradientLimit);
+        };
         bool doneBack = done(deltaBack);
         bool doneForward = done(deltaForward);
         for (size_t i = 1; i < std::size(kSearchSteps) && !(doneBack && doneForward); ++i) {

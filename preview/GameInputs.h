@@ -2,15 +2,17 @@
 // What the game hands the previewed effects that no picture can tell: its
 // fog, its depth of field's focus, its glow strength, its sun disc and edge
 // smoothing constants. Each is chosen here once, for a clear afternoon in the
-// game; where the effect declares a default, that default is taken. The
-// panel says that these make the preview approximate. (The view's size, the
+// game; where the effect declares a default, that default is taken (but for
+// the fog's height falloff, which the default leaves out). The panel says
+// that these make the preview approximate. (The view's size, the
 // projection, the camera and the sun are the scene's own: PreviewScene.h.)
 
 struct GameInputs {
     // PostTrainVolumetricFog and FogFns.fxh. FOGCOLOUR: the effect's grey-blue
     // haze. FOGPARAMS: x the global density of a light haze (the effect's
-    // default), y a height falloff that thins it over the hills, z the base
-    // height (the ground). VOLUMETRICFOGPARAMS: forward scattering and the
+    // default), y a height falloff that thins it over the hills (the default
+    // has none: the preview's eight steps through the fog would all be alike),
+    // z the base height (the ground). VOLUMETRICFOGPARAMS: forward scattering and the
     // sun's share (the effect's defaults). The game picks HIGH or LOW by its
     // own quality option; the preview shows HIGH.
     float fogColour[4] = {0.6f, 0.65f, 0.7f, 1.0f};

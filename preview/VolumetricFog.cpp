@@ -18,13 +18,13 @@ namespace {
 constexpr int kFogSteps = 8;  // VOLUMETRIC_FOG_STEPS
 
 struct FogConstants {
-    bool enhanced;
+    bool enhanced;  // FogEnhancements, with its three sliders
     float brightness, desaturation, densityMultiplier;
-    float cameraY, baseHeight, falloff, density;
-    float sun[3];     // normalised
-    float scatter[3]; // sun colour * intensity * the sun's share * how far the sun stands above the horizon
-    float fog[3];
-    float g, g2;      // the phase's anisotropy
+    float cameraY, baseHeight, falloff, density;  // the camera's height and FOGPARAMS
+    float sun[3];      // toward the sun, normalised
+    float scatter[3];  // the sun's colour times its intensity
+    float fog[3];      // FOGCOLOUR
+    float g, g2;       // the phase's anisotropy and its square
 };
 
 // GetFogDensityCurve, then ComputeFogFactor: 1 - 1 / e^(g m s).

@@ -44,7 +44,8 @@ PanelState& Panel() {
 
 // The picture at full size.
 ImVec2 FullSize(const PanelState& panel) {
-    if (panel.screenshot) return ImVec2(static_cast<float>(panel.screenshot->width), static_cast<float>(panel.screenshot->height));
+    if (panel.screenshot)
+        return ImVec2(static_cast<float>(panel.screenshot->width), static_cast<float>(panel.screenshot->height));
     return ImVec2(kPreviewMaxWidth, static_cast<float>(PreviewSceneHeight(kPreviewMaxWidth)));
 }
 

@@ -42,8 +42,9 @@ void Change(ShaderSettings& s, const ParamDesc& p, std::mt19937& random) {
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
     switch (p.kind) {
         case ParamKind::Bool: s.*p.boolField = !(s.*p.boolField); break;
-        case ParamKind::Float: s.*p.floatField = p.floatField == &ShaderSettings::DOFNearPlane ? 1.0f + 999.0f * unit(random)
-                                                                                              : 2.0f * unit(random);
+        case ParamKind::Float:
+            s.*p.floatField =
+                p.floatField == &ShaderSettings::DOFNearPlane ? 1.0f + 999.0f * unit(random) : 2.0f * unit(random);
             break;
         case ParamKind::Tint: s.*p.tintField = {unit(random), unit(random), unit(random)}; break;
     }

@@ -33,7 +33,8 @@ std::map<std::string, std::pair<int, int>> ConstantTable(const std::string& code
         if (at + 4 <= code.size()) std::memcpy(&w, code.data() + at, 4);
         return w;
     };
-    for (size_t at = 4; at + 8 <= code.size() && (word(at) & 0xffff) == 0xfffe; at += 4 + ((word(at) >> 16) & 0x7fff) * 4) {
+    for (size_t at = 4; at + 8 <= code.size() && (word(at) & 0xffff) == 0xfffe;
+         at += 4 + ((word(at) >> 16) & 0x7fff) * 4) {
         if (word(at + 4) != 0x42415443) continue;
         const size_t base = at + 8;
         for (uint32_t n = 0; n < word(base + 12); ++n) {
@@ -169,7 +170,8 @@ const EffectBuild* EffectBuilder::Add(const std::string& effectName, const std::
         p.sourceBlend = State(states, "SrcBlend");
         p.destBlend = State(states, "DestBlend");
         p.alphaTest = State(states, "AlphaTestEnable") == "true";
-        if (p.alphaTest && State(states, "AlphaFunc") != "Greater") build.error += "pass " + p.name + ": an alpha test other than Greater ";
+        if (p.alphaTest && State(states, "AlphaFunc") != "Greater")
+            build.error += "pass " + p.name + ": an alpha test other than Greater ";
         p.alphaRef = p.alphaTest ? std::stoi(State(states, "AlphaRef")) : 0;
         build.passes.push_back(p);
     }
@@ -187,7 +189,8 @@ const EffectBuild* EffectBuilder::Add(const std::string& effectName, const std::
     }
     const std::regex sampler(R"(sampler2D\s+(\w+)\s*=\s*sampler_state\s*\{[^}]*Texture\s*=\s*<\s*(\w+)\s*>([^}]*)\})");
     for (std::sregex_iterator it(text.begin(), text.end(), sampler), end; it != end; ++it)
-        build.samplers[(*it)[1]] = {(*it)[2], std::regex_search((*it)[3].str(), std::regex(R"(MinFilter\s*=\s*Point)"))};
+        build.samplers[(*it)[1]] = {(*it)[2],
+                                    std::regex_search((*it)[3].str(), std::regex(R"(MinFilter\s*=\s*Point)"))};
     return &build;
 }
 
@@ -297,7 +300,8 @@ GLenum BlendFactor(const std::string& name) {
 
 // Registers of one stage from the constants given by name; its samplers bound.
 std::vector<float> Registers(const CompiledShader& shader, const EffectBuild& build, const GlRunInputs& inputs,
-                             const std::map<std::string, GLuint>& textures, const std::map<std::string, GLuint>& samplers,
+                             const std::map<std::string, GLuint>& textures,
+                             const std::map<std::string, GLuint>& samplers,
                              GLuint program) {
     std::vector<float> registers(4 * 256, 0.0f);
     for (const auto& [name, place] : shader.registers) {
@@ -388,7 +392,10 @@ GlRun RunOnGl(const EffectBuild& build, const GlRunInputs& in) {
         for (size_t n = 0; n < in.points.size(); ++n) {
             data.push_back(float(in.points[n].first));
             data.push_back(float(in.points[n].second));
-            for (const std::string& s : semantics) data.insert(data.end(), &in.pointInputs.at(s)[n * 4], &in.pointInputs.at(s)[n * 4] + 4);
+            for (const std::string& s : semantics) {
+                const float* values = &in.pointInputs.at(s)[n * 4];
+                data.insert(data.end(), values, values + 4);
+            }
         }
         glBindBuffer(GL_ARRAY_BUFFER, gPoints);
         glBufferData(GL_ARRAY_BUFFER, data.size() * 4, data.data(), GL_STREAM_DRAW);
