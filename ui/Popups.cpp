@@ -110,6 +110,13 @@ void PresetImported() {
     if (WideButton("Ok", Px(32))) ImGui::CloseCurrentPopup();
 }
 
+void PresetRefused() {
+    PopupText(T("presetimport_refused"));
+    PopupText(UiState().presetRefusal);
+    ImGui::NewLine();
+    CloseButton();
+}
+
 bool IsTopmostPopup() {
     const ImGuiContext& g = *GImGui;
     return !g.OpenPopupStack.empty() && g.OpenPopupStack.back().Window == ImGui::GetCurrentWindowRead();
@@ -155,6 +162,7 @@ void DeclarePopups() {
     Popup("Shaders Compilation##shaderscompilationwarning", kAutoSize, ui.compileWarningRequested,
           CompilationConfirmation);
     Popup("Preset Imported##presetimportednotice", kAutoSize, ui.presetImportedRequested, PresetImported);
+    Popup("Preset Not Imported##presetrefused", kAutoSize, ui.presetRefusedRequested, PresetRefused);
     // The install goes on whatever is pressed; the popup closes when it ends.
     Popup("Shaders Installation##installprogress", kFixed, ui.installProgressRequested, DrawInstallProgress,
           false);

@@ -26,9 +26,11 @@ struct UiStateRecord {
     bool restoreResultsRequested = false;
     bool compileWarningRequested = false;
     bool presetImportedRequested = false;
+    bool presetRefusedRequested = false;
     bool installProgressRequested = false;
 
     std::string parameterHelpText;
+    std::string presetRefusal;  // why the last preset was refused, in the current language
 };
 
 UiStateRecord& UiState();

@@ -101,6 +101,8 @@ TEST(Look, EveryPanelPopupAndMenuFitsInEveryLanguageAndScreenAndGrowsWithTheDpi)
             TourPopup(ui, state.restoreResultsRequested, "Shaders Restoration Status##restoreresults");
             TourPopup(ui, state.compileWarningRequested, "Shaders Compilation##shaderscompilationwarning");
             TourPopup(ui, state.presetImportedRequested, "Preset Imported##presetimportednotice");
+            state.presetRefusal = T("presetrefused_notxml");  // the longest reason
+            TourPopup(ui, state.presetRefusedRequested, "Preset Not Imported##presetrefused");
 
             // The weather add-on's notices take the place of some controls
             // once the window is back from its installer.
