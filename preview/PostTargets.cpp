@@ -2,12 +2,6 @@
 
 #include "preview/PostChainSteps.h"
 
-float* KeptBuffer(size_t count) {
-    thread_local std::vector<float> buffer;
-    if (buffer.size() < count) buffer.resize(count);
-    return buffer.data();
-}
-
 PaddedRows::PaddedRows(const PostTarget& t, int padding, int reach)
     : target(t),
       pad(padding),

@@ -2,8 +2,8 @@
 // The render targets of the post chain on the CPU and the texture reads the
 // shader makes from them: 8 bits per channel, linear filtering with clamped
 // addressing, Direct3D 9 texel centres; and the working pieces the steps
-// share (bands of rows on threads, a buffer kept from run to run, rows padded
-// for reads past the edges). Used by PostChain.cpp.
+// share (bands of rows on threads, rows padded for reads past the edges).
+// Used by the post chain's steps and the scene effects before it.
 #include <emmintrin.h>
 
 #include <algorithm>
@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <thread>
 #include <vector>
+
+#include "preview/RgbaImage.h"
 
 // A target holds what an A8R8G8B8 target holds, a byte per channel (the
 // value / 255), in three planes so that loops run along a row of one channel.
@@ -29,6 +31,10 @@ struct PostTarget {
     }
     float At(int channel, int x, int y) const { return Row(channel, y)[x] * (1.0f / 255.0f); }
 };
+
+// Between an RGBA picture and the planes of a target (alpha dropped, then opaque).
+PostTarget TargetFromImage(const RgbaImage& image);
+RgbaImage ImageFromTarget(const PostTarget& target);
 
 // floor without a library call (the baseline x86-64 target has no rounding
 // instruction).
@@ -56,6 +62,16 @@ struct AxisTap {
 };
 
 inline int ClampIndex(int i, int size) { return i < 0 ? 0 : (i >= size ? size - 1 : i); }
+
+// The texture coordinate a full-target quad gives pixel i of a target N
+// pixels wide: Direct3D 9 puts texel corners on pixel centres.
+inline double QuadCoord(int pixel, int targetPixels) { return static_cast<double>(pixel) / targetPixels; }
+
+// Half a texel of a target of the view's size times the ratio: the shader's
+// ViewTexCoord offset, computed from the unrounded size as the shader does.
+inline double ViewHalfTexel(int viewPixels, float ratio) {
+    return 0.5 / std::max(static_cast<double>(static_cast<float>(viewPixels) * ratio), 1.0);
+}
 
 inline AxisTap LinearTap(double coord, int size) {
     const double t = coord * size - 0.5;
@@ -100,11 +116,6 @@ void ForRowBands(int rows, int threads, const Body& body) {
     if (covered < rows) body(covered, rows);
     for (std::thread& helper : helpers) helper.join();
 }
-
-// A large working buffer that stays with the thread from run to run:
-// allocating and clearing tens of megabytes every time costs as much as a
-// step. It holds at least `count` floats, of unspecified values.
-float* KeptBuffer(size_t count);
 
 // A target's rows as floats 0..1 around a row going down, each widened by
 // `pad` copies of its edge texels on both sides (clamped addressing across);

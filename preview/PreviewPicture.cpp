@@ -5,7 +5,11 @@
 
 #include "preview/PreviewScene.h"
 
-RgbaImage DefaultPreviewPicture() { return MakePreviewScene(kPreviewMaxWidth, kPreviewMaxWidth * 9 / 16); }
+PreviewScene PreviewSceneAt(const RgbaImage* screenshot, int width) {
+    width = std::clamp(width, 1, kPreviewMaxWidth);
+    if (!screenshot) return MakePreviewScene(width, std::max(1, PreviewSceneHeight(width)));
+    return SceneFromPicture(ScaleToWidth(*screenshot, width));
+}
 
 RgbaImage ScaleToWidth(const RgbaImage& image, int maxWidth) {
     if (image.width <= maxWidth) return image;

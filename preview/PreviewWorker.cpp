@@ -7,11 +7,14 @@
 #include <optional>
 #include <thread>
 
+#include "preview/PreviewPicture.h"
+
 namespace {
 
 struct Request {
-    std::shared_ptr<const RgbaImage> scene;
-    PostChainSettings settings;
+    std::shared_ptr<const RgbaImage> screenshot;  // null: the built-in scene
+    ShaderSettings settings;
+    int width = 0;
     uint64_t serial = 0;
 };
 
@@ -21,7 +24,7 @@ struct Worker {
     std::thread thread;
     bool stopping = false;
     bool running = false;  // a request is being computed
-    std::shared_ptr<const RgbaImage> scene;
+    std::shared_ptr<const RgbaImage> screenshot;
     std::optional<Request> pending;
     std::optional<Request> newest;  // the last request made, to skip repeats
     std::optional<PreviewResult> finished;
@@ -34,7 +37,18 @@ Worker& TheWorker() {
     return *worker;
 }
 
+// What the thread keeps between requests, freed when it ends: the input at
+// the last size asked for, its picture, and the frames of the steps.
+struct Kept {
+    std::shared_ptr<const RgbaImage> screenshot;
+    int width = 0;
+    std::shared_ptr<const PreviewScene> scene;
+    std::shared_ptr<const RgbaImage> before;
+    PreviewCache cache;
+};
+
 void Loop(Worker& w) {
+    Kept kept;
     std::unique_lock<std::mutex> lock(w.mutex);
     for (;;) {
         w.wake.wait(lock, [&] { return w.stopping || w.pending.has_value(); });
@@ -45,36 +59,52 @@ void Loop(Worker& w) {
         lock.unlock();
 
         const auto start = std::chrono::steady_clock::now();
-        // The full-size steps share the machine's cores (up to four); the
-        // picture is the same as from one.
+        if (!kept.scene || kept.screenshot != request.screenshot || kept.width != request.width) {
+            kept.scene = std::make_shared<const PreviewScene>(PreviewSceneAt(request.screenshot.get(), request.width));
+            kept.before = std::make_shared<const RgbaImage>(ImageFromTarget(kept.scene->colour));
+            kept.screenshot = request.screenshot;
+            kept.width = request.width;
+        }
+        // The steps share the machine's cores (up to four); the picture is
+        // the same as from one.
         const int threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
-        auto image =
-            std::make_shared<const RgbaImage>(RunPostChain(*request.scene, request.settings, nullptr, nullptr, threads));
-        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        PreviewResult result;
+        result.image = std::make_shared<const RgbaImage>(
+            ImageFromTarget(RunPreview(kept.scene, request.settings, kept.cache, &result.timings, threads)));
+        result.before = kept.before;
+        result.screenshot = request.screenshot;
+        result.hasScene = kept.scene->hasDepth;
+        result.settings = request.settings;
+        result.serial = request.serial;
+        result.milliseconds =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 
         lock.lock();
         w.running = false;
         // A newer request may be waiting; this result is still the newest
         // finished one and is shown until that one is done.
-        w.finished = PreviewResult{image, request.scene, request.settings, request.serial, ms};
+        w.finished = std::move(result);
     }
 }
 
 }  // namespace
 
-void PreviewSetScene(std::shared_ptr<const RgbaImage> scene) {
+void PreviewSetPicture(std::shared_ptr<const RgbaImage> screenshot) {
     Worker& w = TheWorker();
     std::lock_guard<std::mutex> lock(w.mutex);
-    w.scene = std::move(scene);
+    w.screenshot = std::move(screenshot);
     w.newest.reset();
 }
 
-void PreviewRequest(const PostChainSettings& settings) {
+void PreviewRequest(const ShaderSettings& settings, int width) {
     Worker& w = TheWorker();
     std::lock_guard<std::mutex> lock(w.mutex);
-    if (!w.scene || w.scene->pixels.empty()) return;
-    if (w.newest && w.newest->settings == settings && w.newest->scene == w.scene) return;
-    Request request{w.scene, settings, ++w.serial};
+    width = std::clamp(width, 1, w.screenshot ? std::min(w.screenshot->width, kPreviewMaxWidth) : kPreviewMaxWidth);
+    if (w.screenshot && w.screenshot->pixels.empty()) return;
+    if (w.newest && w.newest->screenshot == w.screenshot && w.newest->width == width &&
+        SamePreviewedSettings(w.newest->settings, settings))
+        return;
+    Request request{w.screenshot, settings, width, ++w.serial};
     w.newest = request;
     w.pending = request;
     if (!w.thread.joinable()) {

@@ -21,6 +21,10 @@ inline F4 Abs(F4 v) { return _mm_and_ps(v, _mm_castsi128_ps(_mm_set1_epi32(0x7ff
 // saturate(): NaN gives 0 (max returns its second operand for NaN).
 inline F4 Saturate(F4 v) { return _mm_min_ps(_mm_max_ps(v, _mm_setzero_ps()), Splat(1.0f)); }
 
+inline F4 Lerp(F4 a, F4 b, F4 t) { return a + (b - a) * t; }
+// The dot product of a colour held as three planes with fixed weights.
+inline F4 Dot(const F4 v[3], float a, float b, float c) { return v[0] * Splat(a) + v[1] * Splat(b) + v[2] * Splat(c); }
+
 // Four bytes as 0..1, as a read of an 8-bit target gives them.
 inline F4 LoadUnorm(const uint8_t* p) {
     int32_t word;
@@ -36,6 +40,26 @@ inline __m128i UnormSteps(F4 v) { return _mm_cvtps_epi32(Saturate(v) * Splat(255
 inline void StoreUnorm(uint8_t* p, F4 v) {
     const __m128i steps = UnormSteps(v);
     const int32_t word = _mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(steps, steps), steps));
+    std::memcpy(p, &word, 4);
+}
+
+// What an 8-bit blend unit writes for (SrcAlpha, InvSrcAlpha): the source
+// colour and its alpha taken to the target's 8 bits, each product rounded to
+// a step, the two added.
+inline void StoreBlendedUnorm(uint8_t* p, F4 colour, F4 alpha) {
+    int32_t word;
+    std::memcpy(&word, p, 4);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i stored = _mm_unpacklo_epi8(_mm_cvtsi32_si128(word), zero);  // eight 16-bit lanes, four used
+    const __m128i source = _mm_packs_epi32(UnormSteps(colour), zero);
+    const __m128i a = _mm_packs_epi32(UnormSteps(alpha), zero);
+    // round(x y / 255) for 8-bit x and y: t = x y + 128, (t + t / 256) / 256.
+    auto product = [](__m128i x, __m128i y) {
+        const __m128i t = _mm_add_epi16(_mm_mullo_epi16(x, y), _mm_set1_epi16(128));
+        return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
+    };
+    const __m128i sum = _mm_add_epi16(product(source, a), product(stored, _mm_sub_epi16(_mm_set1_epi16(255), a)));
+    word = _mm_cvtsi128_si32(_mm_packus_epi16(sum, zero));
     std::memcpy(p, &word, 4);
 }
 
@@ -86,3 +110,8 @@ inline F4 ShaderPow(F4 x, F4 y) { return Exp2(y * Log2(x)); }
 inline void ShaderPowRow(float* values, int count, float exponent) {
     for (int i = 0; i < count; i += 4) Store(values + i, ShaderPow(Load(values + i), Splat(exponent)));
 }
+
+// ShaderPow of one value.
+inline float ShaderPow(float x, float y) { return _mm_cvtss_f32(ShaderPow(Splat(x), Splat(y))); }
+// exp as shader compilers emit it: exp2 of the value times log2(e).
+inline F4 ShaderExp(F4 x) { return Exp2(x * Splat(1.44269502f)); }

@@ -1,7 +1,6 @@
 // The whole frame on a renderer-less host: what a user sees and what each
 // click does to the settings, the files, the popups and the preview panel.
 
-#include "preview/PreviewScene.h"
 #include "preview/PreviewWorker.h"
 #include "shaders/ShaderInstaller.h"
 #include "tests/support/FakeCompilerOutput.h"
@@ -130,10 +129,10 @@ TEST(Frame, AnEditMarksTheShadersOutOfDateTheMenusSwitchAndSaveTheLanguageAndHel
     // an edit through its worker: the frame asks for a redraw until the
     // picture with the new value is shown.
     ImGui::GetIO().DisplaySize = ImVec2(1600, 6000);
-    ASSERT_TRUE(ui.FramesUntil([] { return PreviewPanelShown().hasResult; }));
+    ASSERT_TRUE(ui.FramesUntil([] { return PreviewPanelShown().hasResult && !PreviewNeedsRedraw(); }));
     EXPECT_TRUE(ui.ShowsText(T("previewscope")));
     EXPECT_EQ(PreviewPanelShown().width, 1280);
-    EXPECT_EQ(PreviewPanelShown().settings, PostChainSettingsFrom(settings.Shader));
+    EXPECT_EQ(PreviewPanelShown().settings, settings.Shader);
     EXPECT_FALSE(PreviewNeedsRedraw());
     settings.Shader.Gamma = 1.6f;
     ui.Frame();
@@ -283,8 +282,8 @@ TEST(Frame, ClosingDuringAnInstallWaitsForTheStepItIsInAndLeavesOnlyWholeFiles) 
     ConfirmInstall(ui);
     ASSERT_TRUE(ui.FramesUntil([] { return ShaderInstaller::GetProgress().done >= 2; }));
 
-    PreviewSetScene(std::make_shared<const RgbaImage>(MakePreviewScene(1280, 720)));
-    PreviewRequest(PostChainSettings());  // the preview's worker computes too
+    PreviewSetPicture(nullptr);
+    PreviewRequest(ShaderSettings(), 1280);  // the preview's worker computes too
     ASSERT_TRUE(PreviewBusy());
 
     EndWorkBeforeExit();  // what the entry routine does once the window is gone
