@@ -7,9 +7,11 @@
 #include "app/Text.h"
 #include "settings/Settings.h"
 #include "shaders/ShaderInstaller.h"
+#include "ui/GameFolderFacts.h"
 #include "ui/PreviewPanel.h"
 #include "ui/UiState.h"
 #include "ui/Widgets.h"
+#include "ui/WindowClose.h"
 
 void RunRestoreFlow() {
     if (ShaderInstaller::Restore()) {
@@ -18,6 +20,7 @@ void RunRestoreFlow() {
     } else {
         Log("Shaders Restoration Failed");
     }
+    RecheckGameFolder();
     UiState().restoreResultsRequested = true;
 }
 
@@ -36,7 +39,9 @@ void CollectInstallResult() {
     bool ok = false;
     if (!ShaderInstaller::CollectFinishedInstall(ok)) return;
     KeepInstallOutcome(ok);
+    RecheckGameFolder();
     UiState().installResultsRequested = true;
+    InstallBeforeCloseEnded(ok);
 }
 
 void EndWorkBeforeExit() {

@@ -17,6 +17,7 @@
 #include "ui/UiSetup.h"
 #include "ui/UiHost.h"
 #include "ui/UiState.h"
+#include "ui/WindowClose.h"
 
 namespace {
 struct DisplayWindow {
@@ -103,6 +104,9 @@ void NoteEvent(const SDL_Event& event) {
 }  // namespace
 
 bool UiHostCreateDisplay() {
+    // Closing the window asks first (WindowClose.h): SDL must not end the
+    // program by itself when its last window is asked to close.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
     // Without a display SDL settles for drivers that show nothing: the program
     // would run unseen and could never be closed.
@@ -151,10 +155,12 @@ PumpResult UiHostPumpMessage() {
     if (!SDL_PollEvent(&event)) return PumpResult::Idle;
     ImGui_ImplSDL2_ProcessEvent(&event);
     NoteEvent(event);
+    // SDL_QUIT comes from UiHostRequestQuit, or from a signal (the session
+    // ending, Ctrl+C in a terminal), where nobody is there to answer.
     if (event.type == SDL_QUIT) return PumpResult::Quit;
     if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE &&
         event.window.windowID == SDL_GetWindowID(Display().window)) {
-        return PumpResult::Quit;
+        return WindowMayClose() ? PumpResult::Quit : PumpResult::Handled;
     }
     return PumpResult::Handled;
 }
@@ -231,6 +237,17 @@ void UiHostReleaseTexture(UiTexture& texture) {
     const GLuint name = static_cast<GLuint>(reinterpret_cast<intptr_t>(texture.id));
     if (name != 0) glDeleteTextures(1, &name);
     texture = UiTexture();
+}
+
+// The library's key index is the key's scan code; a letter is looked up
+// through the keyboard layout in use.
+int UiHostShortcutKey(ShortcutKey key) {
+    switch (key) {
+        case ShortcutKey::I: return SDL_GetScancodeFromKey(SDLK_i);
+        case ShortcutKey::L: return SDL_GetScancodeFromKey(SDLK_l);
+        case ShortcutKey::F1: return SDL_SCANCODE_F1;
+    }
+    return -1;
 }
 
 void UiHostRequestQuit() {

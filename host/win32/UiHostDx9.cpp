@@ -15,6 +15,7 @@
 #include "ui/UiSetup.h"
 #include "ui/UiHost.h"
 #include "ui/UiState.h"
+#include "ui/WindowClose.h"
 
 extern IMGUI_IMPL_API LRESULT ImGui_ImplWin32_WndProcHandler(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -55,6 +56,11 @@ LRESULT WINAPI WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
     if (message == WM_PAINT) display.need.exposed = true;
     if (ImGui_ImplWin32_WndProcHandler(window, message, wParam, lParam)) return 1;
     switch (message) {
+        case WM_CLOSE:
+            // The close button, Alt+F4 and the window menu: the window may
+            // ask first what happens to edits not yet installed.
+            if (!WindowMayClose()) return 0;
+            break;
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;
@@ -281,8 +287,19 @@ void UiHostReleaseTexture(UiTexture& texture) {
     texture = UiTexture();
 }
 
-// Asks the window to close, as its close button does; the main loop then
-// ends with the quit message.
+// The library's key index is the virtual-key code, which follows the
+// keyboard layout in use.
+int UiHostShortcutKey(ShortcutKey key) {
+    switch (key) {
+        case ShortcutKey::I: return 'I';
+        case ShortcutKey::L: return 'L';
+        case ShortcutKey::F1: return VK_F1;
+    }
+    return -1;
+}
+
+// Closes the window as its close button does, once that was answered; the
+// main loop then ends with the quit message.
 void UiHostRequestQuit() {
     const HWND window = DisplayWindow().window;
     if (window) PostMessageW(window, WM_CLOSE, 0, 0);
