@@ -35,7 +35,7 @@ void DrawAboutContent() {
     ImGui::Image(UiState().logoTexture, ImVec2(logoWidth, std::floor(logoWidth / 1900.0f * 250.0f)));
     NoteItem("logo", "");
     // The running program's version, never the installed shaders'.
-    PlainText("Vantrel version " + WideToUtf8(APP_VERSION));
+    PlainText(Filled(T("aboutversion"), {{"version", WideToUtf8(APP_VERSION)}}));
     PlainText("Copyright (c) 2026 Quillstone");
     Gap();
     PopupText(T("about_support"));

@@ -64,19 +64,21 @@ void Tabs() {
     const ImGuiTabBarFlags flags = ImGuiTabBarFlags_NoCloseWithMiddleMouseButton |
                                    ImGuiTabBarFlags_NoTabListScrollingButtons | ImGuiTabBarFlags_NoTooltip;
     if (!ImGui::BeginTabBar("tabbar", flags)) return;
-    if (BeginTab(labels[0])) {
-        ShaderParametersTab();  // its columns scroll themselves
-        ImGui::EndTabItem();
-    }
-    if (BeginTab(labels[1])) {
-        ScrollingPage(PresetManagerTab);
-        ImGui::EndTabItem();
-    }
-    if (BeginTab(labels[2])) {
-        ScrollingPage(LauncherTab);
+    // The page is drawn after the bar, so that the keyboard reaches the tabs
+    // one after the other, before the page.
+    int open = -1;
+    for (int i = 0; i < 3; ++i) {
+        if (!BeginTab(labels[i])) continue;
+        open = i;
         ImGui::EndTabItem();
     }
     ImGui::EndTabBar();
+    switch (open) {
+        case 0: ShaderParametersTab(); break;  // its columns scroll themselves
+        case 1: ScrollingPage(PresetManagerTab); break;
+        case 2: ScrollingPage(LauncherTab); break;
+        default: break;
+    }
 }
 
 }  // namespace

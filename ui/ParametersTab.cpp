@@ -94,7 +94,7 @@ std::vector<Section> MakeSections(bool addOn) {
     for (const ParamSection& from : ParamSections()) {
         Section& section = sections.emplace_back();
         section.previewFirst = from.previewFirst;
-        section.label = from.literal ? std::string(from.literal) + "###" + from.key : Label(from.key);
+        section.label = Label(from.key);
         if (Previewed(from.key)) section.marker = marker;
         if (addOn && from.addOnNotice) {
             section.notice = Localization::Text(from.addOnNotice);

@@ -86,7 +86,10 @@ float PopupMaxWidth() { return 0.8f * ImGui::GetIO().DisplaySize.x; }
 
 float PopupTextWidth() { return PopupMaxWidth() - 2.0f * ImGui::GetStyle().WindowPadding.x; }
 
-void PopupText(const std::string& text) { WrappedTextAt(text, ImGui::GetCursorPosX() + PopupTextWidth()); }
+// Lines of a comfortable length to read.
+void PopupText(const std::string& text) {
+    WrappedTextAt(text, ImGui::GetCursorPosX() + std::min(PopupTextWidth(), Px(640)));
+}
 
 void ColoredPopupText(const ImVec4& colour, const std::string& text) {
     ImGui::PushStyleColor(ImGuiCol_Text, colour);

@@ -79,8 +79,9 @@ void WrappedText(const std::string& text);
 void WrappedTextAt(const std::string& text, float wrapPosX, const char* kind = "text");
 void ColoredWrappedText(const ImVec4& colour, const std::string& text);
 
-// Popups are at most 80 % of the window wide; their texts wrap at that width
-// (or earlier, where they are shorter the popup is narrower).
+// Popups are at most 80 % of the window wide; their texts wrap at that
+// width or at a comfortable line of 640 pixels (at scale 1), whichever is
+// less; where they are shorter the popup is narrower.
 float PopupMaxWidth();
 float PopupTextWidth();
 void PopupText(const std::string& text);

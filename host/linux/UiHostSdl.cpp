@@ -7,7 +7,10 @@
 #include "imgui_impl_opengl3.h"
 #include "imgui_impl_sdl.h"
 
+#include <algorithm>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 #include "app/AppPaths.h"
 #include "app/FileIo.h"
@@ -26,6 +29,12 @@ struct DisplayWindow {
     UiTexture logo;
     bool fontsUploaded = false;  // the renderer has made its font texture once
     RedrawNeed need;
+    // A key pressed and released between two frames would never be seen
+    // pressed by the UI library of this version: its release waits for the
+    // next frame. The keys that went down since the last frame, and the
+    // release held back.
+    std::vector<SDL_Scancode> keysDown;
+    std::optional<SDL_Event> heldRelease;
 };
 
 DisplayWindow& Display() {
@@ -95,6 +104,7 @@ void NoteEvent(const SDL_Event& event) {
         case SDL_WINDOWEVENT_FOCUS_LOST:
         case SDL_WINDOWEVENT_ENTER:
         case SDL_WINDOWEVENT_LEAVE:
+        case SDL_WINDOWEVENT_CLOSE:  // the question it may open must be drawn
             display.need.input = true;
             break;
         default:
@@ -151,8 +161,20 @@ bool UiHostInitialise() {
 }
 
 PumpResult UiHostPumpMessage() {
+    DisplayWindow& display = Display();
     SDL_Event event;
-    if (!SDL_PollEvent(&event)) return PumpResult::Idle;
+    if (display.heldRelease && display.keysDown.empty()) {
+        event = *display.heldRelease;
+        display.heldRelease.reset();
+    } else if (display.heldRelease || !SDL_PollEvent(&event)) {
+        return PumpResult::Idle;
+    }
+    if (event.type == SDL_KEYUP && std::count(display.keysDown.begin(), display.keysDown.end(),
+                                              event.key.keysym.scancode)) {
+        display.heldRelease = event;
+        return PumpResult::Idle;
+    }
+    if (event.type == SDL_KEYDOWN) display.keysDown.push_back(event.key.keysym.scancode);
     ImGui_ImplSDL2_ProcessEvent(&event);
     NoteEvent(event);
     // SDL_QUIT comes from UiHostRequestQuit, or from a signal (the session
@@ -165,9 +187,13 @@ PumpResult UiHostPumpMessage() {
     return PumpResult::Handled;
 }
 
+// Asked once the messages are taken, before a frame: a release held back is
+// handed on after it.
 RedrawNeed UiHostTakeRedrawNeed() {
-    const RedrawNeed need = Display().need;
-    Display().need = RedrawNeed();
+    DisplayWindow& display = Display();
+    const RedrawNeed need = display.need;
+    display.need = RedrawNeed();
+    display.keysDown.clear();
     return need;
 }
 

@@ -4,6 +4,9 @@
 
 #include <d3d9.h>
 
+#include <algorithm>
+#include <vector>
+
 #include <imgui.h>
 #include <imgui_impl_dx9.h>
 #include <imgui_impl_win32.h>
@@ -28,6 +31,13 @@ struct DisplayWindowRecord {
     D3DPRESENT_PARAMETERS presentation{};
     HWND window = nullptr;
     RedrawNeed need;
+    // A key pressed and released between two frames would never be seen
+    // pressed by the UI library of this version: its release waits for the
+    // next frame. The keys that went down since the last frame, and the
+    // release held back.
+    std::vector<WPARAM> keysDown;
+    bool releaseHeld = false;
+    MSG heldRelease{};
 };
 
 DisplayWindowRecord& DisplayWindow() {
@@ -45,8 +55,9 @@ void ResetDevice() {
 }
 
 bool IsInput(UINT message) {
+    // A close request may open a question, which must be drawn.
     return (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) || (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
-           message == WM_SETFOCUS || message == WM_KILLFOCUS || message == WM_MOUSELEAVE;
+           message == WM_SETFOCUS || message == WM_KILLFOCUS || message == WM_MOUSELEAVE || message == WM_CLOSE;
 }
 
 LRESULT WINAPI WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -196,16 +207,33 @@ bool UiHostInitialise() {
 }
 
 PumpResult UiHostPumpMessage() {
+    DisplayWindowRecord& display = DisplayWindow();
     MSG message{};
-    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) return PumpResult::Idle;
+    if (display.releaseHeld && display.keysDown.empty()) {
+        message = display.heldRelease;
+        display.releaseHeld = false;
+    } else if (display.releaseHeld || !PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        return PumpResult::Idle;
+    }
+    const bool release = message.message == WM_KEYUP || message.message == WM_SYSKEYUP;
+    if (release && std::count(display.keysDown.begin(), display.keysDown.end(), message.wParam)) {
+        display.heldRelease = message;
+        display.releaseHeld = true;
+        return PumpResult::Idle;
+    }
+    if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) display.keysDown.push_back(message.wParam);
     TranslateMessage(&message);
     DispatchMessageW(&message);
     return message.message == WM_QUIT ? PumpResult::Quit : PumpResult::Handled;
 }
 
+// Asked once the messages are taken, before a frame: a release held back is
+// handed on after it.
 RedrawNeed UiHostTakeRedrawNeed() {
-    const RedrawNeed need = DisplayWindow().need;
-    DisplayWindow().need = RedrawNeed();
+    DisplayWindowRecord& display = DisplayWindow();
+    const RedrawNeed need = display.need;
+    display.need = RedrawNeed();
+    display.keysDown.clear();
     return need;
 }
 

@@ -3,15 +3,16 @@
 # program after a close request, and Wine's server.
 fail() { echo "FAIL: $*"; exit 1; }
 
-# A fresh screen (WIDTHxHEIGHT) on a display Xvfb picks itself: other test
-# runs on this machine have theirs. Stops this script's earlier screen; sets
+# A fresh screen (WIDTHxHEIGHT, at 96 DPI unless another is given) on a
+# display Xvfb picks itself: other test runs on this machine have theirs.
+# Stops this script's earlier screen; sets
 # DISPLAY and xvfb (its process). Without -noreset the server resets whenever
 # its last client leaves, and a program connecting meanwhile (the next start
 # after a close, on a loaded machine) is refused and cannot open its window.
 start_screen() {
   [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
   local file; file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp -noreset 3>"$file" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "$1x24" -dpi "${2:-96}" -nolisten tcp -noreset 3>"$file" >/dev/null 2>&1 &
   xvfb=$!
   for _ in $(seq 100); do [ -s "$file" ] && break; sleep 0.1; done
   [ -s "$file" ] || fail "Xvfb did not start"
