@@ -11,7 +11,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  libimgui-dev libpugixml-dev libsdl2-dev libgl-dev libstb-dev
+  libimgui-dev libpugixml-dev libsdl2-dev libgl-dev libstb-dev libpng-dev libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-roboto fonts-material-design-icons-iconfont
   xvfb xauth x11-utils xdotool imagemagick zenity

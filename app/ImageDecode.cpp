@@ -1,11 +1,9 @@
-// The one translation unit that holds stb_image's implementation.
+// The one translation unit that holds stb_image's implementation, for the logo (PNG only).
 #include "app/ImageDecode.h"
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_NO_STDIO
 #define STBI_ONLY_PNG
-#define STBI_ONLY_JPEG
-#define STBI_ONLY_BMP
 #include <stb_image.h>
 
 DecodedImage DecodeImageRgba(const std::string& fileBytes) {

@@ -1,6 +1,6 @@
 #pragma once
-// PNG, JPEG and BMP files decoded to 8-bit RGBA (stb_image), for the logo and
-// the preview's screenshots.
+// The program's own logo (a PNG shipped beside it) decoded to 8-bit RGBA by
+// stb_image. Pictures the player chooses go through app/PictureDecode.h.
 #include <string>
 #include <vector>
 

@@ -6,13 +6,16 @@ pkg_check_modules(IMGUI REQUIRED IMPORTED_TARGET imgui)
 
 set(IMGUI_BACKENDS /usr/share/doc/libimgui-dev/examples/backends)
 
-# stb_image for the logo and the preview's screenshots (app/ImageDecode.cpp).
+# stb_image for the logo (app/ImageDecode.cpp); libpng and libjpeg-turbo for
+# the pictures the player chooses (app/linux/LinuxPictureDecode.cpp).
 target_include_directories(vantrel_platform SYSTEM PRIVATE /usr/include/stb)
+find_package(PNG REQUIRED)
+find_package(JPEG REQUIRED)
 
 # The platform layer: paths, files, processes, the desktop and its choosers.
 file(GLOB VANTREL_LINUX_SOURCES CONFIGURE_DEPENDS app/linux/*.cpp)
 target_sources(vantrel_platform PRIVATE ${VANTREL_LINUX_SOURCES})
-target_link_libraries(vantrel_platform PUBLIC SDL2::SDL2)
+target_link_libraries(vantrel_platform PUBLIC SDL2::SDL2 PNG::PNG JPEG::JPEG)
 
 target_link_libraries(vantrel_ui PUBLIC PkgConfig::IMGUI)
 

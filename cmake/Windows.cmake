@@ -38,7 +38,8 @@ target_include_directories(imgui_static SYSTEM PUBLIC ${IMGUI_DIR})
 target_compile_options(imgui_static PRIVATE -w)
 target_link_libraries(imgui_static PUBLIC imm32)
 
-# stb_image for the logo and the preview's screenshots (app/ImageDecode.cpp).
+# stb_image for the logo (app/ImageDecode.cpp); the pictures the player
+# chooses go through the Windows Imaging Component (app/win32/WinPictureDecode.cpp).
 target_include_directories(vantrel_platform SYSTEM PRIVATE ${VANTREL_STB_INCLUDE_DIR})
 
 # ---- the platform layer: paths, files, processes, the shell and its choosers

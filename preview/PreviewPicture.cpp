@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/FileIo.h"
-#include "app/ImageDecode.h"
 #include "preview/PreviewScene.h"
 
 RgbaImage DefaultPreviewPicture() { return MakePreviewScene(kPreviewMaxWidth, kPreviewMaxWidth * 9 / 16); }
@@ -40,13 +38,4 @@ RgbaImage ScaleToWidth(const RgbaImage& image, int maxWidth) {
             o[n] = static_cast<uint8_t>(std::clamp(sum[n] / (sx * sy) + 0.5, 0.0, 255.0));
     }
     return out;
-}
-
-RgbaImage LoadPreviewPicture(const std::u16string& path) {
-    std::string bytes;
-    if (!ReadFileBytes(path, bytes)) return RgbaImage();
-    const DecodedImage decoded = DecodeImageRgba(bytes);
-    if (decoded.pixels.empty()) return RgbaImage();
-    RgbaImage image{static_cast<int>(decoded.width), static_cast<int>(decoded.height), decoded.pixels};
-    return ScaleToWidth(image, kPreviewMaxWidth);
 }

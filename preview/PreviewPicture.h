@@ -9,8 +9,5 @@ inline constexpr int kPreviewMaxWidth = 1280;
 
 // The built-in scene at the preview's working size.
 RgbaImage DefaultPreviewPicture();
-// A PNG, JPEG or BMP file as the preview's picture: area-averaged down to
-// kPreviewMaxWidth when wider. Empty when the file cannot be read or decoded.
-RgbaImage LoadPreviewPicture(const std::u16string& path);
 // Area-average downscale to at most maxWidth wide, keeping the aspect.
 RgbaImage ScaleToWidth(const RgbaImage& image, int maxWidth);

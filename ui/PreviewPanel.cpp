@@ -8,6 +8,7 @@
 
 #include "app/Platform.h"
 #include "app/Text.h"
+#include "preview/PictureLoad.h"
 #include "preview/PreviewPicture.h"
 #include "preview/PreviewWorker.h"
 #include "settings/Settings.h"
@@ -23,7 +24,7 @@ const ImVec4 kScopeColour(0.78f, 0.78f, 0.78f, 1.0f);
 struct PanelState {
     std::shared_ptr<const RgbaImage> scene;
     bool screenshot = false;
-    bool loadFailed = false;
+    std::string loadProblem;  // why the last screenshot was not loaded
     UiTexture before, after;
     bool hasResult = false;
     PostChainSettings shown;
@@ -90,23 +91,34 @@ void Picture(PanelState& panel) {
     Corner(draw, ImVec2(end.x - Px(6), origin.y + Px(6)), T("previewafter"), true);
 }
 
+// The screenshot loads on the loader's thread; the panel shows the picture it
+// had until the new one is there.
 void PictureButtons(PanelState& panel) {
+    LoadedPicture loaded;
+    if (PictureLoadTake(loaded)) {
+        panel.loadProblem = PictureLoadProblemText(loaded);
+        if (loaded.fault == PictureFault::None) UseScene(panel, std::move(loaded.picture), true);
+    }
     if (LabelButton(Label("previewloadscreenshot"))) {
         const std::u16string path = OpenImageFileDialog(Utf8ToWide(T("previewbrowsertitle")));
         if (!path.empty()) {
-            RgbaImage picture = LoadPreviewPicture(path);
-            panel.loadFailed = picture.pixels.empty();
-            if (!panel.loadFailed) UseScene(panel, std::move(picture), true);
+            panel.loadProblem.clear();
+            PictureLoadStart(path);
         }
     }
     if (panel.screenshot) {
         ImGui::SameLine();
         if (LabelButton(Label("previewbuiltinscene"))) {
-            panel.loadFailed = false;
+            panel.loadProblem.clear();
+            PictureLoadCancel();
             UseScene(panel, DefaultPreviewPicture(), false);
         }
     }
-    if (panel.loadFailed) ColoredWrappedText(WarningColor, T("previewloadfailed"));
+    if (PictureLoadBusy()) {
+        PlainText(T("previewloading"));
+    } else if (!panel.loadProblem.empty()) {
+        ColoredWrappedText(WarningColor, panel.loadProblem);
+    }
 }
 
 }  // namespace
@@ -126,7 +138,7 @@ void PreviewPanel() {
     EndParameterSection();
 }
 
-bool PreviewNeedsRedraw() { return PreviewBusy(); }
+bool PreviewNeedsRedraw() { return PreviewBusy() || PictureLoadBusy(); }
 
 PreviewShown PreviewPanelShown() {
     const PanelState& panel = Panel();
@@ -144,6 +156,8 @@ PreviewShown PreviewPanelShown() {
 
 void ResetPreviewPanel() {
     PreviewStop();
+    PictureLoadCancel();
+    PictureLoadStop();
     PanelState& panel = Panel();
     UiHostReleaseTexture(panel.before);
     UiHostReleaseTexture(panel.after);

@@ -22,15 +22,18 @@ TEST(Catalogue, HoldsEveryKeyTheInterfaceUsesInThreeLanguagesWithFrenchSpacing) 
     const std::regex formatCall(
         R"re(ImGui::(?:Text|TextColored|TextWrapped|BulletText|SetTooltip|LabelText)\(([^;]*))re");
     std::set<std::string> keys;
-    for (const auto& entry : fs::directory_iterator(root / "ui")) {
-        if (entry.path().extension() != ".cpp") continue;
-        const std::string source = ReadText(entry.path());
+    std::vector<fs::path> sources;
+    for (const char* folder : {"ui", "preview"})
+        for (const auto& entry : fs::directory_iterator(root / folder)) sources.push_back(entry.path());
+    for (const fs::path& path : sources) {
+        if (path.extension() != ".cpp") continue;
+        const std::string source = ReadText(path);
         for (std::sregex_iterator it(source.begin(), source.end(), keyUse), end; it != end; ++it) keys.insert((*it)[1]);
         // The format argument (after the colour of TextColored) must be a literal.
         for (std::sregex_iterator it(source.begin(), source.end(), formatCall), end; it != end; ++it) {
             std::string args = (*it)[1];
             if ((*it)[0].str().rfind("ImGui::TextColored", 0) == 0) args.erase(0, args.find(',') + 1);
-            EXPECT_EQ(args.substr(args.find_first_not_of(' '), 1), "\"") << entry.path() << ": " << (*it)[0];
+            EXPECT_EQ(args.substr(args.find_first_not_of(' '), 1), "\"") << path << ": " << (*it)[0];
         }
     }
     // The parameters tab takes its keys from the parameter table.

@@ -1,15 +1,11 @@
 // The preview's worker and pictures: the newest request wins over older ones
 // not yet started, a repeat is not computed again, the worker's cores give the
-// picture one gives, whatever its size; screenshots in the three formats come
-// in scaled to the working width, broken or oversized files are refused.
+// picture one gives, whatever its size.
 
 #include "preview/PreviewPicture.h"
 #include "preview/PreviewScene.h"
 #include "preview/PreviewWorker.h"
 #include "tests/support/TestEnv.h"
-
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb_image_write.h>
 
 namespace {
 
@@ -73,45 +69,4 @@ TEST(PreviewWorker, TheNewestRequestWinsAndARepeatIsNotComputedAgain) {
         EXPECT_EQ(results[0].image->pixels, RunPostChain(*picture, wide, nullptr, nullptr, 3).pixels) << width;
     }
     PreviewStop();
-}
-
-TEST(PreviewPicture, ScreenshotsAreScaledToTheWorkingWidthAndBadFilesRefused) {
-    TempDir dir;
-    // A 1600 x 900 picture: left half red, right half blue.
-    const int w = 1600, h = 900;
-    std::vector<unsigned char> rgb(size_t(w) * h * 3);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            unsigned char* p = &rgb[(size_t(y) * w + x) * 3];
-            p[0] = x < w / 2 ? 220 : 10;
-            p[1] = 20;
-            p[2] = x < w / 2 ? 10 : 200;
-        }
-    const fs::path png = dir.path / "shot.png", jpeg = dir.path / "shot.jpg", bmp = dir.path / "shot.bmp";
-    ASSERT_TRUE(stbi_write_png(png.string().c_str(), w, h, 3, rgb.data(), w * 3));
-    ASSERT_TRUE(stbi_write_jpg(jpeg.string().c_str(), w, h, 3, rgb.data(), 95));
-    ASSERT_TRUE(stbi_write_bmp(bmp.string().c_str(), w, h, 3, rgb.data()));
-    for (const fs::path& file : {png, jpeg, bmp}) {
-        const RgbaImage picture = LoadPreviewPicture(W(file));
-        ASSERT_EQ(picture.width, 1280) << file;
-        EXPECT_EQ(picture.height, 720) << file;
-        const uint8_t* left = &picture.pixels[(size_t(360) * 1280 + 100) * 4];
-        const uint8_t* right = &picture.pixels[(size_t(360) * 1280 + 1180) * 4];
-        EXPECT_NEAR(left[0], 220, 6) << file;
-        EXPECT_NEAR(right[2], 200, 6) << file;
-        EXPECT_EQ(left[3], 255) << file;
-    }
-    // A picture narrower than the working width is kept as it is.
-    const fs::path small = dir.path / "small.png";
-    ASSERT_TRUE(stbi_write_png(small.string().c_str(), 320, 180, 3, rgb.data(), w * 3));
-    EXPECT_EQ(LoadPreviewPicture(W(small)).width, 320);
-
-    // A missing file, and a header that claims 100000 pixels (a file that is no
-    // picture at all: the panel's test).
-    EXPECT_TRUE(LoadPreviewPicture(W(dir.path / "missing.png")).pixels.empty());
-    std::string huge = ReadText(bmp);
-    const int32_t claimed = 100000;
-    huge.replace(18, 4, reinterpret_cast<const char*>(&claimed), 4);  // BITMAPINFOHEADER width
-    WriteText(dir.path / "huge.bmp", huge);
-    EXPECT_TRUE(LoadPreviewPicture(W(dir.path / "huge.bmp")).pixels.empty());
 }

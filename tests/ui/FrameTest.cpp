@@ -209,10 +209,11 @@ TEST(Frame, AnEditMarksTheShadersOutOfDateTheMenusSwitchAndSaveTheLanguageAndHel
     {
         // The logo, 1900 x 250, chosen in the open dialog with an image filter,
         // comes in scaled to the working width; a file that is no picture
-        // leaves a notice and the picture as it was.
+        // leaves a notice with the cause and the picture as it was.
         SCOPED_TRACE("a screenshot replaces the built-in scene");
         WriteFakeChooser(bin, "zenity", (fs::path(VANTREL_SOURCE_DIR) / "Data" / "Textures" / "Logo.png").string(), 0);
         ASSERT_TRUE(ui.Click(ByKey("button", "previewloadscreenshot")));
+        EXPECT_TRUE(ui.ShowsText(T("previewloading")));  // decoded beside the frames
         const std::vector<std::string> args = ReadLines(bin / "zenity-args.txt");
         EXPECT_NE(std::find(args.begin(), args.end(), "--title=" + T("previewbrowsertitle")), args.end());
         EXPECT_TRUE(std::any_of(args.begin(), args.end(),
@@ -223,10 +224,11 @@ TEST(Frame, AnEditMarksTheShadersOutOfDateTheMenusSwitchAndSaveTheLanguageAndHel
         WriteText(ui.root.path / "notes.png", "not a picture");
         WriteFakeChooser(bin, "zenity", (ui.root.path / "notes.png").string(), 0);
         ASSERT_TRUE(ui.Click(ByKey("button", "previewloadscreenshot")));
-        EXPECT_TRUE(ui.ShowsText(T("previewloadfailed")));
+        ASSERT_TRUE(ui.FramesUntil([&ui] { return ui.ShowsText(T("previewloadnotpicture")); }));
+        EXPECT_FALSE(ui.ShowsText(T("previewloading")));
         EXPECT_EQ(PreviewPanelShown().height, 168);
         ASSERT_TRUE(ui.Click(ByKey("button", "previewbuiltinscene")));
-        EXPECT_FALSE(ui.ShowsText(T("previewloadfailed")));
+        EXPECT_FALSE(ui.ShowsText(T("previewloadnotpicture")));
         ASSERT_TRUE(ui.FramesUntil([] { return PreviewPanelShown().hasResult; }));
         EXPECT_FALSE(PreviewPanelShown().screenshot);
         EXPECT_EQ(PreviewPanelShown().height, 720);
