@@ -4,13 +4,9 @@
 # standard error and ends with exit code 1 instead of running unseen. Under
 # Xvfb, with a fake home whose Steam library holds a fake game: a screenshot of
 # the first run (terms notice); the main window in English idles and redraws
-# when uncovered in the background. Then the tour, in English, French and
-# German on a 1920 x 1080 screen, a 1366 x 768 one and the first at 144 DPI
-# (scale 1.5), driven from the keyboard as a player could: the main window,
-# the help of a control reached with Tab, the install question (Ctrl+I,
-# Escape), an edit (Space), the question on closing (Escape keeps the window),
-# and Discard, after which the program ends with exit code 0 and the settings
-# file does not hold the edit.
+# when uncovered in the background. Then the keyboard tour (x11.sh) in
+# English, French and German on a 1920 x 1080 screen, a 1366 x 768 one and
+# the first at 144 DPI (scale 1.5).
 # Usage: run_window_test.sh PROGRAM WINDOW_TOOL ARTIFACTS
 set -u
 . "$(dirname "$0")/x11.sh"
@@ -55,8 +51,11 @@ start_program() {  # LANGUAGE: 0 english, 1 french, 2 german; none on the first 
   sleep 1.5
 }
 
+# What the window's close button does (WM_DELETE_WINDOW).
+ask_to_close() { "$tool" close "$window" || fail "could not ask the window to close"; }
+
 close_program() {
-  "$tool" close "$window" || fail "could not ask the window to close"
+  ask_to_close
   wait_for_exit "$pid"
 }
 
@@ -99,43 +98,6 @@ check_idle
 check_redraw_when_uncovered
 close_program
 
-# Keys go to the window, which has the keyboard focus (there is no window
-# manager to give it).
-keys() {
-  xdotool windowfocus --sync "$window" || fail "could not focus the window"
-  for key in "$@"; do xdotool key "$key" || fail "could not press $key"; sleep 0.15; done
-  sleep 0.6
-}
-# Ctrl held, as a hand holds it, while the key is pressed.
-with_ctrl() {  # KEY
-  xdotool windowfocus --sync "$window" || fail "could not focus the window"
-  xdotool keydown ctrl && sleep 0.2 && xdotool key "$1" && sleep 0.2 && xdotool keyup ctrl || fail "could not press Ctrl+$1"
-  sleep 0.6
-}
-
-tour() {  # NAME
-  screenshot "$artifacts/$1-main-window.png"
-  # Change folder and Install in the bar (Restore is off: nothing is
-  # installed), the three tabs, then the first switch with its help.
-  keys Tab Tab Tab Tab Tab Tab
-  screenshot "$artifacts/$1-tooltip-of-focused-switch.png"
-  keys space
-  with_ctrl i
-  screenshot "$artifacts/$1-install-question.png"
-  keys Escape
-  "$tool" close "$window" || fail "could not ask the window to close"
-  sleep 0.8
-  screenshot "$artifacts/$1-close-question.png"
-  keys Escape
-  kill -0 "$pid" 2>/dev/null || fail "Escape on the question closed the program"
-  "$tool" close "$window" || fail "could not ask the window to close"
-  sleep 0.8
-  # The question opens with the keyboard on its first button, Install now.
-  keys Tab Tab Return  # Keep for next time, Discard
-  wait_for_exit "$pid"
-  grep -q '<SSAO value="true"' "$settings" || fail "Discard saved the edit into $settings"
-}
-
 # SDL takes the DPI from the screen's size in millimetres, which Xvfb gives
 # through the core protocol only (its RandR output has none).
 export SDL_VIDEO_X11_XRANDR=0
@@ -144,7 +106,7 @@ for screen in 1920x1080:96:large 1366x768:96:small 1920x1080:144:scaled; do
   start_screen "$size" "$dpi"
   for language in 0:english 1:french 2:german; do
     start_program "${language%%:*}"
-    tour "$name-${language#*:}"
+    keyboard_tour "$name-${language#*:}"
   done
 done
 echo "PASS: screenshots in $artifacts"
