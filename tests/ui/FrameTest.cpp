@@ -291,6 +291,7 @@ TEST(Frame, ClosingWithEditsAsksKeepForNextTimeSurvivesARestartAndDiscardBringsB
     }
     {
         SCOPED_TRACE("Keep for next time saves the edit marked for an install, and closes");
+        settings.NeedShadersUpdate = false;  // whatever marked it before, Keep does
         HostCloseWindow();
         ASSERT_TRUE(ui.Click(ByKey("button", "closequestion_keep")));
         EXPECT_TRUE(HostQuitRequested());
