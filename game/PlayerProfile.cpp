@@ -2,8 +2,6 @@
 
 #include <pugixml.hpp>
 
-#include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,12 +22,38 @@ struct ProfileOption {
 
 const char* const kUnknownError = "ERROR: Unknown error in the PlayerProfiles patching process";
 
-// The profile's modification time; none when it cannot be read.
-using FileStamp = std::optional<std::filesystem::file_time_type>;
-FileStamp Stamp(const std::u16string& path) {
-    std::error_code ec;
-    const auto time = std::filesystem::last_write_time(FsPath(path), ec);
-    return ec ? FileStamp() : FileStamp(time);
+struct Option {
+    const char* element;
+    int value;  // as handed to the converter
+};
+
+// Why the profile the converter wrote back is not the patched one, as it
+// reads when converted to XML once more; empty when it holds every option
+// with the value handed over. An exit code of 0 alone proves nothing: a
+// converter may exit well and write a damaged, empty or foreign file.
+std::string ReadBackProblem(const std::u16string& converter, const std::u16string& profile,
+                            const std::u16string& profileXml, const std::vector<Option>& handedOver) {
+    RemoveFileIfExists(profileXml);
+    const int exitCode = RunProcessAndWait(converter, {profile});
+    std::string xml;
+    const bool read = PathExists(profileXml) && ReadFileBytes(profileXml, xml);
+    RemoveFileIfExists(profileXml);
+    if (!read) {
+        return "the converter cannot read the written profile back (exit code " + std::to_string(exitCode) + ")";
+    }
+    pugi::xml_document document;
+    const pugi::xml_node player = document.load_buffer(xml.data(), xml.size())
+                                      ? document.child("cRecordSet").child("Record").child("cPlayerProfile")
+                                      : pugi::xml_node();
+    if (!player) return "the written profile does not read back as a player profile";
+    for (const Option& option : handedOver) {
+        const pugi::xml_node element = player.child(option.element);
+        if (!element || element.text().as_int() != option.value) {
+            return std::string("the written profile does not hold ") + option.element + " = " +
+                   std::to_string(option.value);
+        }
+    }
+    return std::string();
 }
 
 }  // namespace
@@ -112,19 +136,29 @@ ProfilePatchOutcome PatchPlayerProfiles(const Settings& settings) {
         RemoveFileIfExists(temporaryXml);
         return failed(kUnknownError, "the profile cannot be backed up");
     }
-    const FileStamp stampBefore = Stamp(profile);
+    std::vector<Option> handedOver;
+    for (const auto& option : options) {
+        handedOver.push_back({option.element, player.child(option.element).text().as_int()});
+    }
     RemoveFileIfExists(profileXml);
     MoveFileReplacing(temporaryXml, profileXml);
     const int exitCode = RunProcessAndWait(converter, {profileXml});
     RemoveFileIfExists(profileXml);
-    // Only a converter that ended well and rewrote the profile has switched
-    // anything on; otherwise the profile it may have damaged is put back.
-    std::string after;
-    const bool readable = ReadFileBytes(profile, after);
-    const bool rewritten = readable && (after != before || Stamp(profile) != stampBefore);
-    if (exitCode != 0 || !rewritten) {
-        if (!readable || after != before) WriteFileReplacingSafely(profile, before);
-        return failed(kUnknownError, "the converter did not write the patched profile back");
+    // Only a profile that reads back with the options handed over has been
+    // patched; otherwise the one it came from is put back.
+    const std::string problem =
+        exitCode != 0 ? "the converter failed to write the patched profile back (exit code " +
+                            std::to_string(exitCode) + ")"
+                      : ReadBackProblem(converter, profile, profileXml, handedOver);
+    if (!problem.empty()) {
+        std::string now;
+        const bool putBack =
+            (ReadFileBytes(profile, now) && now == before) || WriteFileReplacingSafely(profile, before);
+        outcome.cause = problem + (putBack ? "; the previous profile was put back"
+                                           : "; the previous profile could not be put back (it is in "
+                                             "PlayerProfiles.bin.bak)");
+        Log("ERROR: PlayerProfiles.bin was not patched: " + outcome.cause);
+        return outcome;
     }
     outcome.ok = true;
     outcome.forcedBloom = bloom;

@@ -70,6 +70,23 @@ struct ShaderSettings {
     bool operator==(const ShaderSettings&) const = default;
 };
 
+// What loading the settings file found. A file that exists but cannot be read
+// (too large, locked, an I/O error), is no XML or holds no Settings element is
+// kept beside itself before anything can replace it with defaults.
+struct SettingsFileLoad {
+    bool unreadable = false;
+    std::u16string keptAs;  // where the unreadable file was kept; empty when it could not be kept
+};
+
+// Why a file was refused as a preset; a refused preset changes nothing.
+enum class PresetProblem {
+    None,
+    Unreadable,    // it cannot be read
+    NotXml,        // it is no XML document
+    NotAPreset,    // it has no MOXPreset root element
+    NoParameters,  // it has no TSXXShaders group with a parameter element in it
+};
+
 struct Settings {
     uint32_t Language = 0;  // 0 english, 1 french, 2 german
     bool HelpIcons = true;
@@ -90,10 +107,15 @@ struct Settings {
     bool ShadersOutdated() const;
 
     // The settings file in the preference folder: the whole record.
-    void LoadSettingsFile();
+    SettingsFileLoad LoadSettingsFile();
     // True when the file was written (a failed write keeps the old file).
     bool SaveSettingsFile() const;
-    // A preset file: the 54 parameters only, under the root MOXPreset.
-    void LoadPreset(const std::u16string& path);
+    // A preset file: the 54 parameters only, under the root MOXPreset. Not a
+    // preset: refused, logged, and nothing changes.
+    PresetProblem LoadPreset(const std::u16string& path);
     bool SavePreset(const std::u16string& path) const;
 };
+
+// The parameters the settings file holds now (defaults where it holds none),
+// read without setting an unreadable file aside: for comparing, not loading.
+ShaderSettings ShaderSettingsOnFile();

@@ -6,6 +6,7 @@
 
 #include "app/AppPaths.h"
 #include "app/FileIo.h"
+#include "app/FileProbes.h"
 #include "app/Log.h"
 #include "app/Text.h"
 #include "settings/Settings.h"
@@ -78,13 +79,15 @@ void WriteParameters(pugi::xml_node& group, const ShaderSettings& shader) {
 }  // namespace
 
 namespace {
+enum class DocumentState { Parsed, Missing, Unreadable, NotXml };
+
 // A file that cannot be read (the reader logs why) loads as an empty
-// document, so every field takes its default.
-void LoadDocument(const std::u16string& path, pugi::xml_document& doc) {
+// document; a malformed one as what was parsed before the fault.
+DocumentState LoadDocument(const std::u16string& path, pugi::xml_document& doc) {
     Log("Reading settings...");
     std::string bytes;
-    ReadFileBytes(path, bytes);
-    doc.load_buffer(bytes.data(), bytes.size());
+    if (!ReadFileBytes(path, bytes)) return PathExists(path) ? DocumentState::Unreadable : DocumentState::Missing;
+    return doc.load_buffer(bytes.data(), bytes.size()) ? DocumentState::Parsed : DocumentState::NotXml;
 }
 
 // A failed write must never cost the user the file that was there before.
@@ -93,12 +96,54 @@ bool SaveDocument(const std::u16string& path, const pugi::xml_document& doc) {
     doc.save(text);
     return WriteFileReplacingSafely(path, text.str());
 }
+
+// The file beside itself as "<name>.unreadable.xml" (or "-2" ... when that
+// is taken): copied where it can be, else renamed (a file whose bytes cannot
+// be read can still be renamed). Empty when neither worked.
+std::u16string KeepBeside(const std::u16string& path) {
+    const bool xml = path.size() > 4 && path.compare(path.size() - 4, 4, u".xml") == 0;
+    const std::u16string stem = xml ? path.substr(0, path.size() - 4) : path;
+    for (int n = 1; n < 100; ++n) {
+        // Appended piece by piece: mingw's GCC 12 warns falsely on a chain of + here.
+        std::u16string kept = stem;
+        kept += u".unreadable";
+        if (n > 1) {
+            kept += u'-';
+            kept += Utf8ToWide(std::to_string(n));
+        }
+        kept += u".xml";
+        if (PathExists(kept)) continue;
+        return CopyFileReplacing(path, kept) || MoveFileReplacing(path, kept) ? kept : std::u16string();
+    }
+    return std::u16string();
+}
+
+bool HasParameter(const pugi::xml_node& group) {
+    for (const ParamDesc& param : ShaderParamTable()) {
+        if (group.child(param.name)) return true;
+    }
+    return false;
+}
 }  // namespace
 
-void Settings::LoadSettingsFile() {
+SettingsFileLoad Settings::LoadSettingsFile() {
     pugi::xml_document doc;
-    LoadDocument(AppPaths.settingsFile, doc);
+    const DocumentState state = LoadDocument(AppPaths.settingsFile, doc);
     const pugi::xml_node root = doc.child("Settings");
+    SettingsFileLoad load;
+    // Whatever cannot be read would be replaced by the next save: it is kept first.
+    load.unreadable = state == DocumentState::Unreadable || state == DocumentState::NotXml ||
+                      (state == DocumentState::Parsed && !root);
+    if (load.unreadable) {
+        load.keptAs = KeepBeside(AppPaths.settingsFile);
+        const char* what = state == DocumentState::Unreadable ? "cannot be read"
+                           : state == DocumentState::NotXml   ? "is not a whole XML document"
+                                                              : "holds no settings";
+        Log(u"ERROR: The settings file " + AppPaths.settingsFile + u" " + Utf8ToWide(what) +
+            (load.keptAs.empty() ? u"; it could not be kept aside either"
+                                 : u"; it was kept as " + load.keptAs) +
+            u". Settings it does not give start from their defaults.");
+    }
     const pugi::xml_node global = root.child("Global");
     const pugi::xml_node tsxx = root.child("TSXX");
     const Settings defaults;
@@ -113,13 +158,43 @@ void Settings::LoadSettingsFile() {
     TSPath = Utf8ToWide(ValueOf(tsxx, "TSPath").as_string());
     ReadParameters(root.child("TSXXShaders"), Shader);
     Log("Done...");
+    return load;
 }
 
-void Settings::LoadPreset(const std::u16string& path) {
+ShaderSettings ShaderSettingsOnFile() {
     pugi::xml_document doc;
-    LoadDocument(path, doc);
-    ReadParameters(doc.child("MOXPreset").child("TSXXShaders"), Shader);
+    LoadDocument(AppPaths.settingsFile, doc);
+    ShaderSettings shader;
+    ReadParameters(doc.child("Settings").child("TSXXShaders"), shader);
+    return shader;
+}
+
+PresetProblem Settings::LoadPreset(const std::u16string& path) {
+    pugi::xml_document doc;
+    const DocumentState state = LoadDocument(path, doc);
+    const pugi::xml_node group = doc.child("MOXPreset").child("TSXXShaders");
+    PresetProblem problem = PresetProblem::None;
+    const char* why = "";
+    if (state == DocumentState::Missing || state == DocumentState::Unreadable) {
+        problem = PresetProblem::Unreadable;
+        why = "it cannot be read";
+    } else if (state == DocumentState::NotXml) {
+        problem = PresetProblem::NotXml;
+        why = "it is not a whole XML document";
+    } else if (!doc.child("MOXPreset")) {
+        problem = PresetProblem::NotAPreset;
+        why = "it has no MOXPreset element";
+    } else if (!HasParameter(group)) {
+        problem = PresetProblem::NoParameters;
+        why = "it holds no parameter";
+    }
+    if (problem != PresetProblem::None) {
+        Log(u"Preset not imported, nothing changed: " + path + u": " + Utf8ToWide(why));
+        return problem;
+    }
+    ReadParameters(group, Shader);
     Log("Done...");
+    return problem;
 }
 
 bool Settings::SaveSettingsFile() const {

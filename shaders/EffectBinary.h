@@ -34,7 +34,9 @@ struct EffectInterface {
     std::vector<EffectTechnique> techniques;
 };
 
-// False when the bytes are not a readable fx_2_0 effect; effect is then empty.
+// False when the bytes are not a readable fx_2_0 effect, and when reading
+// them would take more work or memory than any real effect does (a crafted
+// file); effect is then empty.
 bool ReadEffectInterface(std::string_view bytes, EffectInterface& effect);
 
 // What a replacement lacks of the game's effect: techniques by name,

@@ -41,11 +41,17 @@ EffectCompilerChoice ChooseEffectCompiler() {
     if (FindSystemEffectCompiler(location, problem)) {
         choice.kind = EffectCompilerKind::System;
         choice.location = location;
+        const bool wines = SystemEffectCompilerIsWines();
         choice.description = u"Shader compiler: the system's d3dcompiler_47.dll (" + location + u")";
+        if (wines) {
+            choice.description += u", Wine's own (Wine " + Utf8ToWide(WineVersion()) + u")";
+            choice.advice = EffectCompilerAdvice(AppPaths.programFolder);
+        }
         choice.identity = "d3dcompiler_47|" + FileIdentity(location);
         return choice;
     }
+    choice.advice = EffectCompilerAdvice(AppPaths.programFolder);
     choice.problem = u"ERROR: No shader compiler: fxc.exe was not found beside the program (" +
-                     AppPaths.programFolder + u") nor on the PATH, and " + problem;
+                     AppPaths.programFolder + u") nor on the PATH, and " + problem + u". " + choice.advice;
     return choice;
 }

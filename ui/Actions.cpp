@@ -55,7 +55,17 @@ bool ImportPresetFromDialog() {
     const std::u16string path = OpenPresetFileDialog(Utf8ToWide(T("presetimportbrowsertitle")));
     if (path.empty()) return false;
     Settings& settings = Settings::Instance();
-    settings.LoadPreset(path);
+    const PresetProblem problem = settings.LoadPreset(path);
+    if (problem != PresetProblem::None) {
+        // Nothing changed: the refusal and its reason instead of "Preset imported".
+        UiStateRecord& ui = UiState();
+        ui.presetRefusal = problem == PresetProblem::Unreadable ? T("presetrefused_unreadable")
+                           : problem == PresetProblem::NotXml   ? T("presetrefused_notxml")
+                           : problem == PresetProblem::NotAPreset ? T("presetrefused_notpreset")
+                                                                  : T("presetrefused_noparameters");
+        ui.presetRefusedRequested = true;
+        return false;
+    }
     // Marked before the save, so that after a restart the status still shows
     // that the installed shaders are not those of the preset.
     settings.RequestShadersUpdate();

@@ -110,6 +110,12 @@ void PresetImported() {
     if (DialogButtons({{Label("ok")}}, 0, 0) != kNoButton) ImGui::CloseCurrentPopup();
 }
 
+void PresetRefused() {
+    PopupText(T("presetimport_refused"));
+    PopupText(UiState().presetRefusal);
+    CloseButton();
+}
+
 void GuideMissing() {
     PopupText(Filled(T("guidemissing"), {{"file", WideToUtf8(AppPaths.programFolder + u"README.txt")}}));
     CloseButton();
@@ -152,6 +158,7 @@ void DeclarePopups() {
     Popup(T("restorestatustitle") + "###restoreresults", ui.restoreResultsRequested, RestoreStatus);
     Popup(T("compiletitle") + "###shaderscompilationwarning", ui.compileWarningRequested, CompilationConfirmation);
     Popup(T("presetimportedtitle") + "###presetimportednotice", ui.presetImportedRequested, PresetImported);
+    Popup(T("presetrefusedtitle") + "###presetrefused", ui.presetRefusedRequested, PresetRefused);
     Popup(T("restorequestion_title") + "###restorequestion", ui.restoreQuestionRequested, DrawRestoreQuestion);
     Popup(T("defaultsquestion_title") + "###defaultsquestion", ui.defaultsQuestionRequested, DrawDefaultsQuestion);
     Popup(T("closequestion_title") + "###closequestion", ui.closeQuestionRequested, DrawCloseQuestion);

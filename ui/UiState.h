@@ -27,6 +27,7 @@ struct UiStateRecord {
     bool restoreResultsRequested = false;
     bool compileWarningRequested = false;
     bool presetImportedRequested = false;
+    bool presetRefusedRequested = false;
     bool installProgressRequested = false;
     // The questions before what cannot be taken back, and before closing
     // with edits not yet installed.
@@ -39,6 +40,7 @@ struct UiStateRecord {
     // The help popup: the parameter's label (in its title) and its text.
     std::string parameterHelpName;
     std::string parameterHelpText;
+    std::string presetRefusal;  // why the last preset was refused, in the current language
 
     // Closing the window (WindowClose.h).
     struct Closing {

@@ -25,9 +25,7 @@ void CloseNow() {
 // What the settings file holds now: the edits not yet installed are the
 // parameters that differ from it.
 int ParametersNotInSettingsFile() {
-    Settings onFile;
-    onFile.LoadSettingsFile();
-    return ParametersDiffering(onFile.Shader, Settings::Instance().Shader);
+    return ParametersDiffering(ShaderSettingsOnFile(), Settings::Instance().Shader);
 }
 
 }  // namespace

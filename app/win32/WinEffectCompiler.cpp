@@ -6,6 +6,8 @@
 #include <d3dcompiler.h>
 
 #include <cstdio>
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -19,9 +21,17 @@ namespace {
 
 struct LoadedCompiler {
     pD3DCompile compile = nullptr;
+    bool wines = false;  // Wine's built-in DLL
     std::u16string location;
     std::u16string problem;
 };
+
+// Wine marks the DLLs it builds itself in the DOS stub of their image, where
+// Microsoft's DLLs hold their "This program cannot be run in DOS mode".
+bool IsWineBuiltIn(HMODULE module) {
+    static const char kMark[] = "Wine builtin DLL";
+    return std::memcmp(reinterpret_cast<const char*>(module) + 0x40, kMark, sizeof kMark - 1) == 0;
+}
 
 LoadedCompiler Load() {
     LoadedCompiler loaded;
@@ -34,6 +44,7 @@ LoadedCompiler Load() {
     wchar_t path[MAX_PATH] = L"";
     const DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
     loaded.location.assign(reinterpret_cast<const char16_t*>(path), length);
+    loaded.wines = IsWineBuiltIn(module);
     loaded.compile = reinterpret_cast<pD3DCompile>(reinterpret_cast<void*>(GetProcAddress(module, "D3DCompile")));
     if (!loaded.compile) loaded.problem = u"d3dcompiler_47.dll has no D3DCompile: " + loaded.location;
     // Kept loaded for the rest of the run (a failed lookup too: it costs nothing).
@@ -126,4 +137,33 @@ bool CompileWithSystemEffectCompiler(const std::string& source, const std::strin
     if (code) code->Release();
     if (errors) errors->Release();
     return ok;
+}
+
+bool SystemEffectCompilerIsWines() { return Compiler().wines; }
+
+std::string WineVersion() {
+    using GetVersion = const char*(CDECL*)();
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    const auto get =
+        ntdll ? reinterpret_cast<GetVersion>(reinterpret_cast<void*>(GetProcAddress(ntdll, "wine_get_version")))
+              : nullptr;
+    const char* version = get ? get() : nullptr;
+    return version ? std::string(version) : std::string();
+}
+
+std::u16string CompilerCodePageToWide(std::string_view bytes) {
+    if (bytes.empty()) return std::u16string();
+    const int size = static_cast<int>(std::min<size_t>(bytes.size(), 1u << 30));
+    const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+    std::u16string wide(static_cast<size_t>(std::max(length, 0)), u'\0');
+    if (length > 0) MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, reinterpret_cast<wchar_t*>(wide.data()), length);
+    return wide;
+}
+
+std::u16string EffectCompilerAdvice(const std::u16string& programFolder) {
+    const std::u16string fxc = u"fxc.exe from the Windows SDK beside Vantrel (" + programFolder + u") or on the PATH";
+    if (WineVersion().empty()) return u"What works instead: " + fxc + u".";
+    return u"What works instead: Microsoft's d3dcompiler_47.dll in the game's Wine prefix (for Steam's Proton: "
+           u"protontricks 24010 d3dcompiler_47), or " +
+           fxc + u".";
 }

@@ -2,8 +2,10 @@
 // out-of-date rules, round trips in the known layout, the reading rules of
 // hand-written files, and saves that fail.
 #include <cstring>
+#include <fstream>
 #include <new>
 
+#include "app/Log.h"
 #include "tests/support/PipelineTestEnv.h"
 #include "tests/support/Printers.h"
 
@@ -27,6 +29,14 @@ Settings EveryFieldChanged() {
         }
     }
     return s;
+}
+// The first kilobyte of a file.
+std::string ReadStart(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(1024, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    return bytes;
 }
 }  // namespace
 
@@ -174,14 +184,6 @@ TEST(SettingsFile, RoundTripsKeepsTheOldFileOnFailureReadsHandWrittenFilesAndCar
         EXPECT_EQ(imported, expected);
     }
     {
-        SCOPED_TRACE("a settings file read as a preset has no MOXPreset root: every parameter at its default");
-        exported.SaveSettingsFile();
-        Settings imported = exported;
-        imported.LoadPreset(AppPaths.settingsFile);
-        EXPECT_EQ(imported.Shader, ShaderSettings());
-        EXPECT_EQ(imported.TSPath, exported.TSPath);
-    }
-    {
         SCOPED_TRACE("a preset without SSAOIntensity resets it");
         WriteText(tmp.path / "partial.xml", "<MOXPreset><TSXXShaders><SSAO value='false'/></TSXXShaders></MOXPreset>");
         Settings imported = exported;
@@ -194,5 +196,89 @@ TEST(SettingsFile, RoundTripsKeepsTheOldFileOnFailureReadsHandWrittenFilesAndCar
         SCOPED_TRACE("a preset that cannot be written says so (the file layer logs the cause first)");
         EXPECT_FALSE(exported.SavePreset(W(tmp.path / "missing" / "p.xml")));
         EXPECT_EQ(ReadLogLines().back(), "Failed to save preset file");
+    }
+}
+
+TEST(SettingsFile, AFileThatCannotBeReadIsKeptBesideItselfAndWhatIsNoPresetChangesNothing) {
+    TempDir tmp;
+    UseTempAppPaths(tmp);
+    const fs::path pref = tmp.path / "pref", file = pref / "settings.xml";
+    {
+        SCOPED_TRACE("too large, no XML, cut short, another document: kept before the next save replaces it");
+        const std::pair<std::string, std::string> cases[] = {
+            {"too large", ""},  // made below: 64 MiB and a byte, mostly a hole
+            {"no XML", std::string("language=2\r\n\0\xff", 16)},
+            {"cut short", "<Settings><Global><Language value='2'/></Global><TSXX><TSPath val"},
+            {"another document", "<MOXPreset><TSXXShaders><SSAO value='false'/></TSXXShaders></MOXPreset>"},
+            {"empty", ""}};
+        std::vector<std::string> kept;
+        for (const auto& c : cases) {
+            const std::string& what = c.first;  // named, not bound: lambdas below capture them
+            const std::string& bytes = c.second;
+            SCOPED_TRACE(what);
+            WriteText(file, bytes);
+            if (what == "too large") fs::resize_file(file, (std::uintmax_t(64) << 20) + 1);
+            // The huge one by its size and start (its bytes alike would take seconds to compare).
+            const std::uintmax_t size = fs::file_size(file);
+            const std::string start = ReadStart(file);
+            const auto same = [&](const fs::path& copy) {
+                return fs::file_size(copy) == size && (what == "too large" ? ReadStart(copy) == start
+                                                                           : ReadText(copy) == bytes);
+            };
+            ClearLog();
+            Settings read = EveryFieldChanged();
+            const SettingsFileLoad load = read.LoadSettingsFile();
+            EXPECT_TRUE(load.unreadable);
+            const std::string name = kept.empty() ? "settings.unreadable.xml"
+                                                  : "settings.unreadable-" + std::to_string(kept.size() + 1) + ".xml";
+            EXPECT_EQ(FsPath(load.keptAs), pref / name);
+            EXPECT_TRUE(same(pref / name));
+            EXPECT_EQ(read.Language, what == "cut short" ? 2u : 0u);  // what was parsed before the fault
+            EXPECT_NE(ReadLogLines()[what == "too large" ? 2 : 1].find("; it was kept as " + WideToUtf8(load.keptAs)),
+                      std::string::npos);
+            read.SaveSettingsFile();
+            EXPECT_TRUE(same(pref / name));
+            kept.push_back(name);
+        }
+        EXPECT_EQ(FileNames(pref), (std::vector<std::string>{"log.txt", "settings.unreadable-2.xml",
+                                                             "settings.unreadable-3.xml", "settings.unreadable-4.xml",
+                                                             "settings.unreadable-5.xml", "settings.unreadable.xml",
+                                                             "settings.xml"}));
+        // What reads is not kept.
+        Settings read;
+        EXPECT_FALSE(read.LoadSettingsFile().unreadable);
+        EXPECT_EQ(FileNames(pref).size(), 7u);
+    }
+    {
+        SCOPED_TRACE("a file that is no preset is refused, logged, and nothing changes");
+        const fs::path preset = tmp.path / "chosen.xml";
+        const std::pair<std::string, PresetProblem> cases[] = {
+            {"SSAO=false\n", PresetProblem::NotXml},
+            {"<MOXPreset><TSXXShaders><SSAO value='false'/></TSXXShaders>", PresetProblem::NotXml},
+            {"<Settings><TSXXShaders><SSAO value='false'/></TSXXShaders></Settings>", PresetProblem::NotAPreset},
+            {"<?xml version='1.0'?><html><body>a web page</body></html>", PresetProblem::NotAPreset},
+            {"<MOXPreset/>", PresetProblem::NoParameters},
+            {"<MOXPreset><TSXXShaders><Unknown value='1'/></TSXXShaders></MOXPreset>", PresetProblem::NoParameters},
+            {"<MOXPreset><SSAO value='false'/></MOXPreset>", PresetProblem::NoParameters}};
+        for (const auto& [text, problem] : cases) {
+            SCOPED_TRACE(text);
+            WriteText(preset, text);
+            ClearLog();
+            Settings imported = EveryFieldChanged();
+            EXPECT_EQ(imported.LoadPreset(W(preset)), problem);
+            EXPECT_EQ(imported, EveryFieldChanged());
+            const auto log = ReadLogLines();
+            ASSERT_EQ(log.size(), 2u);
+            EXPECT_EQ(log[1].rfind("Preset not imported, nothing changed: " + preset.string() + ": ", 0), 0u);
+        }
+        fs::remove(preset);
+        Settings imported = EveryFieldChanged();
+        EXPECT_EQ(imported.LoadPreset(W(preset)), PresetProblem::Unreadable);
+        EXPECT_EQ(imported, EveryFieldChanged());
+        // One parameter is enough; the others take their defaults.
+        WriteText(preset, "<MOXPreset><TSXXShaders><SSAO value='false'/></TSXXShaders></MOXPreset>");
+        EXPECT_EQ(imported.LoadPreset(W(preset)), PresetProblem::None);
+        EXPECT_FALSE(imported.Shader.SSAO);
+        EXPECT_EQ(imported.Shader.SSAOIntensity, 1.0f);
     }
 }

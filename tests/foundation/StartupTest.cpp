@@ -103,6 +103,7 @@ TEST(StartUp, DataFilesThatAreFoldersAreLoggedAndStartUpEndsNormally) {
     const fs::path vdf = home / ".steam" / "steam" / "steamapps" / "libraryfolders.vdf";
     const std::string catalogue = (tmp.path / "program").string() + "/Data/Localization.xml";
     const std::string settingsFile = (tmp.path / "pref" / "settings.xml").string();
+    const fs::path kept = tmp.path / "pref" / "settings.unreadable.xml";
     for (const fs::path& file : {vdf, fs::path(catalogue), fs::path(settingsFile)}) fs::create_directories(file);
     ScopedEnv homeEnv("HOME", home.string());
 
@@ -121,12 +122,15 @@ TEST(StartUp, DataFilesThatAreFoldersAreLoggedAndStartUpEndsNormally) {
                                   "Vantrel initialized (version 1.04)",
                                   "Reading settings...",
                                   "ERROR: Can't read " + settingsFile + ": Is a directory",
+                                  // Set aside like any settings file that cannot be read, so the next save works.
+                                  "ERROR: The settings file " + settingsFile + " cannot be read; it was kept as " +
+                                      kept.string() + ". Settings it does not give start from their defaults.",
                                   "Done...",
                                   "TS Path is not valid anymore. Reseting it to empty value...",
                                   "Saving settings...",
-                                  "ERROR: Can't save " + settingsFile + ": Is a directory",
-                                  "Failed to save settings",
+                                  "Settings saved",
                               }));
+    EXPECT_TRUE(fs::is_directory(kept));
 
     // A game shader that is a folder stops the install with its cause logged.
     TempDir other;

@@ -1,8 +1,9 @@
 // The player-profile patch from any profile XML the converter might write:
 // the patch never faults, hands back only a profile it understood, with the
 // forced options on, and reports options as forced only when it handed the
-// profile back. The converter is played in-process by this harness's own
-// RunProcessAndWait, which takes the place of the process service.
+// profile back and read it back. The converter is played in-process by this
+// harness's own RunProcessAndWait, which takes the place of the process
+// service; once handed a profile, it reads that one back.
 #include <cstdint>
 #include <vector>
 
@@ -25,7 +26,9 @@ int RunProcessAndWait(const std::u16string&, const std::vector<std::u16string>& 
     const std::u16string file = arguments.size() == 1 ? arguments[0] : u"";
     const std::u16string stem = file.substr(0, file.size() < 3 ? 0 : file.size() - 3);
     if (stem.size() > 15 && stem.compare(stem.size() - 15, 15, u"PlayerProfiles.") == 0) {
-        if (file.compare(stem.size(), 3, u"bin") == 0) return WriteFileBytes(stem + u"xml", g_profileXml) ? 0 : 1;
+        if (file.compare(stem.size(), 3, u"bin") == 0) {
+            return WriteFileBytes(stem + u"xml", g_handedBack ? g_handedBackXml : g_profileXml) ? 0 : 1;
+        }
         if (file.compare(stem.size(), 3, u"xml") == 0 && ReadFileBytes(file, g_handedBackXml)) {
             g_handedBack = true;
             return WriteFileBytes(stem + u"bin", "converted " + g_handedBackXml) ? 0 : 1;
@@ -47,6 +50,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const ProfilePatchOutcome outcome = PatchPlayerProfiles(settings);
     if ((outcome.forcedBloom || outcome.forcedTSX) && !g_handedBack) std::abort();
+    if (outcome.ok == !outcome.cause.empty()) std::abort();  // a failure always says why, a success never
+    std::string profileNow;
+    if (!outcome.ok && (!ReadFileBytes(game + u"\\Content\\PlayerProfiles.bin", profileNow) ||
+                        profileNow != "stock profile")) {
+        std::abort();  // a failed patch leaves the profile as it was
+    }
     if (g_handedBack) {
         pugi::xml_document document;
         if (!document.load_string(g_handedBackXml.c_str())) std::abort();

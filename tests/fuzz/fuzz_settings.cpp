@@ -1,8 +1,11 @@
 // The settings file and a preset file from any bytes: loading never faults,
-// and what is saved from the loaded record reads back to the very same file.
+// a settings file it cannot read is kept byte for byte before anything
+// replaces it, a refused preset changes nothing, and what is saved from the
+// loaded record reads back to the very same file.
 #include <cstdint>
 
 #include "app/FileIo.h"
+#include "app/FileProbes.h"
 #include "settings/Settings.h"
 #include "tests/fuzz/FuzzScratch.h"
 
@@ -11,10 +14,15 @@ namespace {
 void CheckRoundTrip(const std::string& input, const std::u16string& path, bool preset) {
     const auto load = [&](Settings& settings) {
         if (preset) {
-            settings.LoadPreset(path);
-        } else {
-            settings.LoadSettingsFile();
+            const Settings before = settings;
+            if (settings.LoadPreset(path) != PresetProblem::None && !(settings == before)) std::abort();
+            return;
         }
+        const SettingsFileLoad found = settings.LoadSettingsFile();
+        if (!found.unreadable) return;
+        std::string kept;
+        if (found.keptAs.empty() || !ReadFileBytes(found.keptAs, kept) || kept != input) std::abort();
+        RemoveFileIfExists(found.keptAs);
     };
     const auto savedFrom = [&](const Settings& settings) {
         if (preset) {

@@ -114,7 +114,7 @@ TEST(PlayerProfile, ForcesBloomAndTsxAndSetsTheOptionsOfTheEnhancementsOn) {
             EXPECT_FALSE(fs::exists(fixture.game / "Content" / "PlayerProfiles.bin.bak"));
             continue;
         }
-        EXPECT_EQ(FakeConverterCalls(fixture.game).size(), 2u);
+        EXPECT_EQ(FakeConverterCalls(fixture.game).size(), 3u);  // and once more to read it back
         EXPECT_EQ(ReadText(fixture.game / "Content" / "PlayerProfiles.bin.bak"), fixture.originalBin);
         EXPECT_EQ(fixture.Values("Name"), Lines{"Driver"});
         const bool on[] = {true, true, c.dof, c.flora};
@@ -134,29 +134,17 @@ TEST(PlayerProfile, ForcesBloomAndTsxAndSetsTheOptionsOfTheEnhancementsOn) {
 }
 
 TEST(PlayerProfile, AnUnknownProfileOrAFailedConversionLeavesItByteIdenticalAndForcesNothing) {
-    // Profiles it does not know are never written back; the conversion back
-    // fails, damages the profile or leaves it as it was.
-    const std::string off = Profile({"0", "0", "0", "0"});
-    const std::pair<std::string, std::string> cases[] = {
-        {Profile({"0", "none", "0", "0"}), ""},
-        {"<cRecordSet><Record><Other/></Record></cRecordSet>", ""},
-        {"<cRecordSet><Record><cPlayerProfile><TSXEnabled>0</TSXEnabled>", ""},
-        {off, "exit"},
-        {off, "damage"},
-        {off, "unchanged"}};
-    for (const auto& [xml, mode] : cases) {
-        SCOPED_TRACE(mode + " " + xml);
+    // Profiles it does not know are never written back.
+    for (const std::string& xml : {Profile({"0", "none", "0", "0"}),
+                                  std::string("<cRecordSet><Record><Other/></Record></cRecordSet>"),
+                                  std::string("<cRecordSet><Record><cPlayerProfile><TSXEnabled>0</TSXEnabled>")}) {
+        SCOPED_TRACE(xml);
         ProfileGame fixture(xml);
-        SetFakeConverterFailure(fixture.game, mode);
         fixture.Patch();
         EXPECT_FALSE(fixture.forcedBloom || fixture.forcedTSX);
-        EXPECT_EQ(FakeConverterCalls(fixture.game).size(), mode.empty() ? 1u : 2u);
+        EXPECT_EQ(FakeConverterCalls(fixture.game).size(), 1u);
         EXPECT_EQ(fixture.Bin(), fixture.originalBin);
-        EXPECT_EQ(ReadLogLines().back(), kUnknown);
-        EXPECT_FALSE(Logged(kPatched));
-        if (mode.empty()) {
-            EXPECT_EQ(ReadLogLines(), Lines{kUnknown});
-        }
+        EXPECT_EQ(ReadLogLines(), Lines{kUnknown});
         EXPECT_TRUE(fixture.NoXmlLeft());
     }
 
@@ -182,4 +170,56 @@ TEST(PlayerProfile, AnUnknownProfileOrAFailedConversionLeavesItByteIdenticalAndF
     EXPECT_EQ(ReadLogLines(),
               (Lines{"Failed to create shader compiler process", "ERROR: Can't read PlayerProfiles.xml file"}));
     EXPECT_EQ(fixture.Bin(), fixture.originalBin);
+}
+
+TEST(PlayerProfile, AProfileThatDoesNotReadBackPatchedIsPutBackWhateverTheConvertersExitCode) {
+    // Each way the conversion back can go wrong, from a profile with every
+    // option off and one with only the bloom off.
+    struct Trial {
+        std::string mode, cause;
+    };
+    const std::string notHeld = "the written profile does not hold ";
+    const std::string unreadable = "the converter cannot read the written profile back (exit code ";
+    const Trial trials[] = {
+        {"exit", "the converter failed to write the patched profile back (exit code 3)"},
+        {"damage", "the converter failed to write the patched profile back (exit code 3)"},
+        {"unchanged", notHeld + "DetailPostProcessingBL = 1"},
+        {"stale", notHeld + "DetailPostProcessingBL = 1"},
+        {"truncated", "the written profile does not read back as a player profile"},
+        {"empty", unreadable + "4)"},
+        {"foreign", "the written profile does not read back as a player profile"},
+        {"garbage", unreadable + "4)"},
+        {"reverted", notHeld + "DetailPostProcessingBL = 1"},
+        {"dropped", notHeld + "TSXEnabled = 1"},
+        {"noreadback", unreadable + "3)"},
+    };
+    int trialsRun = 0, putBack = 0;
+    for (const Lines& values : {Lines{"0", "0", "0", "0"}, Lines{"0", "1", "1", "1"}}) {
+        for (const Trial& trial : trials) {
+            SCOPED_TRACE(trial.mode + " from " + testing::PrintToString(values));
+            ProfileGame fixture(Profile(values));
+            SetFakeConverterFailure(fixture.game, trial.mode);
+            const ProfilePatchOutcome outcome = PatchPlayerProfiles(Settings::Instance());
+            ++trialsRun;
+            EXPECT_FALSE(outcome.ok);
+            EXPECT_FALSE(outcome.forcedBloom || outcome.forcedTSX);
+            EXPECT_EQ(outcome.cause, trial.cause + "; the previous profile was put back");
+            EXPECT_EQ(ReadLogLines().back(), "ERROR: PlayerProfiles.bin was not patched: " + outcome.cause);
+            EXPECT_FALSE(Logged(kPatched));
+            EXPECT_EQ(fixture.Bin(), fixture.originalBin);
+            putBack += fixture.Bin() == fixture.originalBin && !outcome.ok;
+            EXPECT_EQ(ReadText(fixture.game / "Content" / "PlayerProfiles.bin.bak"), fixture.originalBin);
+            EXPECT_TRUE(fixture.NoXmlLeft());
+        }
+    }
+    std::printf("%d trials of a converter that fails the conversion back: %d profiles put back and reported\n",
+                trialsRun, putBack);
+
+    // The same converter working again: the profile reads back patched.
+    ProfileGame fixture(Profile({"0", "1", "1", "1"}));
+    const ProfilePatchOutcome outcome = PatchPlayerProfiles(Settings::Instance());
+    EXPECT_TRUE(outcome.ok && outcome.forcedBloom && !outcome.forcedTSX);
+    EXPECT_EQ(FakeConverterCalls(fixture.game).size(), 3u);
+    EXPECT_EQ(fixture.Values("DetailPostProcessingBL"), Lines{"1"});
+    EXPECT_TRUE(fixture.NoXmlLeft());
 }

@@ -1,14 +1,43 @@
 // The effect binary reader on small effects compiled by the real compiler
 // (vkd3d): the committed fixtures in tests/shaders/effects/, checked against
-// their sources compiled afresh, then cut short and damaged.
+// their sources compiled afresh, then cut short and damaged; and effects
+// crafted to stall or bloat it, with the memory it takes measured.
+#include <malloc.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <new>
 
 #include "shaders/EffectBinary.h"
+#include "tests/shaders/CraftedEffects.h"
 #include "tests/support/PipelineTestEnv.h"
+
+// Every operator new of this test program is measured: the bytes held now
+// and the most held since the last reset.
+namespace {
+std::atomic<size_t> g_held{0}, g_peak{0};
+void Note(std::ptrdiff_t change) {
+    const size_t now = g_held += static_cast<size_t>(change);
+    for (size_t peak = g_peak; now > peak && !g_peak.compare_exchange_weak(peak, now);) {
+    }
+}
+}  // namespace
+
+void* operator new(size_t size) {
+    void* memory = std::malloc(size ? size : 1);
+    if (!memory) throw std::bad_alloc();
+    Note(static_cast<std::ptrdiff_t>(malloc_usable_size(memory)));
+    return memory;
+}
+void operator delete(void* memory) noexcept {
+    if (!memory) return;
+    Note(-static_cast<std::ptrdiff_t>(malloc_usable_size(memory)));
+    std::free(memory);
+}
+void operator delete(void* memory, size_t) noexcept { operator delete(memory); }
 
 namespace {
 
@@ -87,7 +116,7 @@ TEST(EffectBinary, TruncatedOrCorruptedFilesReadAsNotAnEffectWithoutReadingPastT
             ++prefixesRead;
             EXPECT_EQ(Summary(effect), whole) << name << " cut at " << length;
         }
-        EXPECT_LT(prefixesRead, static_cast<int>(bytes.size()) / 2) << name;
+        EXPECT_EQ(prefixesRead, 0) << name;  // the string objects after the techniques are read too
         // Every word replaced by values that point anywhere or count anything.
         int rejected = 0;
         for (size_t at = 0; at + 4 <= bytes.size(); at += 4) {
@@ -100,5 +129,43 @@ TEST(EffectBinary, TruncatedOrCorruptedFilesReadAsNotAnEffectWithoutReadingPastT
             }
         }
         EXPECT_GT(rejected, 0) << name;
+    }
+}
+
+TEST(EffectBinary, CraftedEffectsThatWouldStallOrBloatTheReaderAreNotReadableWhileLargeRealOnesAre) {
+    // A real effect at the size of the largest the game could have: 4000
+    // parameters with three annotations each, 200 techniques of four passes.
+    effect_writer::Builder b;
+    std::string table = effect_writer::Words({4000, 200, 0, 0});
+    const std::uint32_t annotation = b.Numeric(4, 4, b.String("UIName"));
+    for (int p = 0; p < 4000; ++p) {
+        const std::uint32_t type = b.Numeric(3, 1, b.String("gParameterNumber" + std::to_string(p)), 1, 4);
+        table += effect_writer::Words({type, 0, 0, 3, annotation, 0, annotation, 0, annotation, 0});
+    }
+    for (int t = 0; t < 200; ++t) {
+        table += effect_writer::Words({b.String("Technique" + std::to_string(t)), 0, 4});
+        for (int p = 0; p < 4; ++p) table += effect_writer::Words({b.String("P" + std::to_string(p)), 0, 2}) +
+                                             effect_writer::Words({146, 0, 0, 0, 147, 0, 0, 0});
+    }
+    const std::string large = b.Finish(table + effect_writer::Words({0, 0}));
+    EffectInterface effect;
+    EXPECT_TRUE(ReadEffectInterface(large, effect));
+    EXPECT_EQ(effect.parameters.size(), 4000u);
+    EXPECT_EQ(effect.techniques.size(), 200u);
+
+    for (const auto& [name, bytes] :
+         {std::pair("nested structs", crafted::NestedStructs()), {"many annotations", crafted::ManyAnnotations()}}) {
+        SCOPED_TRACE(name);
+        const size_t before = g_held;
+        g_peak = before;
+        const auto started = std::chrono::steady_clock::now();
+        EXPECT_FALSE(ReadEffectInterface(bytes, effect));
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        const double megabytes = double(g_peak - before) / (1 << 20);
+        std::printf("%s, %zu KB: not readable after %.3f s and %.1f MB\n", name, bytes.size() / 1024, seconds,
+                    megabytes);
+        EXPECT_LT(seconds, 0.5);
+        EXPECT_LT(megabytes, 16.0);
+        EXPECT_TRUE(effect.parameters.empty() && effect.techniques.empty());
     }
 }

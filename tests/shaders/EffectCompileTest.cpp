@@ -11,6 +11,7 @@
 #include <regex>
 
 #include "app/FileIo.h"
+#include "shaders/DeclaredTechniques.h"
 #include "shaders/Definitions.h"
 #include "tests/support/HlslCheck.h"
 #include "tests/support/PipelineTestEnv.h"
@@ -111,6 +112,17 @@ TEST(EffectCompile, EveryShaderOfEveryConfigurationCompilesLinksAndFitsAndEveryD
         for (const std::string& name : TechniqueNames(b.preprocessed))
             EXPECT_TRUE(name.starts_with("FVF_FALLBACK") || found.insert(name).second) << b.effect << ": " << name;
         EXPECT_EQ(found, kTechniques.at(b.effect)) << Where(b);
+        // What the install expects of the compiler's output is what the compiler sees.
+        std::vector<DeclaredTechnique> declared;
+        const auto include = [&](const std::string& name, std::string& text) {
+            return ReadFileBytes(W(b.file.parent_path() / name), text);
+        };
+        ASSERT_TRUE(FindDeclaredTechniques(ReadText(b.file), include, declared)) << Where(b);
+        std::vector<std::string> expected, seen;
+        for (const Pass& pass : FindPasses(b.preprocessed)) expected.push_back(pass.name);
+        for (const DeclaredTechnique& t : declared)
+            for (const std::string& pass : t.passes) seen.push_back(t.name + "/" + pass);
+        EXPECT_EQ(seen, expected) << Where(b);
     }
 
     // The table of counts, fullest first, each shader once in its fullest configuration.

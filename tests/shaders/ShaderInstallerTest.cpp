@@ -14,12 +14,13 @@
 #include "shaders/EffectPlacement.h"
 #include "shaders/ShaderInstaller.h"
 #include "shaders/SkyOverride.h"
+#include "tests/support/FakeCompilerOutput.h"
 #include "tests/support/FakeTools.h"
 #include "tests/support/PipelineTestEnv.h"
 
 namespace {
 
-bool Installed(const fs::path& file) { return ReadText(file).starts_with("FAKEFXC\n"); }
+bool Installed(const fs::path& file) { return fake_compiler::Text(ReadText(file)).starts_with("FAKEFXC\n"); }
 
 // Restored, removed, left alone.
 std::vector<int> RestoreCounts() {
@@ -31,7 +32,7 @@ std::vector<int> RestoreCounts() {
 std::string Compiled(const std::string& effect, const ShaderSettings& shader) {
     const std::string source = BuildEffectSource(std::string(FindShaderTemplate(Utf8ToWide(effect))->text),
                                                  BuildDefinitionList(Utf8ToWide(effect), shader));
-    return "FAKEFXC\n" + CrLf(source);
+    return fake_compiler::Effect("FAKEFXC\n", CrLf(source));
 }
 
 // The effects whose file in the game is not that.
@@ -46,13 +47,8 @@ const std::vector<std::string> kNone;
 
 // The effects the stand-in compiler was run for since the last call.
 std::set<std::string> TakeCompiledNames() {
-    std::set<std::string> names;
-    for (const std::string& call : CompilerCalls()) {
-        const auto start = call.find("temp\\") + 5;
-        names.insert(call.substr(start, call.find(".fx.o") - start));
-    }
-    fs::remove(FsPath(AppPaths.programFolder + u"fxc-calls.txt"));
-    return names;
+    const std::vector<std::string> names = TakeCompiledEffects();
+    return std::set<std::string>(names.begin(), names.end());
 }
 
 // The log lines that start with the prefix, without it, in log order.
@@ -129,7 +125,7 @@ TEST_F(ShaderInstall, AQuotedNonLatinGameFolderWithTheWeatherPackGetsAllOffSetti
     EXPECT_TRUE(Logged("Tweaked Silverlining file"));
     // The converter was given this folder's profile, the name whole; only the bloom was forced.
     const auto calls = FakeConverterCalls(quoted);
-    ASSERT_EQ(calls.size(), 2u);
+    ASSERT_EQ(calls.size(), 3u);  // to XML, back, and to XML once more to check it
     EXPECT_EQ(calls[0], quoted.string() + "\\Content\\PlayerProfiles.bin");
     std::string xml;
     ASSERT_TRUE(ReadFakeProfile(quoted, xml));
@@ -240,8 +236,10 @@ TEST_F(ShaderInstall, WhatStopsAnInstallBeforeTheCompilerIsNamedAsItself) {
     fs::create_directories(root.path / "emptybin");
     fs::remove(program + "fxc");
     failsWith("ERROR: No shader compiler: fxc.exe was not found beside the program (" + program +
-              ") nor on the PATH, and this system has no effect compiler of its own: put fxc.exe from the "
-              "Windows SDK beside Vantrel");
+              ") nor on the PATH, and this system has no effect compiler of its own. What works instead: fxc.exe "
+              "from the Windows SDK beside Vantrel (" + program + ") or on the PATH, run through wine; or Vantrel "
+              "for Windows in the game's Wine prefix with Microsoft's d3dcompiler_47.dll (for Steam's Proton: "
+              "protontricks 24010 d3dcompiler_47).");
     WriteText(program + "fxc.exe", "MZ");
     failsWith("ERROR: wine was not found on the search path (PATH); it is needed to run the Windows program " +
               program + "fxc.exe");
@@ -250,36 +248,35 @@ TEST_F(ShaderInstall, WhatStopsAnInstallBeforeTheCompilerIsNamedAsItself) {
 
 TEST_F(ShaderInstall, TheGameEffectStaysWhenTheNewOneLacksPartOfItsInterface) {
     const std::string gameEffect = ReadText(kEffects / "game.fx.o"), complete = ReadText(kEffects / "complete.fx.o");
-    for (const char* effect : {"Rain", "DeferredSpot"}) WriteText(GameShader(game, effect), gameEffect);
-    WriteText(GameShader(game, "ProcFlora"), "not an effect binary");
+    for (const char* effect : {"Rain", "ProcFlora"}) WriteText(GameShader(game, effect), gameEffect);
+    WriteText(GameShader(game, "DeferredSpot"), "not an effect binary");
     CompilerWrites("Rain", "lacking.fx.o");
-    CompilerWrites("DeferredSpot", "complete.fx.o");
-    CompilerWrites("ProcFlora", "lacking.fx.o");
+    CompilerWrites("ProcFlora", "complete.fx.o");
 
     ASSERT_TRUE(ShaderInstaller::Install());
     const ShaderInstaller& state = ShaderInstaller::Instance();
     EXPECT_EQ(ReadText(GameShader(game, "Rain")), gameEffect);
-    EXPECT_EQ(ReadText(GameShader(game, "DeferredSpot")), complete);
-    EXPECT_EQ(ReadText(game / "Vantrel" / "Originals" / "DeferredSpot.fx.o"), gameEffect);
-    EXPECT_EQ(ReadText(GameShader(game, "ProcFlora")), ReadText(kEffects / "lacking.fx.o"));  // nothing to compare
+    EXPECT_EQ(ReadText(GameShader(game, "ProcFlora")), complete);
+    EXPECT_EQ(ReadText(game / "Vantrel" / "Originals" / "ProcFlora.fx.o"), gameEffect);
+    EXPECT_TRUE(Installed(GameShader(game, "DeferredSpot")));  // nothing to compare
     EXPECT_EQ(state.effectsInstalled, 14);
     EXPECT_EQ(state.effectsCompiled, 15);
     EXPECT_EQ(state.keptEffects, std::vector<std::u16string>{u"Rain"});
-    EXPECT_TRUE(Logged("Kept the game's own Rain.fx.o: the new effect lacks techniques LOW; parameters WorldViewProj "
+    EXPECT_TRUE(Logged("Kept the game's own Rain.fx.o: the new effect lacks techniques HIGH; parameters WorldViewProj "
                        "(float4x4), FogColour (float4)"));
     EXPECT_FALSE(Logged("Compiled and installed shader: Rain"));
 
     // A later effect that lost part of the interface where our earlier one is
     // in place: the game's own goes back and is no longer ours to restore.
-    CompilerWrites("DeferredSpot", "lacking.fx.o");
+    CompilerWrites("ProcFlora", "lacking.fx.o");
     // The stand-in's output changed while its input did not: nothing kept may stand in for it.
     fs::remove_all(FsPath(AppPaths.preferenceFolder + u"CompiledEffects"));
     ASSERT_TRUE(ShaderInstaller::Install());
-    EXPECT_EQ(ReadText(GameShader(game, "DeferredSpot")), gameEffect);
-    EXPECT_EQ(state.keptEffects, (std::vector<std::u16string>{u"Rain", u"DeferredSpot"}));
+    EXPECT_EQ(ReadText(GameShader(game, "ProcFlora")), gameEffect);
+    EXPECT_EQ(state.keptEffects, (std::vector<std::u16string>{u"ProcFlora", u"Rain"}));
     ASSERT_TRUE(ShaderInstaller::Restore());
-    EXPECT_EQ(ReadText(GameShader(game, "DeferredSpot")), gameEffect);
-    EXPECT_EQ(ReadText(GameShader(game, "ProcFlora")), "not an effect binary");
+    EXPECT_EQ(ReadText(GameShader(game, "ProcFlora")), gameEffect);
+    EXPECT_EQ(ReadText(GameShader(game, "DeferredSpot")), "not an effect binary");
     EXPECT_EQ(ShaderInstaller::Instance().filesRestored, 1);
 
     // An output that cannot be read fails the placement and changes nothing.

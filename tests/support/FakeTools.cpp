@@ -61,6 +61,7 @@ void InstallFakeConverter(const fs::path& gameFolder) {
 void SetFakeConverterFailure(const fs::path& gameFolder, const std::string& mode) {
     std::error_code ec;
     fs::remove(gameFolder / "serz-fail", ec);
+    fs::remove(gameFolder / "serz-wrote", ec);
     if (!mode.empty()) WriteText(gameFolder / "serz-fail", mode);
 }
 

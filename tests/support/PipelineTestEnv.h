@@ -35,6 +35,17 @@ inline std::string CrLf(const std::string& text) {
 // The argument lines the stand-in compiler recorded, one per call.
 inline std::vector<std::string> CompilerCalls() { return ReadLines(FsPath(AppPaths.programFolder + u"fxc-calls.txt")); }
 
+// The effects the stand-in compiler was run for since the last call, in the order it was started.
+inline std::vector<std::string> TakeCompiledEffects() {
+    std::vector<std::string> names;
+    for (const std::string& call : CompilerCalls()) {
+        const auto start = call.find("temp\\") + 5;
+        names.push_back(call.substr(start, call.find(".fx.o") - start));
+    }
+    fs::remove(FsPath(AppPaths.programFolder + u"fxc-calls.txt"));
+    return names;
+}
+
 // The effect names in compile order.
 inline std::vector<std::string> EffectNames() {
     std::vector<std::string> names;

@@ -3,11 +3,16 @@
 // (backslashes allowed): "X.bin" makes it write "X.xml", "X.xml" makes it
 // write "X.bin", replacing it. Every call is appended to "serz-calls.txt"
 // beside the program. A file "serz-fail" there says what fails: "all" (exit 3,
-// nothing written), or only the conversion back: "exit" (exit 3, nothing
-// written), "damage" (part of a profile written, exit 3) or "unchanged"
-// (exit 0, nothing written).
+// nothing written); only the conversion back: "exit" (exit 3, nothing
+// written), "damage" (part of a profile written, exit 3), or with exit 0:
+// "unchanged" (nothing written), "stale" (the old profile written again),
+// "truncated" (part of the profile), "empty", "foreign" (another document),
+// "garbage" (bytes of no format), "reverted" (every option 1 written as 0),
+// "dropped" (without TSXEnabled); or "noreadback": the conversion back
+// works, but no later conversion of the profile does.
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 
@@ -47,9 +52,25 @@ int main(int argc, char** argv) {
     for (char& c : path) c = c == '\\' ? '/' : c;
     const std::string stem = path.substr(0, path.size() < 4 ? 0 : path.size() - 4), type = path.substr(stem.size());
     std::string xml;
-    if (type == ".bin") return fake_serz::Decode(Read(path), xml) && Write(stem + ".xml", xml) ? 0 : 4;
+    if (type == ".bin") {
+        if (failure == "noreadback" && fs::exists(folder / "serz-wrote", ec)) return 3;
+        return fake_serz::Decode(Read(path), xml) && Write(stem + ".xml", xml) ? 0 : 4;
+    }
     if (type != ".xml" || !fs::exists(path, ec)) return 2;
-    if (failure == "damage") Write(stem + ".bin", fake_serz::Encode(Read(path).substr(0, 40)));
-    if (!failure.empty()) return failure == "unchanged" ? 0 : 3;
-    return Write(stem + ".bin", fake_serz::Encode(Read(path))) ? 0 : 5;
+    xml = Read(path);
+    const std::string bin = stem + ".bin";
+    Write(folder / "serz-wrote", "");
+    if (failure == "damage") Write(bin, fake_serz::Encode(xml.substr(0, 40)));
+    if (failure == "exit" || failure == "damage") return 3;
+    if (failure == "stale") Write(bin, Read(bin));
+    if (failure == "truncated") Write(bin, fake_serz::Encode(xml.substr(0, xml.size() / 2)));
+    if (failure == "empty") Write(bin, "");
+    if (failure == "foreign") Write(bin, fake_serz::Encode("<?xml version=\"1.0\"?>\n<Settings><Global/></Settings>"));
+    if (failure == "garbage") Write(bin, std::string("PK\3\4\0\0\xff\xfe garbage", 16));
+    if (failure == "reverted") Write(bin, fake_serz::Encode(std::regex_replace(xml, std::regex(">1<"), ">0<")));
+    if (failure == "dropped") {
+        Write(bin, fake_serz::Encode(std::regex_replace(xml, std::regex("<TSXEnabled[\\s\\S]*?</TSXEnabled>"), "")));
+    }
+    if (!failure.empty() && failure != "noreadback") return 0;
+    return Write(bin, fake_serz::Encode(xml)) ? 0 : 5;
 }

@@ -126,6 +126,8 @@ TEST(Look, EveryPanelPopupMenuAndTooltipFitsInEveryLanguageAndScreenAndGrowsWith
             TourPopup(ui, state.restoreResultsRequested, "restoreresults", "restorestatustitle");
             TourPopup(ui, state.compileWarningRequested, "shaderscompilationwarning", "compiletitle");
             TourPopup(ui, state.presetImportedRequested, "presetimportednotice", "presetimportedtitle");
+            state.presetRefusal = T("presetrefused_notxml");  // the longest reason
+            TourPopup(ui, state.presetRefusedRequested, "presetrefused", "presetrefusedtitle");
             TourPopup(ui, state.restoreQuestionRequested, "restorequestion", "restorequestion_title");
             TourPopup(ui, state.defaultsQuestionRequested, "defaultsquestion", "defaultsquestion_title");
             TourPopup(ui, state.guideMissingRequested, "guidemissing", "guidemissing_title");

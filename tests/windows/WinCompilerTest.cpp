@@ -7,8 +7,11 @@
 #include "app/AppPaths.h"
 #include "app/FileProbes.h"
 #include "app/Log.h"
+#include "app/SystemEffectCompiler.h"
 #include "settings/Settings.h"
+#include "shaders/EffectCompilerChoice.h"
 #include "shaders/ShaderInstaller.h"
+#include "tests/support/FakeCompilerOutput.h"
 #include "tests/support/FakeTools.h"
 #include "tests/support/PipelineTestEnv.h"
 
@@ -36,21 +39,31 @@ struct StandInDll {
     }
 };
 
+// The game files that start with the marker, or whose stand-in effect does.
 int InstalledBy(const fs::path& game, const std::string& marker) {
     int installed = 0;
-    for (const std::string& e : EffectNames()) installed += ReadText(GameShader(game, e)).rfind(marker, 0) == 0;
+    for (const std::string& e : EffectNames()) {
+        const std::string bytes = ReadText(GameShader(game, e));
+        installed += bytes.rfind(marker, 0) == 0 || fake_compiler::Text(bytes).rfind(marker, 0) == 0;
+    }
     return installed;
+}
+
+// Temp program paths and a fake game folder <root>/game with stock files as TSPath.
+fs::path StockGame(const TempDir& root) {
+    UseTempAppPaths(root);
+    const fs::path game = root.path / "game";
+    Settings::Instance() = Settings();
+    Settings::Instance().TSPath = MakeFakeGameFolder(game);
+    PutStockShaders(game);
+    return game;
 }
 
 }  // namespace
 
 TEST(WinCompilers, TheSystemsCompilerInProcessThenFxcBuildEveryEffectAndTheRestoreUndoesIt) {
     TempDir tmp;
-    UseTempAppPaths(tmp);
-    const fs::path game = tmp.path / "game";
-    Settings::Instance() = Settings();
-    Settings::Instance().TSPath = MakeFakeGameFolder(game);
-    PutStockShaders(game);
+    const fs::path game = StockGame(tmp);
     StandInDll standIn;
     ASSERT_FALSE(fs::exists(FsPath(AppPaths.programFolder + u"fxc.exe")));
 
@@ -61,7 +74,19 @@ TEST(WinCompilers, TheSystemsCompilerInProcessThenFxcBuildEveryEffectAndTheResto
     EXPECT_NE(why.find("d3dcompiler_47.dll could not be loaded from the Windows system folder"), std::string::npos);
     EXPECT_TRUE(Logged(why));
 
+    EXPECT_NE(why.find(". What works instead: Microsoft's d3dcompiler_47.dll in the game's Wine prefix (for Steam's "
+                       "Proton: protontricks 24010 d3dcompiler_47), or fxc.exe from the Windows SDK beside Vantrel ("),
+              std::string::npos)
+        << why;
+
+    // Under Wine, but Microsoft's DLL (here the stand-in) in the prefix: no advice needed.
+    EXPECT_FALSE(WineVersion().empty());
+    if (GetACP() == 1252) {
+        EXPECT_EQ(CompilerCodePageToWide("\x93" "caf\xe9\x94"), u"\u201Ccaf\u00E9\u201D");
+    }
     standIn.Put();
+    EXPECT_FALSE(SystemEffectCompilerIsWines());
+    EXPECT_TRUE(ChooseEffectCompiler().advice.empty());
     ClearLog();
     ASSERT_TRUE(ShaderInstaller::Install());
     EXPECT_TRUE(Logged("Shader compiler: the system's d3dcompiler_47.dll (" + SystemDll().string() + ")"));
@@ -119,4 +144,24 @@ TEST(WinCompilers, TheSystemsCompilerInProcessThenFxcBuildEveryEffectAndTheResto
     EXPECT_EQ(InstalledBy(game, "STOCK "), 14);
     EXPECT_EQ(ReadText(GameShader(game, "Rain")), "updated by the game");
     EXPECT_FALSE(fs::exists(game / "Vantrel"));
+}
+
+// Run with Wine's own d3dcompiler_47.dll (WINEDLLOVERRIDES=d3dcompiler_47=b):
+// it cannot write fx_2_0 effects, and the player learns what works instead.
+TEST(WinesOwn, CompilerIsRecognisedAndItsFailureSaysWhatWorksInstead) {
+    TempDir tmp;
+    const fs::path game = StockGame(tmp);
+    const EffectCompilerChoice choice = ChooseEffectCompiler();
+    ASSERT_EQ(choice.kind, EffectCompilerKind::System) << WideToUtf8(choice.problem);
+    EXPECT_TRUE(SystemEffectCompilerIsWines());
+    EXPECT_EQ(WideToUtf8(choice.description),
+              "Shader compiler: the system's d3dcompiler_47.dll (" + SystemDll().string() + "), Wine's own (Wine " +
+                  WineVersion() + ")");
+    const std::string advice = WideToUtf8(choice.advice);
+    EXPECT_EQ(advice.rfind("What works instead: Microsoft's d3dcompiler_47.dll in the game's Wine prefix", 0), 0u);
+
+    EXPECT_FALSE(ShaderInstaller::Install());
+    const auto log = ReadLogLines();
+    EXPECT_EQ(std::count(log.begin(), log.end(), advice), 1);
+    for (const std::string& e : EffectNames()) EXPECT_EQ(ReadText(GameShader(game, e)), "STOCK " + e);
 }

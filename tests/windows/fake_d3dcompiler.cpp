@@ -1,10 +1,12 @@
 // Stand-in for the system's d3dcompiler_47.dll, exporting D3DCompile. It
 // accepts only what the program must pass (target "fx_2_0", the flags of
 // /Gec /O3, an include handler, no entry point), opens every
-// `#include "x"` of the source through the handler, and returns as the
-// effect "FAKED3DC\n" + the source + one line "// included x <bytes>" per
-// include. An effect listed in FAKE_FXC_FAIL (comma separated) fails with a
-// two-line error blob, as does a call that breaks the rules above.
+// `#include "x"` of the source through the handler, and returns an fx_2_0
+// effect with the source's techniques and passes followed by "FAKED3DC\n" +
+// the source + one line "// included x <bytes>" per include
+// (tests/support/FakeCompilerOutput.h). An effect listed in FAKE_FXC_FAIL
+// (comma separated) fails with a two-line error blob, as does a call that
+// breaks the rules above.
 #include <windows.h>
 
 #include <d3dcompiler.h>
@@ -13,6 +15,8 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+
+#include "../support/FakeCompilerOutput.h"
 
 namespace {
 
@@ -63,7 +67,7 @@ extern "C" __declspec(dllexport) HRESULT WINAPI D3DCompile(const void* data, SIZ
                                      "(9,1): error X3000: compilation failed on request\n");
     }
 
-    std::string output = "FAKED3DC\n" + source;
+    std::string output = fake_compiler::Effect("FAKED3DC\n", source);
     std::istringstream lines(source);
     for (std::string line; std::getline(lines, line);) {
         if (line.rfind("#include \"", 0) != 0) continue;
