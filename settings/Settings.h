@@ -115,3 +115,7 @@ struct Settings {
     PresetProblem LoadPreset(const std::u16string& path);
     bool SavePreset(const std::u16string& path) const;
 };
+
+// The parameters the settings file holds now (defaults where it holds none),
+// read without setting an unreadable file aside: for comparing, not loading.
+ShaderSettings ShaderSettingsOnFile();

@@ -161,6 +161,14 @@ SettingsFileLoad Settings::LoadSettingsFile() {
     return load;
 }
 
+ShaderSettings ShaderSettingsOnFile() {
+    pugi::xml_document doc;
+    LoadDocument(AppPaths.settingsFile, doc);
+    ShaderSettings shader;
+    ReadParameters(doc.child("Settings").child("TSXXShaders"), shader);
+    return shader;
+}
+
 PresetProblem Settings::LoadPreset(const std::u16string& path) {
     pugi::xml_document doc;
     const DocumentState state = LoadDocument(path, doc);

@@ -265,7 +265,7 @@ constexpr ParamSection kSections[] = {
     {.key = "weathereffectssky", .addOnNotice = "weatheraddon_weather"},
     {.key = "lightsources"},
     {.key = "glassrendering", .addOnNotice = "weatheraddon_glass", .addOnTakesAll = true},
-    {.key = "fxaa", .literal = "FXAA / Antialiasing"},
+    {.key = "fxaa"},
     {.key = "twodvegetation"},
     {.key = "hdrbloom", .previewFirst = true},
     {.key = "imagecolors"},

@@ -72,7 +72,6 @@ bool Feeds(const ParamDesc& param, std::u16string_view effect);
 // A section of the parameters tab.
 struct ParamSection {
     const char* key;                 // its rows' section; the catalogue key of its header
-    const char* literal = nullptr;   // a header shown as written, not translated
     const char* addOnNotice = nullptr;  // catalogue key of what it says while the weather add-on is installed
     bool addOnTakesAll = false;         // that notice takes the place of every row
     bool previewFirst = false;          // the preview of the image settings stands before it

@@ -1,5 +1,6 @@
 // Content of the about popup.
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include <imgui.h>
@@ -8,7 +9,9 @@
 #include "app/Platform.h"
 #include "app/Text.h"
 #include "ui/Actions.h"
+#include "ui/DialogButtons.h"
 #include "ui/Panels.h"
+#include "ui/UiState.h"
 #include "ui/Widgets.h"
 
 namespace {
@@ -25,16 +28,21 @@ void Link(const char* address) {
 }  // namespace
 
 void DrawAboutContent() {
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    const float width = std::min(0.75f * display.x, PopupTextWidth());
+    // The logo, a 1900 x 250 picture, across the box.
+    const float logoWidth = std::min(width, Px(760));
+    ImGui::Image(UiState().logoTexture, ImVec2(logoWidth, std::floor(logoWidth / 1900.0f * 250.0f)));
+    NoteItem("logo", "");
     // The running program's version, never the installed shaders'.
-    PlainText("Vantrel version " + WideToUtf8(APP_VERSION));
+    PlainText(Filled(T("aboutversion"), {{"version", WideToUtf8(APP_VERSION)}}));
     PlainText("Copyright (c) 2026 Quillstone");
-    ImGui::NewLine();
+    Gap();
     PopupText(T("about_support"));
     Link(kProjectPageAddress);
     PopupText(T("about_thanks"));
-    ImGui::NewLine();
+    Gap();
     PopupText(T("about_dtgcopyright"));
-    const ImVec2 display = ImGui::GetIO().DisplaySize;
-    TextBox("eulachild", T("dtgeula"), std::min(0.75f * display.x, PopupTextWidth()), 0.3f * display.y);
-    if (WideButton(Label("close"), Px(32))) ImGui::CloseCurrentPopup();
+    TextBox("eulachild", T("dtgeula"), width, 0.3f * display.y);
+    if (DialogButtons({{Label("close")}}, 0, 0) != kNoButton) ImGui::CloseCurrentPopup();
 }

@@ -6,9 +6,11 @@
 #include "app/Text.h"
 #include "settings/Settings.h"
 #include "shaders/ShaderInstaller.h"
+#include "ui/GameFolderFacts.h"
 #include "ui/PreviewPanel.h"
 #include "ui/UiState.h"
 #include "ui/Widgets.h"
+#include "ui/WindowClose.h"
 
 void RunRestoreFlow() {
     if (ShaderInstaller::StartRestore()) UiState().installProgressRequested = true;
@@ -17,9 +19,12 @@ void RunRestoreFlow() {
 void CollectInstallResult() {
     switch (ShaderInstaller::CollectFinishedJob()) {
         case ShaderInstaller::Job::Install:
+            RecheckGameFolder();
             UiState().installResultsRequested = true;
+            InstallBeforeCloseEnded(ShaderInstaller::Instance().install.ok());
             break;
         case ShaderInstaller::Job::Restore:
+            RecheckGameFolder();
             UiState().restoreResultsRequested = true;
             break;
         case ShaderInstaller::Job::None:

@@ -20,6 +20,10 @@ namespace {
 // of a label it has to shorten.
 const ImWchar kBaseRanges[] = {0x0020, 0x007E, 0x00A0, 0x017F, 0x2026, 0x2026, 0};
 
+// Text and icons share one size, so an icon sits on the line of its text.
+constexpr float kTextSize = 18.0f;
+constexpr float kIconSize = 20.0f;
+
 struct AtlasRecord {
     bool built = false;
     float scale = 0.0f;
@@ -82,7 +86,7 @@ ImFontConfig IconConfig(const ImWchar* ranges, float raster) {
     config.OversampleH = 2;
     config.OversampleV = 2;
     config.PixelSnapH = false;
-    config.GlyphOffset = ImVec2(0, 7.0f * raster);
+    config.GlyphOffset = ImVec2(0, 4.0f * raster);  // the icons sit on the text's line
     config.GlyphRanges = ranges;
     return config;
 }
@@ -118,29 +122,28 @@ bool BuildUiFonts() {
     const float raster = ui.scale * ui.pixelDensity;
     io.FontGlobalScale = 1.0f / ui.pixelDensity;
 
-    const std::string regular = DataFilePath("Data/Fonts/Roboto-Medium.ttf");
-    const std::string accent = DataFilePath("Data/Fonts/RobotoCondensed-BoldItalic.ttf");
+    const std::string regular = DataFilePath("Data/Fonts/Roboto-Regular.ttf");
+    const std::string bold = DataFilePath("Data/Fonts/Roboto-Bold.ttf");
     const std::string icons = DataFilePath("Data/Fonts/MaterialIcons-Regular.ttf");
     // The library stops on a missing font file; look first.
-    if (!PathExists(Utf8ToWide(regular)) || !PathExists(Utf8ToWide(accent)) || !PathExists(Utf8ToWide(icons))) {
+    if (!PathExists(Utf8ToWide(regular)) || !PathExists(Utf8ToWide(bold)) || !PathExists(Utf8ToWide(icons))) {
         if (firstBuild) Log("Failed to load the fonts from Data/Fonts/");
         ImFontConfig fallback;
         fallback.SizePixels = 13.0f * raster;
-        ui.FontRegular = ui.FontLarge = ui.FontAccent = io.Fonts->AddFontDefault(&fallback);
+        ui.FontRegular = ui.FontBold = io.Fonts->AddFontDefault(&fallback);
         io.FontDefault = ui.FontRegular;
         return false;
     }
 
     const ImFontConfig text = TextConfig(atlas.textRanges.Data, raster);
     const ImFontConfig icon = IconConfig(atlas.iconRanges.Data, raster);
-    auto add = [&](const std::string& face, float size) {
-        ImFont* font = io.Fonts->AddFontFromFileTTF(face.c_str(), size * raster, &text);
-        const bool merged = font && io.Fonts->AddFontFromFileTTF(icons.c_str(), 24.0f * raster, &icon);
+    auto add = [&](const std::string& face) {
+        ImFont* font = io.Fonts->AddFontFromFileTTF(face.c_str(), kTextSize * raster, &text);
+        const bool merged = font && io.Fonts->AddFontFromFileTTF(icons.c_str(), kIconSize * raster, &icon);
         return merged ? font : nullptr;
     };
-    ui.FontRegular = add(regular, 18.0f);
-    ui.FontLarge = add(regular, 24.0f);
-    ui.FontAccent = add(accent, 24.0f);
+    ui.FontRegular = add(regular);
+    ui.FontBold = add(bold);
     io.FontDefault = ui.FontRegular;
-    return ui.FontRegular && ui.FontLarge && ui.FontAccent;
+    return ui.FontRegular && ui.FontBold;
 }

@@ -1,7 +1,8 @@
 #pragma once
-// The three interface fonts, built from what the interface can draw: Latin-1,
-// Latin Extended-A, every letter of the catalogue, the letters of the game
-// folder path and the few icons the panels use, at the interface scale.
+// The two interface fonts, one family in regular and bold, built from what
+// the interface can draw: Latin-1, Latin Extended-A, every letter of the
+// catalogue, the letters of the game folder path and the few icons the panels
+// use, at the interface scale.
 #include <string>
 
 // Clears the font atlas and adds the fonts; false, after logging and falling

@@ -1,5 +1,6 @@
 #pragma once
-// One frame of the main window: popups, menu bar, header, tabs.
+// One frame of the main window: popups, menu bar, the bar with the status
+// and Install, tabs.
 void RenderUiFrame();
 // True while something the frame shows changes without any input, so the main
 // loop must keep drawing; otherwise it draws only after input, an expose or

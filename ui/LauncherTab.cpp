@@ -7,17 +7,10 @@
 #include "game/GameLauncher.h"
 #include "settings/Settings.h"
 #include "ui/Panels.h"
-#include "ui/UiState.h"
 #include "ui/Widgets.h"
 
 void LauncherTab() {
-    ImGui::PushStyleColor(ImGuiCol_Text, kWhite);
-    ImGui::PushFont(UiState().FontRegular);
-    ImGui::NewLine();
-    if (WideButton(Label("opentsdirectory", kIconFolder), Px(64))) OpenFolderInShell(Settings::Instance().TSPath);
-    if (WideButton(Label("launchts32", kIconLaunch), Px(64))) LaunchGame(GameVariant::Bit32);
-    if (WideButton(Label("launchts64", kIconLaunch), Px(64))) LaunchGame(GameVariant::Bit64);
-    ImGui::NewLine();
-    ImGui::PopFont();
-    ImGui::PopStyleColor();
+    if (WideButton(Label("opentsdirectory", kIconFolder), Px(48))) OpenFolderInShell(Settings::Instance().TSPath);
+    if (WideButton(Label("launchts32", kIconLaunch), Px(48))) LaunchGame(GameVariant::Bit32);
+    if (WideButton(Label("launchts64", kIconLaunch), Px(48))) LaunchGame(GameVariant::Bit64);
 }

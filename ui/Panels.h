@@ -1,12 +1,12 @@
 #pragma once
 // The parts of one frame, each drawn by its own file.
 
-// Menu bar of the main window; false when the user chose "quit".
-bool DrawMenuBar();
-// Logo, status, game folder line and change-folder button; false when no
-// game folder is set (nothing more is drawn then).
-bool DrawHeader(bool shadersOutdated);
-void DrawInstallAndRestoreButtons(bool shadersOutdated);
+// Menu bar of the main window, and the shortcuts its menus show.
+void DrawMenuBar();
+void HandleShortcuts();
+// The bar that never scrolls away: status, game folder, Restore and Install;
+// false when no game folder is set (nothing more is drawn then).
+bool DrawTopBar(bool shadersOutdated);
 
 // The second and third tab.
 void PresetManagerTab();
@@ -16,4 +16,3 @@ void LauncherTab();
 // check of its request flag.
 void DeclarePopups();
 void DrawAboutContent();
-

@@ -1,76 +1,73 @@
-// The first tab: every shader parameter in its section, with the help buttons
-// and the notices that take the place of what the weather add-on handles.
-// Sections, rows and their texts come from the parameter table and are made
-// once per language and add-on state. Each section is a list of rows laid out
-// as a form: one column of labels for the whole tab, the controls after
-// them, then the slider values and the help buttons. Whether a dependent row
-// shows is asked when it is drawn, so a switch turned on shows its dependants
-// in the same frame.
+// The first tab: every shader parameter in its section, with the notices that
+// take the place of what the weather add-on handles, and the preview of the
+// image settings. On a window at least about 1280 units wide the parameters
+// scroll in one column and the preview stays in view in a column beside them;
+// on a narrower one the preview stands above the image sections. Sections,
+// rows and their texts come from the parameter table and are made once per
+// language and add-on state. The rows of all sections form one grid: a column
+// of labels, then the controls, the values and the help icons. Whether a
+// dependent row shows is asked when it is drawn, so a switch turned on shows
+// its dependants in the same frame.
 #include "ui/ParametersTab.h"
 
 #include <algorithm>
-#include <charconv>
+#include <cmath>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include <imgui.h>
-#include <imgui_internal.h>
 
 #include "settings/Localization.h"
 #include "settings/Settings.h"
 #include "settings/SettingsTable.h"
+#include "ui/GameFolderFacts.h"
+#include "ui/ParamRow.h"
 #include "ui/PreviewPanel.h"
 #include "ui/UiState.h"
-#include "ui/WeatherAddOn.h"
 #include "ui/Widgets.h"
 
 namespace {
 
-struct Row {
-    const ParamDesc* param;
-    std::string label, help;  // in the current language
-};
+// From this window width (in units at scale 1) the preview gets a column.
+constexpr float kTwoColumnsFrom = 1280.0f;
 
 struct Section {
     std::string label;        // the header, with its identity
+    std::string marker;       // "shown in the preview", where it is
     std::string notice;       // what the weather add-on's presence means here, if anything
     bool noticeOnly = false;  // the notice takes the place of every row
     bool previewFirst = false;
-    std::vector<Row> rows;    // all of them, shown or not, in their order
+    std::vector<ParamRow> rows;  // all of them, shown or not, in their order
 };
 
-// Window-local x of each column and the widths of the first two.
-struct Columns {
-    float label, labelWidth, control, controlWidth, value, valueWidth, help;
-};
+// The preview shows a section when one of its rows feeds the preview's post chain.
+bool Previewed(std::string_view key) {
+    for (const ParamDesc& param : ShaderParamTable()) {
+        if (param.section && key == param.section && param.preview == PreviewPass::PostChain) return true;
+    }
+    return false;
+}
 
-Columns LayOut(const std::vector<Section>& sections) {
+RowColumns LayOut(const std::vector<Section>& sections) {
     const ImGuiStyle& style = ImGui::GetStyle();
     const float gap = style.ItemSpacing.x;
     const float available = ImGui::GetContentRegionAvail().x;
-    const float help = Settings::Instance().HelpIcons ? Px(32) + gap : 0.0f;
-    Columns c{};
-    c.valueWidth = ImGui::CalcTextSize("-0000.000").x;
+    const float help = Settings::Instance().HelpIcons ? Px(28) + gap : 0.0f;
+    RowColumns c{};
+    c.valueWidth = ImGui::CalcTextSize("-0000,00\u00A0m").x;
     float longest = 0.0f;
     for (const Section& section : sections) {
-        for (const Row& row : section.rows) longest = std::max(longest, ImGui::CalcTextSize(row.label.c_str()).x);
+        for (const ParamRow& row : section.rows) longest = std::max(longest, ImGui::CalcTextSize(row.label.c_str()).x);
     }
-    c.controlWidth = std::clamp(available * 0.35f, Px(200), Px(460));
+    c.controlWidth = std::clamp(available * 0.35f, Px(180), Px(420));
     // Labels wrap rather than push the controls out of the window.
-    c.labelWidth = std::max(1.0f, std::min(longest, available - c.controlWidth - c.valueWidth - help - 2 * gap));
+    c.labelWidth = std::max(1.0f, std::min(longest, available - c.controlWidth - c.valueWidth - help - 3 * gap));
     c.label = ImGui::GetCursorPosX();
-    c.control = c.label + c.labelWidth + gap;
+    c.control = c.label + c.labelWidth + 2 * gap;
     c.value = c.control + c.controlWidth + gap;
     c.help = c.value + c.valueWidth + gap;
     return c;
-}
-
-// Three decimals with a full stop whatever the locale, and no unit yet.
-std::string ValueText(float value) {
-    char text[32];
-    const auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 3);
-    return std::string(text, written.ptr);
 }
 
 // Unless the add-on took it over, a row shows while its switch is on and shown.
@@ -80,71 +77,12 @@ bool Shown(const ParamDesc& param, const ShaderSettings& shader, bool addOn) {
     return !on || (shader.*on->boolField && Shown(*on, shader, addOn));
 }
 
-void RowLabel(const Row& row, const Columns& c) {
-    ImGui::AlignTextToFramePadding();
-    WrappedTextAt(row.label, c.label + c.labelWidth, "label");
-}
-
-// True when the row's value changed.
-bool Control(const Row& row, ShaderSettings& shader, const Columns& c, bool labelClicked) {
-    const ParamDesc& param = *row.param;
-    ImGui::SameLine(c.control);
-    switch (param.kind) {
-        case ParamKind::Bool: {
-            bool& field = shader.*param.boolField;
-            bool changed = ImGui::Checkbox("##switch", &field);
-            NoteItem("check", row.label);
-            // The label is part of the switch, as it is beside a plain check box.
-            if (labelClicked && !changed) {
-                field = !field;
-                changed = true;
-            }
-            return changed;
-        }
-        case ParamKind::Float: {
-            float& field = shader.*param.floatField;
-            ImGui::SetNextItemWidth(c.controlWidth);
-            // The value is written beside the slider, where the grab cannot
-            // cover it; inside, it shows only while typed in (Ctrl+click).
-            const bool typing = ImGui::TempInputIsActive(ImGui::GetID("##slider"));
-            if (!typing) ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(0, 0, 0, 0));
-            const bool changed = ImGui::SliderFloat("##slider", &field, param.min, param.max, "%.3f");
-            if (!typing) ImGui::PopStyleColor();
-            NoteItem("slider", row.label);
-            const std::string value = ValueText(field);
-            ImGui::SameLine(c.value + c.valueWidth - ImGui::CalcTextSize(value.c_str()).x);
-            PlainText(value);
-            return changed;
-        }
-        case ParamKind::Tint: {
-            ImGui::SetNextItemWidth(c.controlWidth + c.valueWidth + ImGui::GetStyle().ItemSpacing.x);
-            const bool changed = ImGui::ColorEdit3("##tint", &(shader.*param.tintField).r);
-            NoteItem("colour", row.label);
-            return changed;
-        }
-    }
-    return false;
-}
-
-void DrawRow(const Row& row, ShaderSettings& shader, const Columns& c) {
-    ImGui::PushID(row.param->helpId);  // so equal labels never share a widget
-    RowLabel(row, c);
-    const bool labelClicked = row.param->kind == ParamKind::Bool && ImGui::IsItemClicked();
-    const bool changed = Control(row, shader, c, labelClicked);
-    ImGui::PopID();
-    if (changed) Settings::Instance().RequestShadersUpdate();
-    HelpIconButton(row.param->helpId, row.help, c.help);
-}
-
-void DrawSection(const Section& section, ShaderSettings& shader, bool addOn, const Columns& c) {
-    BeginParameterSection(section.label);
-    if (!section.notice.empty()) {
-        ColoredWrappedText(WarningColor, section.notice);
-        if (!section.noticeOnly) ImGui::NewLine();
-    }
+void DrawSection(const Section& section, ShaderSettings& shader, bool addOn, const RowColumns& c) {
+    BeginParameterSection(section.label, section.marker);
+    if (!section.notice.empty()) ColoredWrappedText(WarningColor, section.notice);
     if (!section.noticeOnly) {
-        for (const Row& row : section.rows) {
-            if (Shown(*row.param, shader, addOn)) DrawRow(row, shader, c);
+        for (const ParamRow& row : section.rows) {
+            if (Shown(*row.param, shader, addOn)) DrawParamRow(row, shader, c);
         }
     }
     EndParameterSection();
@@ -152,20 +90,21 @@ void DrawSection(const Section& section, ShaderSettings& shader, bool addOn, con
 
 std::vector<Section> MakeSections(bool addOn) {
     std::vector<Section> sections;
+    const std::string marker = std::string(kIconPreviewed) + " " + Localization::Text("sectionpreviewed");
     for (const ParamSection& from : ParamSections()) {
         Section& section = sections.emplace_back();
         section.previewFirst = from.previewFirst;
-        section.label = from.literal ? std::string(from.literal) + "##" + from.key : Label(from.key);
+        section.label = Label(from.key);
+        if (Previewed(from.key)) section.marker = marker;
         if (addOn && from.addOnNotice) {
             section.notice = Localization::Text(from.addOnNotice);
             section.noticeOnly = from.addOnTakesAll;
         }
         for (const ParamDesc& param : ShaderParamTable()) {
-            if (param.section && std::string_view(param.section) == from.key)
-                section.rows.push_back({&param, Localization::Text(param.label), Localization::Text(param.help)});
+            if (param.section && std::string_view(param.section) == from.key) section.rows.push_back(MakeParamRow(param));
         }
         std::sort(section.rows.begin(), section.rows.end(),
-                  [](const Row& a, const Row& b) { return a.param->place < b.param->place; });
+                  [](const ParamRow& a, const ParamRow& b) { return a.param->place < b.param->place; });
     }
     return sections;
 }
@@ -186,29 +125,55 @@ const Texts& CurrentTexts(bool addOn) {
     const unsigned catalogue = Localization::Revision();
     const uint32_t language = Settings::Instance().Language;
     if (!texts.made || texts.catalogue != catalogue || texts.language != language || texts.addOn != addOn) {
-        texts = {catalogue, language, addOn, true, Label("restoresettings", "", kIconRestore), MakeSections(addOn)};
+        texts = {catalogue, language, addOn, true, Label("restoresettings"), MakeSections(addOn)};
     }
     return texts;
+}
+
+// Every parameter at its default: nothing to restore.
+bool AllAtDefaults() { return Settings::Instance().Shader == ShaderSettings(); }
+
+// The column of parameters: the sections, with the preview among them when
+// it has no column of its own; at the foot, the button that restores the
+// defaults (after a question; the File menu has it too).
+void ParameterColumn(const Texts& texts, bool previewAmongThem) {
+    Settings& settings = Settings::Instance();
+    const bool addOn = WeatherAddOnShown();
+    const RowColumns columns = LayOut(texts.sections);
+    BeginParamRows();
+    for (const Section& section : texts.sections) {
+        if (section.previewFirst && previewAmongThem) PreviewPanel();
+        DrawSection(section, settings.Shader, addOn, columns);
+    }
+    EndParamRows();
+    Gap();
+    const bool atDefaults = AllAtDefaults();
+    if (atDefaults) ImGui::BeginDisabled();
+    if (LabelButton(texts.restore)) UiState().defaultsQuestionRequested = true;
+    if (atDefaults) ImGui::EndDisabled();
+}
+
+// A scrolling column with less room above its content than a window has.
+template <typename Content>
+void Column(const char* id, float width, Content content) {
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(Px(12), Px(6)));
+    ImGui::BeginChild(id, ImVec2(width, 0.0f), false, ImGuiWindowFlags_AlwaysUseWindowPadding);
+    ImGui::PopStyleVar();
+    // Rows a little flatter than elsewhere, so that more of them are in view.
+    ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, ImVec2(ImGui::GetStyle().FramePadding.x, Px(2)));
+    content();
+    ImGui::PopStyleVar();
+    ImGui::EndChild();
 }
 
 }  // namespace
 
 void ShaderParametersTab() {
-    Settings& settings = Settings::Instance();
-    const bool addOn = WeatherAddOnShown();
-    const Texts& texts = CurrentTexts(addOn);
-    ImGui::NewLine();
-    ImGui::PushFont(UiState().FontAccent);
-    if (LabelButton(texts.restore)) settings.RestoreShaderDefaults();  // nothing saved
-    ImGui::PopFont();
-    ImGui::NewLine();
-    // Every label and control below is in the sections' regular font.
-    ImGui::PushFont(UiState().FontRegular);
-    const Columns columns = LayOut(texts.sections);
-    ImGui::PopFont();
-    for (const Section& section : texts.sections) {
-        if (section.previewFirst) PreviewPanel();
-        DrawSection(section, settings.Shader, addOn, columns);
-    }
-    ImGui::NewLine();
+    const Texts& texts = CurrentTexts(WeatherAddOnShown());
+    const bool twoColumns = ImGui::GetIO().DisplaySize.x / UiState().scale >= kTwoColumnsFrom;
+    const float width = twoColumns ? std::floor(ImGui::GetContentRegionAvail().x * 0.55f) : 0.0f;
+    Column("parameters", width, [&] { ParameterColumn(texts, !twoColumns); });
+    if (!twoColumns) return;
+    ImGui::SameLine();
+    Column("previewcolumn", 0.0f, PreviewPanel);
 }

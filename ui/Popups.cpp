@@ -1,33 +1,36 @@
 // The modal popups, declared at the top of every frame and opened only
-// through the request flags of the UI state.
+// through the request flags of the UI state. Each title comes from the
+// catalogue; the part after "###" keeps the popup's identity whatever the
+// language. Their buttons stand at the foot, on the right (DialogButtons.h).
 #include <algorithm>
 #include <string>
 
 #include <imgui.h>
-#include <imgui_internal.h>
 
+#include "app/AppPaths.h"
 #include "app/Log.h"
+#include "app/Text.h"
 #include "game/GameLauncher.h"
 #include "settings/Settings.h"
 #include "shaders/ShaderInstaller.h"
+#include "ui/DialogButtons.h"
 #include "ui/Panels.h"
+#include "ui/Questions.h"
 #include "ui/ResultDetails.h"
 #include "ui/UiState.h"
 #include "ui/Widgets.h"
+#include "ui/WindowClose.h"
 
 namespace {
 
 // Every popup fits its content each frame: one opened again with other
 // content (a longer result, another language) is never cut to its old size.
 const ImGuiWindowFlags kFixed = ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove | ImGuiWindowFlags_AlwaysAutoResize;
-const ImGuiWindowFlags kAutoSize = ImGuiWindowFlags_NoMove | ImGuiWindowFlags_AlwaysAutoResize;
 // Keeps the status popups from shrinking below this width.
 const std::string kSeventySevenSpaces(77, ' ');
 
-float AvailableWidth() { return ImGui::GetContentRegionAvail().x; }
-
 void CloseButton() {
-    if (WideButton(Label("close"), Px(32))) ImGui::CloseCurrentPopup();
+    if (DialogButtons({{Label("close")}}, 0, 0) != kNoButton) ImGui::CloseCurrentPopup();
 }
 
 void OpenIfRequested(const std::string& name, bool& requested) {
@@ -36,10 +39,13 @@ void OpenIfRequested(const std::string& name, bool& requested) {
     requested = false;
 }
 
+// Agreeing is never what Escape does: the notice has no cancel key. Quitting
+// is the way not to agree.
 void TermsNotice(const ImVec2& display) {
     TextBox("eulachild", T("dtgeula"), PopupTextWidth(), 0.4f * display.y);
-    // Nothing is recorded: the notice returns whenever the settings file is missing.
-    if (WideButton(Label("termsagreed"), Px(32))) ImGui::CloseCurrentPopup();
+    const int pressed = DialogButtons({{Label("termsagreed")}, {Label("quit")}}, 0, kNoButton);
+    if (pressed == 0) ImGui::CloseCurrentPopup();
+    if (pressed == 1) CloseWindowAsked();
 }
 
 // As wide as a comfortable line, as high as the text up to half the window.
@@ -50,12 +56,11 @@ void ParameterHelp(const ImVec2& display) {
 
 void WrongGameFolder() {
     PopupText(T("wrongtsinstallpath"));
-    ImGui::NewLine();
     CloseButton();
 }
 
 void LaunchButton(const std::string& label, GameVariant variant) {
-    if (WideButton(label, Px(64))) {
+    if (WideButton(label, Px(48))) {
         LaunchGame(variant);
         ImGui::CloseCurrentPopup();
     }
@@ -96,50 +101,46 @@ void RestoreStatus() {
 // the rest of the window from taking input until it has ended.
 void CompilationConfirmation() {
     PopupText(T("shaderscompilation_warning"));
-    ImGui::NewLine();
-    if (LabelButton(Label("close"), ImVec2(Px(64), Px(32)))) ImGui::CloseCurrentPopup();
-    ImGui::SameLine();
-    if (LabelButton(Label("shaderscompilation_compilebutton"), ImVec2(AvailableWidth(), Px(32)))) {
-        if (ShaderInstaller::StartInstall()) UiState().installProgressRequested = true;
-        ImGui::CloseCurrentPopup();
-    }
+    const int pressed = DialogButtons({{Label("shaderscompilation_compilebutton")}, {Label("cancel")}}, 0, 1);
+    if (pressed == 0 && ShaderInstaller::StartInstall()) UiState().installProgressRequested = true;
+    if (pressed != kNoButton) ImGui::CloseCurrentPopup();
 }
 
 void PresetImported() {
     PopupText(T("presetimport_notice"));
-    ImGui::NewLine();
-    if (WideButton("Ok", Px(32))) ImGui::CloseCurrentPopup();
+    if (DialogButtons({{Label("ok")}}, 0, 0) != kNoButton) ImGui::CloseCurrentPopup();
 }
 
 void PresetRefused() {
     PopupText(T("presetimport_refused"));
     PopupText(UiState().presetRefusal);
-    ImGui::NewLine();
     CloseButton();
 }
 
-bool IsTopmostPopup() {
-    const ImGuiContext& g = *GImGui;
-    return !g.OpenPopupStack.empty() && g.OpenPopupStack.back().Window == ImGui::GetCurrentWindowRead();
+void GuideMissing() {
+    PopupText(Filled(T("guidemissing"), {{"file", WideToUtf8(AppPaths.programFolder + u"README.txt")}}));
+    CloseButton();
 }
 
 // One popup block and its request check, in that order. Every popup sits in
-// the middle of the window, at most 80 % of its width (plus room for a scroll
-// bar), and Escape closes the one on top as its close button would.
+// the middle of the window, at most 80 % of its width (plus room for a
+// scroll bar); its title is bold.
 template <typename Content>
-void Popup(const std::string& name, ImGuiWindowFlags flags, bool& requested, Content content,
-           bool escapeCloses = true) {
+void Popup(const std::string& name, bool& requested, Content content) {
     const ImVec2 display = ImGui::GetIO().DisplaySize;
     ImGui::SetNextWindowPos(ImVec2(display.x * 0.5f, display.y * 0.5f), ImGuiCond_Always, ImVec2(0.5f, 0.5f));
     ImGui::SetNextWindowSizeConstraints(ImVec2(0, 0),
                                         ImVec2(PopupMaxWidth() + ImGui::GetStyle().ScrollbarSize, 0.9f * display.y));
-    if (ImGui::BeginPopupModal(name.c_str(), nullptr, flags)) {
+    // The font of the title is the one current at the start of the popup;
+    // fonts are pushed and popped within one window.
+    ImGui::PushFont(UiState().FontBold);
+    if (ImGui::BeginPopupModal(name.c_str(), nullptr, kFixed)) {
+        ImGui::PushFont(UiState().FontRegular);
         content();
-        if (escapeCloses && IsTopmostPopup() && ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape), false)) {
-            ImGui::CloseCurrentPopup();
-        }
+        ImGui::PopFont();
         ImGui::EndPopup();
     }
+    ImGui::PopFont();
     OpenIfRequested(name, requested);
 }
 
@@ -148,26 +149,24 @@ void Popup(const std::string& name, ImGuiWindowFlags flags, bool& requested, Con
 void DeclarePopups() {
     UiStateRecord& ui = UiState();
     const ImVec2 display = ImGui::GetIO().DisplaySize;
-
-    // The two popups titled by a catalogue text keep a fixed identity after
-    // "###": an empty or shared title would otherwise be no valid or no
-    // unique popup name.
-    Popup(T("aboutthisprogram") + "###aboutthisprogram", kFixed, ui.aboutRequested, DrawAboutContent);
-    Popup("Important##importantnotice", kFixed, ui.importantNoticeRequested,
-          [&] { TermsNotice(display); });
-    Popup(T("parameterhelp") + "###parameterhelp", kFixed, ui.parameterHelpRequested,
+    Popup(T("aboutthisprogram") + "###aboutthisprogram", ui.aboutRequested, DrawAboutContent);
+    Popup(T("termstitle") + "###importantnotice", ui.importantNoticeRequested, [&] { TermsNotice(display); });
+    // The help names its parameter in the title.
+    Popup(T("parameterhelp") + ": " + ui.parameterHelpName + "###parameterhelp", ui.parameterHelpRequested,
           [&] { ParameterHelp(display); });
-    Popup("!!!##wrongtsinstallpath", kFixed, ui.wrongGamePathRequested, WrongGameFolder);
-    Popup("Shaders Installation Status##textureconversionresults", kFixed, ui.installResultsRequested,
-          InstallStatusPopup);
-    Popup("Shaders Restoration Status##restoreresults", kFixed, ui.restoreResultsRequested, RestoreStatus);
-    Popup("Shaders Compilation##shaderscompilationwarning", kAutoSize, ui.compileWarningRequested,
-          CompilationConfirmation);
-    Popup("Preset Imported##presetimportednotice", kAutoSize, ui.presetImportedRequested, PresetImported);
-    Popup("Preset Not Imported##presetrefused", kAutoSize, ui.presetRefusedRequested, PresetRefused);
+    Popup(T("wrongfoldertitle") + "###wrongtsinstallpath", ui.wrongGamePathRequested, WrongGameFolder);
+    Popup(T("installstatustitle") + "###textureconversionresults", ui.installResultsRequested, InstallStatusPopup);
+    Popup(T("restorestatustitle") + "###restoreresults", ui.restoreResultsRequested, RestoreStatus);
+    Popup(T("compiletitle") + "###shaderscompilationwarning", ui.compileWarningRequested, CompilationConfirmation);
+    Popup(T("presetimportedtitle") + "###presetimportednotice", ui.presetImportedRequested, PresetImported);
+    Popup(T("presetrefusedtitle") + "###presetrefused", ui.presetRefusedRequested, PresetRefused);
+    Popup(T("restorequestion_title") + "###restorequestion", ui.restoreQuestionRequested, DrawRestoreQuestion);
+    Popup(T("defaultsquestion_title") + "###defaultsquestion", ui.defaultsQuestionRequested, DrawDefaultsQuestion);
+    Popup(T("closequestion_title") + "###closequestion", ui.closeQuestionRequested, DrawCloseQuestion);
+    Popup(T("guidemissing_title") + "###guidemissing", ui.guideMissingRequested, GuideMissing);
     // The install or restore goes on whatever is pressed; the popup closes
     // when it ends. Its title names the job, its identity stays.
     const bool restoring = ShaderInstaller::RunningJob() == ShaderInstaller::Job::Restore;
-    Popup(std::string(restoring ? "Shaders Restoration" : "Shaders Installation") + "###installprogress", kFixed,
-          ui.installProgressRequested, DrawInstallProgress, false);
+    Popup(T(restoring ? "restoreprogresstitle" : "installprogresstitle") + "###installprogress",
+          ui.installProgressRequested, DrawInstallProgress);
 }

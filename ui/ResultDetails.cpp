@@ -18,20 +18,6 @@ namespace {
 // The popup shows the start of a long message; the log holds all of it.
 const size_t kShownMessageLines = 20;
 
-using Fields = std::vector<std::pair<std::string, std::string>>;
-
-// A catalogue text with its "{name}" fields replaced; the text is never
-// used as a format, so a stray '%' or brace is shown as it is.
-std::string Filled(std::string text, const Fields& fields) {
-    for (const auto& [name, value] : fields) {
-        const std::string field = "{" + name + "}";
-        for (size_t at = text.find(field); at != std::string::npos; at = text.find(field, at + value.size())) {
-            text.replace(at, field.size(), value);
-        }
-    }
-    return text;
-}
-
 std::string Joined(const std::vector<std::u16string>& names) {
     std::string text;
     for (const std::u16string& name : names) text += (text.empty() ? "" : ", ") + WideToUtf8(name);

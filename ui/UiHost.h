@@ -35,6 +35,12 @@ struct UiTexture {
 // the renderer cannot hold it.
 bool UiHostUploadTexture(UiTexture& texture, const unsigned char* rgba, int width, int height);
 void UiHostReleaseTexture(UiTexture& texture);
-// Asks the main loop to end, as closing the window does.
+// The keys of the program's shortcuts (Ctrl+I, Ctrl+L, F1): the UI
+// library's index of each in ImGuiIO::KeysDown, where the keyboard layout in
+// use puts it; -1 when the keyboard has none.
+enum class ShortcutKey { I, L, F1 };
+int UiHostShortcutKey(ShortcutKey key);
+// Ends the main loop. The window asks WindowMayClose (ui/WindowClose.h)
+// before it closes by itself; this is called once that has been answered.
 void UiHostRequestQuit();
 void UiHostShutdown();

@@ -7,7 +7,10 @@
 #include "imgui_impl_opengl3.h"
 #include "imgui_impl_sdl.h"
 
+#include <algorithm>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 #include "app/AppPaths.h"
 #include "app/FileIo.h"
@@ -17,6 +20,7 @@
 #include "ui/UiSetup.h"
 #include "ui/UiHost.h"
 #include "ui/UiState.h"
+#include "ui/WindowClose.h"
 
 namespace {
 struct DisplayWindow {
@@ -25,6 +29,12 @@ struct DisplayWindow {
     UiTexture logo;
     bool fontsUploaded = false;  // the renderer has made its font texture once
     RedrawNeed need;
+    // A key pressed and released between two frames would never be seen
+    // pressed by the UI library of this version: its release waits for the
+    // next frame. The keys that went down since the last frame, and the
+    // release held back.
+    std::vector<SDL_Scancode> keysDown;
+    std::optional<SDL_Event> heldRelease;
 };
 
 DisplayWindow& Display() {
@@ -94,6 +104,7 @@ void NoteEvent(const SDL_Event& event) {
         case SDL_WINDOWEVENT_FOCUS_LOST:
         case SDL_WINDOWEVENT_ENTER:
         case SDL_WINDOWEVENT_LEAVE:
+        case SDL_WINDOWEVENT_CLOSE:  // the question it may open must be drawn
             display.need.input = true;
             break;
         default:
@@ -103,6 +114,9 @@ void NoteEvent(const SDL_Event& event) {
 }  // namespace
 
 bool UiHostCreateDisplay() {
+    // Closing the window asks first (WindowClose.h): SDL must not end the
+    // program by itself when its last window is asked to close.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
     // Without a display SDL settles for drivers that show nothing: the program
     // would run unseen and could never be closed.
@@ -147,21 +161,39 @@ bool UiHostInitialise() {
 }
 
 PumpResult UiHostPumpMessage() {
+    DisplayWindow& display = Display();
     SDL_Event event;
-    if (!SDL_PollEvent(&event)) return PumpResult::Idle;
+    if (display.heldRelease && display.keysDown.empty()) {
+        event = *display.heldRelease;
+        display.heldRelease.reset();
+    } else if (display.heldRelease || !SDL_PollEvent(&event)) {
+        return PumpResult::Idle;
+    }
+    if (event.type == SDL_KEYUP && std::count(display.keysDown.begin(), display.keysDown.end(),
+                                              event.key.keysym.scancode)) {
+        display.heldRelease = event;
+        return PumpResult::Idle;
+    }
+    if (event.type == SDL_KEYDOWN) display.keysDown.push_back(event.key.keysym.scancode);
     ImGui_ImplSDL2_ProcessEvent(&event);
     NoteEvent(event);
+    // SDL_QUIT comes from UiHostRequestQuit, or from a signal (the session
+    // ending, Ctrl+C in a terminal), where nobody is there to answer.
     if (event.type == SDL_QUIT) return PumpResult::Quit;
     if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE &&
         event.window.windowID == SDL_GetWindowID(Display().window)) {
-        return PumpResult::Quit;
+        return WindowMayClose() ? PumpResult::Quit : PumpResult::Handled;
     }
     return PumpResult::Handled;
 }
 
+// Asked once the messages are taken, before a frame: a release held back is
+// handed on after it.
 RedrawNeed UiHostTakeRedrawNeed() {
-    const RedrawNeed need = Display().need;
-    Display().need = RedrawNeed();
+    DisplayWindow& display = Display();
+    const RedrawNeed need = display.need;
+    display.need = RedrawNeed();
+    display.keysDown.clear();
     return need;
 }
 
@@ -231,6 +263,17 @@ void UiHostReleaseTexture(UiTexture& texture) {
     const GLuint name = static_cast<GLuint>(reinterpret_cast<intptr_t>(texture.id));
     if (name != 0) glDeleteTextures(1, &name);
     texture = UiTexture();
+}
+
+// The library's key index is the key's scan code; a letter is looked up
+// through the keyboard layout in use.
+int UiHostShortcutKey(ShortcutKey key) {
+    switch (key) {
+        case ShortcutKey::I: return SDL_GetScancodeFromKey(SDLK_i);
+        case ShortcutKey::L: return SDL_GetScancodeFromKey(SDLK_l);
+        case ShortcutKey::F1: return SDL_SCANCODE_F1;
+    }
+    return -1;
 }
 
 void UiHostRequestQuit() {

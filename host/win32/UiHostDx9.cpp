@@ -4,6 +4,9 @@
 
 #include <d3d9.h>
 
+#include <algorithm>
+#include <vector>
+
 #include <imgui.h>
 #include <imgui_impl_dx9.h>
 #include <imgui_impl_win32.h>
@@ -15,6 +18,7 @@
 #include "ui/UiSetup.h"
 #include "ui/UiHost.h"
 #include "ui/UiState.h"
+#include "ui/WindowClose.h"
 
 extern IMGUI_IMPL_API LRESULT ImGui_ImplWin32_WndProcHandler(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -27,6 +31,13 @@ struct DisplayWindowRecord {
     D3DPRESENT_PARAMETERS presentation{};
     HWND window = nullptr;
     RedrawNeed need;
+    // A key pressed and released between two frames would never be seen
+    // pressed by the UI library of this version: its release waits for the
+    // next frame. The keys that went down since the last frame, and the
+    // release held back.
+    std::vector<WPARAM> keysDown;
+    bool releaseHeld = false;
+    MSG heldRelease{};
 };
 
 DisplayWindowRecord& DisplayWindow() {
@@ -44,8 +55,9 @@ void ResetDevice() {
 }
 
 bool IsInput(UINT message) {
+    // A close request may open a question, which must be drawn.
     return (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) || (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
-           message == WM_SETFOCUS || message == WM_KILLFOCUS || message == WM_MOUSELEAVE;
+           message == WM_SETFOCUS || message == WM_KILLFOCUS || message == WM_MOUSELEAVE || message == WM_CLOSE;
 }
 
 LRESULT WINAPI WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -55,6 +67,11 @@ LRESULT WINAPI WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
     if (message == WM_PAINT) display.need.exposed = true;
     if (ImGui_ImplWin32_WndProcHandler(window, message, wParam, lParam)) return 1;
     switch (message) {
+        case WM_CLOSE:
+            // The close button, Alt+F4 and the window menu: the window may
+            // ask first what happens to edits not yet installed.
+            if (!WindowMayClose()) return 0;
+            break;
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;
@@ -190,16 +207,33 @@ bool UiHostInitialise() {
 }
 
 PumpResult UiHostPumpMessage() {
+    DisplayWindowRecord& display = DisplayWindow();
     MSG message{};
-    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) return PumpResult::Idle;
+    if (display.releaseHeld && display.keysDown.empty()) {
+        message = display.heldRelease;
+        display.releaseHeld = false;
+    } else if (display.releaseHeld || !PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        return PumpResult::Idle;
+    }
+    const bool release = message.message == WM_KEYUP || message.message == WM_SYSKEYUP;
+    if (release && std::count(display.keysDown.begin(), display.keysDown.end(), message.wParam)) {
+        display.heldRelease = message;
+        display.releaseHeld = true;
+        return PumpResult::Idle;
+    }
+    if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) display.keysDown.push_back(message.wParam);
     TranslateMessage(&message);
     DispatchMessageW(&message);
     return message.message == WM_QUIT ? PumpResult::Quit : PumpResult::Handled;
 }
 
+// Asked once the messages are taken, before a frame: a release held back is
+// handed on after it.
 RedrawNeed UiHostTakeRedrawNeed() {
-    const RedrawNeed need = DisplayWindow().need;
-    DisplayWindow().need = RedrawNeed();
+    DisplayWindowRecord& display = DisplayWindow();
+    const RedrawNeed need = display.need;
+    display.need = RedrawNeed();
+    display.keysDown.clear();
     return need;
 }
 
@@ -281,8 +315,19 @@ void UiHostReleaseTexture(UiTexture& texture) {
     texture = UiTexture();
 }
 
-// Asks the window to close, as its close button does; the main loop then
-// ends with the quit message.
+// The library's key index is the virtual-key code, which follows the
+// keyboard layout in use.
+int UiHostShortcutKey(ShortcutKey key) {
+    switch (key) {
+        case ShortcutKey::I: return 'I';
+        case ShortcutKey::L: return 'L';
+        case ShortcutKey::F1: return VK_F1;
+    }
+    return -1;
+}
+
+// Closes the window as its close button does, once that was answered; the
+// main loop then ends with the quit message.
 void UiHostRequestQuit() {
     const HWND window = DisplayWindow().window;
     if (window) PostMessageW(window, WM_CLOSE, 0, 0);

@@ -58,6 +58,8 @@ void UiHostBeginFrame() {
 
 void UiHostEndFrameAndPresent() { ImGui::Render(); }
 void UiHostRequestQuit() { g_quit = true; }
+// Past the library's own keys in the key map.
+int UiHostShortcutKey(ShortcutKey key) { return kShortcutKeys + static_cast<int>(key); }
 void UiHostShutdown() { ImGui::DestroyContext(); }
 
 void SetHostDisplay(float width, float height, float scale) {
@@ -71,6 +73,10 @@ void CollectItemsInto(std::vector<DrawnItem>* items) {
 }
 
 bool HostQuitRequested() { return g_quit; }
+
+void HostCloseWindow() {
+    if (WindowMayClose()) g_quit = true;
+}
 
 namespace {
 std::string Describe(const DrawnItem& item) {

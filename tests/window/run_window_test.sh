@@ -2,11 +2,11 @@
 # The real program. Without a display (SDL would fall back to drawing off
 # screen) or with a preference folder that cannot be made, it tells the user on
 # standard error and ends with exit code 1 instead of running unseen. Under
-# Xvfb, with a fake home whose Steam library holds a fake game: screenshots of
-# the first run (terms notice) and of the main window in English (where it must
-# also idle, and redraw when uncovered in the background), French and German
-# on a 1920 x 1080 screen, English and German on a 1366 x 768 one; each time
-# the window is asked to close and the exit code checked.
+# Xvfb, with a fake home whose Steam library holds a fake game: a screenshot of
+# the first run (terms notice); the main window in English idles and redraws
+# when uncovered in the background. Then the keyboard tour (x11.sh) in
+# English, French and German on a 1920 x 1080 screen, a 1366 x 768 one and
+# the first at 144 DPI (scale 1.5).
 # Usage: run_window_test.sh PROGRAM WINDOW_TOOL ARTIFACTS
 set -u
 . "$(dirname "$0")/x11.sh"
@@ -51,8 +51,11 @@ start_program() {  # LANGUAGE: 0 english, 1 french, 2 german; none on the first 
   sleep 1.5
 }
 
+# What the window's close button does (WM_DELETE_WINDOW).
+ask_to_close() { "$tool" close "$window" || fail "could not ask the window to close"; }
+
 close_program() {
-  "$tool" close "$window" || fail "could not ask the window to close"
+  ask_to_close
   wait_for_exit "$pid"
 }
 
@@ -91,20 +94,19 @@ settings=$(find "$work/data" -name settings.xml | head -1)
 grep -q "RailWorks" "$settings" || fail "the settings file does not hold the discovered game folder"
 
 start_program 0
-screenshot "$artifacts/main-window-english.png"
 check_idle
 check_redraw_when_uncovered
 close_program
-for language in 1:french 2:german; do
-  start_program "${language%%:*}"
-  screenshot "$artifacts/main-window-${language#*:}.png"
-  close_program
-done
 
-start_screen 1366x768
-for language in 0:english 2:german; do
-  start_program "${language%%:*}"
-  screenshot "$artifacts/small-screen-main-window-${language#*:}.png"
-  close_program
+# SDL takes the DPI from the screen's size in millimetres, which Xvfb gives
+# through the core protocol only (its RandR output has none).
+export SDL_VIDEO_X11_XRANDR=0
+for screen in 1920x1080:96:large 1366x768:96:small 1920x1080:144:scaled; do
+  IFS=: read -r size dpi name <<< "$screen"
+  start_screen "$size" "$dpi"
+  for language in 0:english 1:french 2:german; do
+    start_program "${language%%:*}"
+    keyboard_tour "$name-${language#*:}"
+  done
 done
 echo "PASS: screenshots in $artifacts"

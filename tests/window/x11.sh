@@ -1,17 +1,19 @@
 # Sourced by the real-window scripts (here and in tests/windows/): failing, a
 # fresh Xvfb screen, screenshots that must not be blank, the end of the
-# program after a close request, and Wine's server.
+# program after a close request, Wine's server, keys, and the tour of the
+# program's window from the keyboard.
 fail() { echo "FAIL: $*"; exit 1; }
 
-# A fresh screen (WIDTHxHEIGHT) on a display Xvfb picks itself: other test
-# runs on this machine have theirs. Stops this script's earlier screen; sets
+# A fresh screen (WIDTHxHEIGHT, at 96 DPI unless another is given) on a
+# display Xvfb picks itself: other test runs on this machine have theirs.
+# Stops this script's earlier screen; sets
 # DISPLAY and xvfb (its process). Without -noreset the server resets whenever
 # its last client leaves, and a program connecting meanwhile (the next start
 # after a close, on a loaded machine) is refused and cannot open its window.
 start_screen() {
   [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
   local file; file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp -noreset 3>"$file" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "$1x24" -dpi "${2:-96}" -nolisten tcp -noreset 3>"$file" >/dev/null 2>&1 &
   xvfb=$!
   for _ in $(seq 100); do [ -s "$file" ] && break; sleep 0.1; done
   [ -s "$file" ] || fail "Xvfb did not start"
@@ -46,4 +48,49 @@ stop_wine() {
   local server
   server=$(command -v wineserver || ls /usr/lib/wine/wineserver64 /usr/lib/wine/wineserver 2>/dev/null | head -1) || true
   if [ -n "$server" ]; then "$server" -k 2>/dev/null || true; "$server" -w 2>/dev/null || true; fi
+}
+
+# Keys go to the window $window, given the keyboard focus first (there is no
+# window manager to give it).
+keys() {
+  xdotool windowfocus --sync "$window" || fail "could not focus the window"
+  for key in "$@"; do xdotool key "$key" || fail "could not press $key"; sleep 0.15; done
+  sleep 0.6
+}
+# Ctrl held, as a hand holds it, while the key is pressed.
+with_ctrl() {  # KEY
+  xdotool windowfocus --sync "$window" || fail "could not focus the window"
+  xdotool keydown ctrl && sleep 0.2 && xdotool key "$1" && sleep 0.2 && xdotool keyup ctrl \
+    || fail "could not press Ctrl+$1"
+  sleep 0.6
+}
+
+# One start of the program ($pid, window $window, settings file $settings),
+# driven from the keyboard as a player could, with screenshots in
+# $artifacts: the main window, the help of the first switch reached with Tab,
+# the install question (Ctrl+I, then Escape), an edit (Space), the question
+# on closing (Escape keeps the window), and Discard, after which the program
+# ends with exit code 0 and the settings file does not hold the edit. The
+# caller defines ask_to_close, which does what the window's close button does.
+keyboard_tour() {  # NAME
+  screenshot "$artifacts/$1-main-window.png"
+  # Change folder and Install in the bar (Restore is off: nothing is
+  # installed), the three tabs, then the first switch.
+  keys Tab Tab Tab Tab Tab Tab
+  screenshot "$artifacts/$1-tooltip-of-focused-switch.png"
+  keys space
+  with_ctrl i
+  screenshot "$artifacts/$1-install-question.png"
+  keys Escape
+  ask_to_close
+  sleep 0.8
+  screenshot "$artifacts/$1-close-question.png"
+  keys Escape
+  kill -0 "$pid" 2>/dev/null || fail "Escape on the question closed the program"
+  ask_to_close
+  sleep 0.8
+  # The question opens with the keyboard on its first button, Install now.
+  keys Tab Tab Return  # Keep for next time, Discard
+  wait_for_exit "$pid"
+  grep -q '<SSAO value="true"' "$settings" || fail "Discard saved the edit into $settings"
 }

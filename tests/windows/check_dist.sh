@@ -8,7 +8,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 cmake --build "$build" --target dist >/dev/null || fail "the dist target failed"
 for f in Vantrel.exe Vantrel.ico README.txt Data/Localization.xml Data/Textures/Logo.png \
-         Data/Fonts/Roboto-Medium.ttf Data/Fonts/RobotoCondensed-BoldItalic.ttf \
+         Data/Fonts/Roboto-Regular.ttf Data/Fonts/Roboto-Bold.ttf \
          Data/Fonts/MaterialIcons-Regular.ttf Data/OriginalShaders/README.txt; do
   [ -s "$dist/$f" ] || fail "$f is missing or empty"
 done
