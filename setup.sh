@@ -13,7 +13,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   libimgui-dev libpugixml-dev libsdl2-dev libgl-dev libstb-dev libpng-dev libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-roboto fonts-material-design-icons-iconfont
+  fonts-roboto fonts-material-design-icons-iconfont fonts-dejavu-core
   xvfb xauth x11-utils xdotool imagemagick zenity
   clang spirv-cross locales
 )

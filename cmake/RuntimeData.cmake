@@ -5,7 +5,8 @@ set(DATA_OUT ${CMAKE_BINARY_DIR}/Data)
 set(FONT_SOURCES
     /usr/share/fonts/truetype/roboto/unhinted/RobotoTTF/Roboto-Regular.ttf
     /usr/share/fonts/truetype/roboto/unhinted/RobotoTTF/Roboto-Bold.ttf
-    /usr/share/fonts/truetype/material-design-icons-iconfont/MaterialIcons-Regular.ttf)
+    /usr/share/fonts/truetype/material-design-icons-iconfont/MaterialIcons-Regular.ttf
+    /usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf)
 file(GLOB VANTREL_SHIPPED_ORIGINALS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/Data/OriginalShaders/*.fx.o)
 add_custom_target(vantrel_data ALL
   COMMAND ${CMAKE_COMMAND} -E make_directory ${DATA_OUT}/Fonts ${DATA_OUT}/Textures ${DATA_OUT}/OriginalShaders

@@ -10,6 +10,7 @@
 #include "ui/Actions.h"
 #include "ui/Frame.h"
 #include "ui/UiHost.h"
+#include "ui/UiSetup.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ int RunVantrel(const std::vector<std::u16string>& arguments) {
     if (!UiHostCreateDisplay()) return StartFailed("Failed to initialize display");
     StartUpDiscoverGame();
     if (!UiHostInitialise()) return StartFailed("Failed to initialize UI");
-    StartUpLoadSettings();
+    TellOfSettingsLoad(StartUpLoadSettings());
     MainLoop();
     // Closing the window waits for the install's step and stops the preview.
     EndWorkBeforeExit();

@@ -48,11 +48,12 @@ bool StartUpPaths() {
 
 void StartUpDiscoverGame() { DiscoverGameInstallation(Settings::Instance()); }
 
-void StartUpLoadSettings() {
+SettingsFileLoad StartUpLoadSettings() {
     Log(u"Vantrel initialized (version " + APP_VERSION + u")");
     Settings& settings = Settings::Instance();
+    SettingsFileLoad load;
     if (PathExists(AppPaths.settingsFile)) {
-        settings.LoadSettingsFile();
+        load = settings.LoadSettingsFile();
         if (!IsValidGamePath(settings.TSPath)) {
             Log("TS Path is not valid anymore. Reseting it to empty value...");
             settings.TSPath.clear();
@@ -62,4 +63,5 @@ void StartUpLoadSettings() {
         Log("Settings file not found. Creating it now...");
         settings.SaveSettingsFile();
     }
+    return load;
 }

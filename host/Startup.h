@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/Settings.h"
+
 // Steps 1-6: paths, folders, fresh log. Returns false when the preference
 // folder cannot be made, after telling the user (PlatformReportFatalError).
 bool StartUpFolders();
@@ -12,8 +14,9 @@ bool StartUpFolders();
 bool StartUpPaths();
 // Step 9: settings start state from the registry or Steam.
 void StartUpDiscoverGame();
-// Steps 11-12: version line, then load (and repair) or create the settings file.
-void StartUpLoadSettings();
+// Steps 11-12: version line, then load (and repair) or create the settings
+// file; what the load found, for the window to tell of an unreadable file.
+SettingsFileLoad StartUpLoadSettings();
 // The whole entry routine (host/EntryRoutine.cpp, linked into the program
 // only) for the arguments after the program's name: without any, the window;
 // with some, the job they name (host/CommandLineJobs.h). Returns the process

@@ -21,7 +21,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64
   googletest libstb-dev
-  fonts-roboto fonts-material-design-icons-iconfont
+  fonts-roboto fonts-material-design-icons-iconfont fonts-dejavu-core
   xvfb xauth x11-utils xdotool imagemagick
 )
 

@@ -143,6 +143,7 @@ bool PlaceEffects(const Settings& settings, std::vector<EffectJob>& jobs, Instal
             outcome.cause = FailureCause::CompilerError;
             outcome.failedEffect = job.name;
             outcome.failureMessage = job.messages;
+            outcome.advice = job.advice;
             return false;
         }
         if (job.state == EffectJobState::Reused) {

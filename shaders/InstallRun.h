@@ -38,6 +38,9 @@ struct InstallOutcome {
     std::u16string failedEffect;
     std::u16string failedPath;
     std::string failureMessage;
+    // A compiler that cannot build these effects at all (Wine's own): what
+    // works instead, once; empty otherwise.
+    std::string advice;
     // The game folder: effects whose file holds the compiled effect (written
     // now or already current), those written by this run (0 after a failure:
     // the game folder is as it was), those placed (installed or kept), and

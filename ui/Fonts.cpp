@@ -16,13 +16,16 @@
 
 namespace {
 
-// Latin-1 and Latin Extended-A, and the ellipsis the library puts at the end
-// of a label it has to shorten.
-const ImWchar kBaseRanges[] = {0x0020, 0x007E, 0x00A0, 0x017F, 0x2026, 0x2026, 0};
+// Latin-1 and Latin Extended-A, the dashes, quotes and ellipsis of general
+// punctuation (the library shortens a label with the ellipsis; compiler
+// messages and file names carry the rest), the euro and trade mark signs.
+const ImWchar kBaseRanges[] = {0x0020, 0x007E, 0x00A0, 0x017F, 0x2013, 0x203A, 0x20AC, 0x20AC, 0x2122, 0x2122, 0};
 
 // Text and icons share one size, so an icon sits on the line of its text.
 constexpr float kTextSize = 18.0f;
 constexpr float kIconSize = 20.0f;
+// The monospace face is wider per letter: a little smaller keeps a line in the box.
+constexpr float kMonoSize = 16.0f;
 
 struct AtlasRecord {
     bool built = false;
@@ -130,7 +133,7 @@ bool BuildUiFonts() {
         if (firstBuild) Log("Failed to load the fonts from Data/Fonts/");
         ImFontConfig fallback;
         fallback.SizePixels = 13.0f * raster;
-        ui.FontRegular = ui.FontBold = io.Fonts->AddFontDefault(&fallback);
+        ui.FontRegular = ui.FontBold = ui.FontMono = io.Fonts->AddFontDefault(&fallback);
         io.FontDefault = ui.FontRegular;
         return false;
     }
@@ -145,5 +148,15 @@ bool BuildUiFonts() {
     ui.FontRegular = add(regular);
     ui.FontBold = add(bold);
     io.FontDefault = ui.FontRegular;
+    // Compiler messages line up their columns; without the face they are
+    // shown in the regular one.
+    const std::string mono = DataFilePath("Data/Fonts/DejaVuSansMono.ttf");
+    ui.FontMono = PathExists(Utf8ToWide(mono))
+                      ? io.Fonts->AddFontFromFileTTF(mono.c_str(), kMonoSize * raster, &text)
+                      : nullptr;
+    if (!ui.FontMono) {
+        if (firstBuild) Log("Failed to load the monospace font from Data/Fonts/");
+        ui.FontMono = ui.FontRegular;
+    }
     return ui.FontRegular && ui.FontBold;
 }

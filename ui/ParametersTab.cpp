@@ -35,18 +35,20 @@ constexpr float kTwoColumnsFrom = 1280.0f;
 struct Section {
     std::string label;        // the header, with its identity
     std::string marker;       // "shown in the preview", where it is
+    std::vector<PreviewPass> previewPasses;  // marked while the preview computes one of them
     std::string notice;       // what the weather add-on's presence means here, if anything
     bool noticeOnly = false;  // the notice takes the place of every row
     bool previewFirst = false;
     std::vector<ParamRow> rows;  // all of them, shown or not, in their order
 };
 
-// The preview shows a section when one of its rows feeds the preview's post chain.
-bool Previewed(std::string_view key) {
+// The passes of the preview a section's rows feed.
+std::vector<PreviewPass> PreviewPassesOf(std::string_view key) {
+    std::vector<PreviewPass> passes;
     for (const ParamDesc& param : ShaderParamTable()) {
-        if (param.section && key == param.section && param.preview == PreviewPass::PostChain) return true;
+        if (param.section && key == param.section && param.preview != PreviewPass::None) passes.push_back(param.preview);
     }
-    return false;
+    return passes;
 }
 
 RowColumns LayOut(const std::vector<Section>& sections) {
@@ -78,7 +80,10 @@ bool Shown(const ParamDesc& param, const ShaderSettings& shader, bool addOn) {
 }
 
 void DrawSection(const Section& section, ShaderSettings& shader, bool addOn, const RowColumns& c) {
-    BeginParameterSection(section.label, section.marker);
+    // A screenshot has no depth: the passes that need the scene are not shown on it.
+    const bool previewed =
+        std::any_of(section.previewPasses.begin(), section.previewPasses.end(), PreviewShowsPass);
+    BeginParameterSection(section.label, previewed ? section.marker : std::string());
     if (!section.notice.empty()) ColoredWrappedText(WarningColor, section.notice);
     if (!section.noticeOnly) {
         for (const ParamRow& row : section.rows) {
@@ -95,7 +100,8 @@ std::vector<Section> MakeSections(bool addOn) {
         Section& section = sections.emplace_back();
         section.previewFirst = from.previewFirst;
         section.label = Label(from.key);
-        if (Previewed(from.key)) section.marker = marker;
+        section.previewPasses = PreviewPassesOf(from.key);
+        if (!section.previewPasses.empty()) section.marker = marker;
         if (addOn && from.addOnNotice) {
             section.notice = Localization::Text(from.addOnNotice);
             section.noticeOnly = from.addOnTakesAll;

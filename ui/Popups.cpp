@@ -117,6 +117,13 @@ void PresetRefused() {
     CloseButton();
 }
 
+void SettingsUnreadable() {
+    const std::string& keptAs = UiState().settingsKeptAs;
+    PopupText(T(keptAs.empty() ? "settingsunreadable_notkept" : "settingsunreadable_notice"));
+    if (!keptAs.empty()) PopupText(keptAs);
+    CloseButton();
+}
+
 void GuideMissing() {
     PopupText(Filled(T("guidemissing"), {{"file", WideToUtf8(AppPaths.programFolder + u"README.txt")}}));
     CloseButton();
@@ -164,6 +171,7 @@ void DeclarePopups() {
     Popup(T("defaultsquestion_title") + "###defaultsquestion", ui.defaultsQuestionRequested, DrawDefaultsQuestion);
     Popup(T("closequestion_title") + "###closequestion", ui.closeQuestionRequested, DrawCloseQuestion);
     Popup(T("guidemissing_title") + "###guidemissing", ui.guideMissingRequested, GuideMissing);
+    Popup(T("settingsunreadable_title") + "###settingsunreadable", ui.settingsUnreadableRequested, SettingsUnreadable);
     // The install or restore goes on whatever is pressed; the popup closes
     // when it ends. Its title names the job, its identity stays.
     const bool restoring = ShaderInstaller::RunningJob() == ShaderInstaller::Job::Restore;

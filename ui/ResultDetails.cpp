@@ -11,6 +11,7 @@
 #include "app/Platform.h"
 #include "app/Text.h"
 #include "shaders/ShaderInstaller.h"
+#include "ui/UiState.h"
 #include "ui/Widgets.h"
 
 namespace {
@@ -62,6 +63,31 @@ std::string FirstLines(const std::string& text, size_t count) {
     return shown;
 }
 
+size_t LineCount(const std::string& text) {
+    size_t lines = 0;
+    for (size_t start = 0; start < text.size(); ++lines) {
+        const size_t end = text.find('\n', start);
+        start = end == std::string::npos ? text.size() : end + 1;
+    }
+    return lines;
+}
+
+// The compiler's words as it wrote them: monospace, so that its columns and
+// carets line up; the start of a long message with what is left out, and all
+// of it for the clipboard.
+void MessageBox(const std::string& message) {
+    ImGui::PushFont(UiState().FontMono);
+    TextBox("installfailuremessage", FirstLines(message, kShownMessageLines), PopupTextWidth(),
+            0.3f * ImGui::GetIO().DisplaySize.y);
+    ImGui::PopFont();
+    const size_t lines = LineCount(message);
+    if (lines > kShownMessageLines) {
+        PopupText(Filled(T("installfailed_morelines"), {{"count", std::to_string(lines - kShownMessageLines)}}));
+    }
+    if (LabelButton(Label("copymessage"), ImVec2(0, Px(32)))) ImGui::SetClipboardText(message.c_str());
+    ImGui::SameLine();
+}
+
 }  // namespace
 
 void DrawInstallProgress() {
@@ -106,11 +132,9 @@ void DrawInstallFailure() {
                   ? T("installfailed_unchanged")
                   : Filled(T("installfailed_partly"), {{"count", std::to_string(result.effectsWritten)}}));
     if (!result.failedEffect.empty()) PopupText(T("installfailed_effect") + " " + WideToUtf8(result.failedEffect));
-    if (!result.failureMessage.empty()) {
-        TextBox("installfailuremessage", FirstLines(result.failureMessage, kShownMessageLines), PopupTextWidth(),
-                0.3f * ImGui::GetIO().DisplaySize.y);
-    }
-    if (WideButton(Label("openlogfile"), Px(32))) OpenFileInShell(LogFilePath());
+    if (!result.advice.empty()) ColoredPopupText(WarningColor, T("installfailed_wineadvice"));
+    if (!result.failureMessage.empty()) MessageBox(result.failureMessage);
+    if (LabelButton(Label("openlogfile"), ImVec2(0, Px(32)))) OpenFileInShell(LogFilePath());
 }
 
 void DrawInstallWarnings() {

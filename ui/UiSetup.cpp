@@ -28,6 +28,12 @@ void LoadUiResources() {
     if (!PathExists(AppPaths.settingsFile)) UiState().importantNoticeRequested = true;
 }
 
+void TellOfSettingsLoad(const SettingsFileLoad& load) {
+    if (!load.unreadable) return;
+    UiState().settingsKeptAs = WideToUtf8(load.keptAs);
+    UiState().settingsUnreadableRequested = true;
+}
+
 void SetUiScale(float scale, float pixelDensity) {
     UiStateRecord& ui = UiState();
     ui.scale = std::clamp(scale, 1.0f, 4.0f);

@@ -6,6 +6,8 @@
 // calls RebuildUiLook and uploads the new atlas.
 #include <string>
 
+#include "settings/Settings.h"
+
 // The UI library's context, without a layout file anywhere, with keyboard
 // navigation (Escape closes menus).
 void CreateUiContext();
@@ -13,6 +15,9 @@ void CreateUiContext();
 // when the settings file does not exist yet. The fonts are built before the
 // first frame, when the game folder of the settings file is known.
 void LoadUiResources();
+// An unreadable settings file set aside at start-up: the window says the
+// settings are the defaults, and where the old file went.
+void TellOfSettingsLoad(const SettingsFileLoad& load);
 
 // The interface scale of the display (1 at 96 DPI) and the ratio of drawable
 // pixels to window units; takes effect before the next frame.

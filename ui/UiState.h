@@ -10,6 +10,7 @@ struct UiStateRecord {
     // section headers, tab labels, popup titles and the default button.
     ImFont* FontRegular = nullptr;
     ImFont* FontBold = nullptr;
+    ImFont* FontMono = nullptr;  // compiler messages
     ImTextureID logoTexture = nullptr;
 
     // Interface scale from the display's DPI (1 at 96 DPI): style sizes, fonts
@@ -28,6 +29,8 @@ struct UiStateRecord {
     bool compileWarningRequested = false;
     bool presetImportedRequested = false;
     bool presetRefusedRequested = false;
+    bool settingsUnreadableRequested = false;
+    std::string settingsKeptAs;  // where an unreadable settings file was kept; empty: it could not be
     bool installProgressRequested = false;
     // The questions before what cannot be taken back, and before closing
     // with edits not yet installed.

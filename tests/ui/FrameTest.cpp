@@ -608,16 +608,25 @@ TEST(Frame, AFailedInstallShowsTheEffectAndTheCompilersWordsAndOpensTheLog) {
     WriteFakeChooser(bin, "xdg-open", "", 0);
     ScopedPathFirst path(bin);
     ScopedEnv fail("FAKE_FXC_FAIL", "Rain");
+    // A long message: its start is shown, the rest is counted and copied whole.
+    std::string words;
+    for (int i = 1; i <= 25; ++i) words += "temp\\Rain.fx(" + std::to_string(i) + ",1): warning X3206: line " + std::to_string(i) + "\n";
+    WriteText(FsPath(AppPaths.programFolder + u"fxc-words-Rain"), words);
     ui.StartAsReturningUser();
     ConfirmInstall(ui);
     ASSERT_TRUE(ui.FramesUntil([&] { return !ui.In(kInstallStatus).empty(); }));
     ui.Frame();
     EXPECT_TRUE(ui.ShowsText(T("installfailed"), kInstallStatus));
     EXPECT_TRUE(ui.ShowsText(T("installfailed_effect") + " Rain", kInstallStatus));
-    EXPECT_TRUE(
-        ui.ShowsText("temp\\Rain.fx(3,5): error X3004: undeclared identifier 'failing'\n"
-                     "compilation of Rain failed on request",
-                     kInstallStatus));
+    const size_t twentieth = words.find("line 20\n") + 7;
+    const std::vector<DrawnItem> box = ui.In(std::string(kInstallStatus) + "/installfailuremessage");
+    ASSERT_EQ(box.size(), 1u);
+    EXPECT_EQ(box[0].label, words.substr(0, twentieth));
+    EXPECT_TRUE(ui.ShowsText(Filled(T("installfailed_morelines"), {{"count", "7"}}), kInstallStatus));
+    ASSERT_TRUE(ui.Click(ByKey("button", "copymessage")));
+    EXPECT_EQ(std::string(ImGui::GetClipboardText()),
+              words + "temp\\Rain.fx(3,5): error X3004: undeclared identifier 'failing'\n"
+                      "compilation of Rain failed on request\n");
     EXPECT_EQ(ui.Find(ByKey("button", "launchts32")), nullptr);
     EXPECT_TRUE(Logged("Shaders Installation Failed"));
     ASSERT_TRUE(ui.Click(ByKey("button", "openlogfile")));
@@ -713,4 +722,15 @@ TEST(Frame, AFileThatIsNoPresetIsRefusedWithItsReasonAndChangesNothing) {
     EXPECT_TRUE(ui.ShowsText(T("presetrefused_notpreset"), refused));
     EXPECT_EQ(settings, before);
     EXPECT_EQ(ReadText(ui.root.path / "pref" / "settings.xml"), savedBefore);
+}
+
+TEST(Frame, AnUnreadableSettingsFileIsSetAsideAndTheWindowSaysWhere) {
+    UiDriver ui;
+    WriteText(FsPath(AppPaths.settingsFile), "<Settings><Global><Language value='1'/>");  // cut short
+    ui.Start();
+    ui.Frame(2);
+    const std::string kept = WideToUtf8(AppPaths.preferenceFolder) + "settings.unreadable.xml";
+    EXPECT_TRUE(fs::exists(FsPath(Utf8ToWide(kept))));
+    EXPECT_TRUE(ui.ShowsText(T("settingsunreadable_notice"), "settingsunreadable"));
+    EXPECT_TRUE(ui.ShowsText(kept, "settingsunreadable"));
 }

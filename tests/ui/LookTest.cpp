@@ -257,13 +257,14 @@ TEST(Look, ParametersFormOneColumnOfLabelsThenControlsWithNumbersAsTheLanguageWr
         for (const char* value : {"1,00\u00D7", "75\u00A0%"}) EXPECT_TRUE(ui.ShowsText(value)) << value;
     }
     {
-        SCOPED_TRACE("the image sections say they are in the preview");
+        SCOPED_TRACE("the sections the preview shows on its scene say so");
         const std::string marker = std::string(kIconPreviewed) + " " + T("sectionpreviewed");
         std::vector<std::string> marked;
         for (size_t i = 0; i + 1 < ui.items.size(); ++i) {
             if (ui.items[i].kind == "section" && ui.items[i + 1].label == marker) marked.push_back(ui.items[i].key);
         }
-        EXPECT_EQ(marked, (std::vector<std::string>{"hdrbloom", "imagecolors"}));
+        EXPECT_EQ(marked, (std::vector<std::string>{"dof", "fog", "weathereffectssky", "lightsources", "fxaa",
+                                                    "hdrbloom", "imagecolors"}));
     }
     {
         SCOPED_TRACE("the fonts draw the catalogue, the game folder and the icons from real glyphs");

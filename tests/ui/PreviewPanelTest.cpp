@@ -6,6 +6,7 @@
 #include "preview/PreviewPasses.h"
 #include "tests/support/FakeTools.h"
 #include "tests/ui/UiDriver.h"
+#include "ui/Widgets.h"
 
 namespace {
 
@@ -75,5 +76,13 @@ TEST(PreviewPanel, ComputesAtTheShownSizeComparesWhileHeldEnlargesAndSaysWhatASc
         EXPECT_FALSE(ui.ShowsText(T("previewapproximate")));
         for (PreviewPass pass : kPreviewOrder)
             EXPECT_EQ(PreviewShowsPass(pass), pass == PreviewPass::EdgeSmoothing || pass == PreviewPass::PostChain);
+        // Only the sections it still shows are marked.
+        ui.Frame();
+        const std::string marker = std::string(kIconPreviewed) + " " + T("sectionpreviewed");
+        std::vector<std::string> marked;
+        for (size_t i = 0; i + 1 < ui.items.size(); ++i) {
+            if (ui.items[i].kind == "section" && ui.items[i + 1].label == marker) marked.push_back(ui.items[i].key);
+        }
+        EXPECT_EQ(marked, (std::vector<std::string>{"fxaa", "hdrbloom", "imagecolors"}));
     }
 }

@@ -11,6 +11,7 @@
 #include "ui/Frame.h"
 #include "ui/PreviewPanel.h"
 #include "ui/UiHost.h"
+#include "ui/UiSetup.h"
 #include "ui/UiState.h"
 #include "ui/Widgets.h"
 #include "ui/WindowClose.h"
@@ -72,7 +73,7 @@ struct UiDriver {
     // Host initialisation and the settings start, as the entry routine does.
     void Start() {
         UiHostInitialise();
-        StartUpLoadSettings();
+        TellOfSettingsLoad(StartUpLoadSettings());
     }
     // Start with a settings file already there (no first-run notice), and two frames.
     void StartAsReturningUser() {

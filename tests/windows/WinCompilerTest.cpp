@@ -166,5 +166,7 @@ TEST(WinesOwn, CompilerIsRecognisedAndItsFailureSaysWhatWorksInstead) {
     EXPECT_FALSE(ShaderInstaller::Install());
     const auto log = ReadLogLines();
     EXPECT_EQ(std::count(log.begin(), log.end(), advice), 1);
+    EXPECT_EQ(ShaderInstaller::Instance().install.cause, FailureCause::CompilerError);
+    EXPECT_EQ(ShaderInstaller::Instance().install.advice, advice);  // the result popup says it too
     for (const std::string& e : EffectNames()) EXPECT_EQ(ReadText(GameShader(game, e)), "STOCK " + e);
 }
