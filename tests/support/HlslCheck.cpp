@@ -8,8 +8,6 @@
 #include <sstream>
 #include <thread>
 
-// The compiler run on file in its folder (vkd3d resolves quoted includes
-// against the current folder, as fxc runs beside the work folder).
 Output Run(const fs::path& file, const std::string& arguments) {
     static std::atomic<int> runs{0};
     const fs::path out = file.parent_path() / ("run" + std::to_string(runs++)), err = out.string() + ".err";
@@ -75,7 +73,7 @@ std::vector<Pass> FindPasses(const std::string& text) {
     return passes;
 }
 
-std::vector<std::string> TechniqueNames(const std::string& text) {  // in text order
+std::vector<std::string> TechniqueNames(const std::string& text) {
     static const std::regex technique(R"(\btechnique\s+(\w+))");
     std::vector<std::string> names;
     for (std::sregex_iterator it(text.begin(), text.end(), technique), end; it != end; ++it) names.push_back((*it)[1]);
@@ -108,8 +106,7 @@ std::string EntryWrapper(const std::string& text, const ShaderUse& use, const st
            Join(call) + ");\n}\n";
 }
 
-}  // namespace
-
+// What each profile allows; only ps_2_0 limits texture instructions apart.
 const std::map<std::string, Slots> kSlotLimits = {
     {"ps_2_0", {64, 32, ""}}, {"vs_2_0", {256, 0, ""}}, {"ps_3_0", {512, 0, ""}}, {"vs_3_0", {512, 0, ""}}};
 
@@ -119,7 +116,9 @@ std::string SlotText(const std::string& profile, const Slots& s) {
     return std::to_string(s.arithmetic) + "+" + std::to_string(s.texture);
 }
 
-double SlotFill(const std::string& profile, const Slots& s) {  // above 1: over the limit
+}  // namespace
+
+double SlotFill(const std::string& profile, const Slots& s) {
     const Slots& limit = kSlotLimits.at(profile);
     if (limit.texture == 0) return double(s.arithmetic + s.texture) / limit.arithmetic;
     return std::max(double(s.arithmetic) / limit.arithmetic, double(s.texture) / limit.texture);
@@ -253,16 +252,16 @@ CheckReport CheckBuild(EffectBuild& b) {
             }
             assembly[use.profile[0] == 'p'] = shader.out;
             if (!first) continue;
-            const ShaderRow row{b.effect, b.configuration, use.Label(), use.profile, CountSlots(shader.out)};
-            if (!row.slots.unknown.empty())
-                report.failures.push_back(where + row.shader + ": no slot weight for " + row.slots.unknown);
+            const Slots slots = CountSlots(shader.out);
+            if (!slots.unknown.empty())
+                report.failures.push_back(where + use.Label() + ": no slot weight for " + slots.unknown);
             else if (!kSlotLimits.count(use.profile))
                 report.failures.push_back(where + "no slot limit known for " + use.profile);
-            else if (SlotFill(use.profile, row.slots) > 1.0)
-                report.failures.push_back(where + use.profile + " " + row.shader + " takes " +
-                                          SlotText(use.profile, row.slots) + " instruction slots, over " +
+            else if (SlotFill(use.profile, slots) > 1.0)
+                report.failures.push_back(where + use.profile + " " + use.Label() + " takes " +
+                                          SlotText(use.profile, slots) + " instruction slots, over " +
                                           SlotText(use.profile, kSlotLimits.at(use.profile)));
-            report.rows.push_back(row);
+            ++report.shaders;
         }
         // Direct3D 9 draws a 3.0 shader only with a 3.0 partner.
         if (models.count("3_0") && models.size() > 1)
@@ -286,7 +285,7 @@ CheckReport CheckEffects(std::vector<EffectBuild>& builds) {
         const CheckReport r = CheckBuild(builds[i]);
         const std::lock_guard<std::mutex> hold(lock);
         all.failures.insert(all.failures.end(), r.failures.begin(), r.failures.end());
-        all.rows.insert(all.rows.end(), r.rows.begin(), r.rows.end());
+        all.shaders += r.shaders;
         for (const auto& [feature, count] : r.notImplemented) all.notImplemented[feature] += count;
     });
     return all;

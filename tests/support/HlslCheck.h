@@ -41,10 +41,6 @@ struct Slots {
     int arithmetic = 0, texture = 0;  // flow control counts as arithmetic
     std::string unknown;              // an opcode without a known weight
 };
-// What each profile allows; only ps_2_0 limits texture instructions apart.
-extern const std::map<std::string, Slots> kSlotLimits;
-// "12+3" where the profile limits the two kinds apart, else their sum.
-std::string SlotText(const std::string& profile, const Slots& s);
 double SlotFill(const std::string& profile, const Slots& s);  // above 1: over the limit
 // The slots of an assembly listing (-b d3d-asm), by the macro-instruction
 // weights of the Direct3D 9 assembly reference.
@@ -58,14 +54,9 @@ struct EffectBuild {
 };
 std::string Where(const EffectBuild& b);  // "effect (configuration)"
 
-struct ShaderRow {
-    std::string effect, configuration, shader, profile;
-    Slots slots;
-};
-
 struct CheckReport {
     std::vector<std::string> failures;          // each names effect, configuration and what failed
-    std::vector<ShaderRow> rows;                // every shader compiled
+    size_t shaders = 0;                         // compiled
     std::map<std::string, int> notImplemented;  // fx_2_0 features vkd3d does not write yet, counted
 };
 

@@ -84,10 +84,9 @@ void PrepareGl();
 GlRun RunOnGl(const EffectBuild& build, const GlRunInputs& inputs);
 
 // The largest difference of any colour channel, and how many differ by more
-// than one and by more than two steps. The largest leaves out the pixels
-// marked in `apart` (a byte per pixel, for pictures of its size).
+// than two steps.
 struct ImageDifference {
     int largest = 0;
-    size_t overOne = 0, overTwo = 0, channels = 0;
+    size_t overTwo = 0, channels = 0;
 };
-ImageDifference Difference(const RgbaImage& a, const RgbaImage& b, const std::vector<uint8_t>* apart = nullptr);
+ImageDifference Difference(const RgbaImage& a, const RgbaImage& b);
