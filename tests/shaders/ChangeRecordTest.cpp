@@ -235,6 +235,5 @@ TEST_F(ChangeRecord, ARecordOfTensOfThousandsOfEntriesIsUndoneInLinearTime) {
     };
     const double small = std::min(restoreSeconds(4000), restoreSeconds(4000));
     const double large = restoreSeconds(40000);
-    std::printf("4000 recorded entries undone in %.2f s, 40000 in %.2f s\n", small, large);
     EXPECT_LT(large, 30 * small + 0.5);
 }

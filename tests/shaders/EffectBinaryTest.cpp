@@ -162,8 +162,6 @@ TEST(EffectBinary, CraftedEffectsThatWouldStallOrBloatTheReaderAreNotReadableWhi
         EXPECT_FALSE(ReadEffectInterface(bytes, effect));
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         const double megabytes = double(g_peak - before) / (1 << 20);
-        std::printf("%s, %zu KB: not readable after %.3f s and %.1f MB\n", name, bytes.size() / 1024, seconds,
-                    megabytes);
         EXPECT_LT(seconds, 0.5);
         EXPECT_LT(megabytes, 16.0);
         EXPECT_TRUE(effect.parameters.empty() && effect.techniques.empty());
