@@ -1,17 +1,9 @@
-// Real "Vantrel --install" and "--restore" processes on a fake game folder
-// with the stand-in compiler and converter, killed or failed at the file
-// operations of the game folder (tests/faults/fault_inject.c, preloaded).
-// After every injected run a normal install and a normal restore must bring
-// the game folder back byte for byte to what it was before Vantrel touched
-// it, no run may report success (exit 0) for work that did not happen, and
-// an install that says it is done must have put every effect in.
-//
-// The operations of each scenario are counted in a run without injection,
-// then sampled deterministically: a kill just before or just after every
-// rename (alternately), since between two renames the state on disk differs
-// only in temporaries; one failure (no space or an I/O error, alternately)
-// per temporary written, at each kind of step in turn; and a kill or a
-// failure, alternately, at every unlink and mkdir.
+// Real "Vantrel --install" and "--restore" processes on a fake game folder,
+// killed or failed at its file operations (fault_inject.c, preloaded). After
+// each, a normal install and restore must give the folder back byte for byte,
+// and no run may report success for work that did not happen. Sampled from a
+// run without injection: a kill before or after each rename, one failure per
+// temporary written, and a kill or failure at each unlink and mkdir.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>

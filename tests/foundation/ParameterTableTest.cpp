@@ -1,7 +1,4 @@
-// The parameter table as the parameters tab relies on it: the slider ranges
-// the interface offers, each around its default; every control in a listed
-// section, at a place of its own, with its texts, an identity no other
-// control has, and a switch that has a control itself.
+// The parameter table as the parameters tab relies on it.
 #include <numeric>
 
 #include "settings/SettingsTable.h"

@@ -1,9 +1,5 @@
-// The preview's worker, its kept frames and its pictures: the newest request
-// wins over older ones not yet started, a repeat or an edit the preview does
-// not show is not computed again; a slider recomputes its own step and those
-// after it, and whatever the order of edits the picture is the one a fresh
-// run gives, from one thread as from several, at any size; a screenshot
-// goes through the steps that work on a picture alone.
+// The preview's worker and its kept frames: the newest request wins, nothing
+// is computed twice, and any order of edits gives a fresh run's picture.
 
 #include <random>
 

@@ -1,11 +1,8 @@
-// The record of Vantrel's changes as a user, an archive or another tool may
-// have left it: hand-edited entries, a record whose folder became a file,
-// links that lead out of the game folder, and a record of tens of thousands
-// of entries. Nothing the record cannot vouch for is written or deleted.
+// The record of Vantrel's changes as a user or another tool may have left it:
+// nothing the record cannot vouch for is written or deleted.
 #include "app/Sha256.h"
 #include "shaders/ChangeManifest.h"
 #include "shaders/EffectPlacement.h"
-#include "shaders/ShaderInstaller.h"
 #include "tests/support/PipelineTestEnv.h"
 
 namespace {
@@ -36,19 +33,13 @@ std::vector<std::string> Names(const ChangeManifest& manifest) {
 
 const std::string kHashA = Sha256Hex("a"), kHashB = Sha256Hex("b");
 
-const RestoreOutcome& LastRestore() { return ShaderInstaller::Instance().restore; }
-
 std::vector<std::u16string> NotRestored() {
     std::vector<std::u16string> names;
     for (const FileNotRestored& file : LastRestore().notRestored) names.push_back(file.fileName);
     return names;
 }
 
-struct ChangeRecord : ::testing::Test {
-    TempDir root;
-    const fs::path game = SetUpPipeline(root);
-    Settings& settings = Settings::Instance();
-};
+using ChangeRecord = PipelineTest;
 
 }  // namespace
 
@@ -175,7 +166,7 @@ TEST_F(ChangeRecord, NothingIsWrittenThroughALinkThatLeadsOutOfTheGameFolder) {
         fs::remove_all(game / "dev" / "Shaders");
         fs::create_directory_symlink(outside, game / "dev" / "Shaders");
         EXPECT_FALSE(ShaderInstaller::Install());
-        const InstallOutcome& result = ShaderInstaller::Instance().install;
+        const InstallOutcome& result = LastInstall();
         EXPECT_EQ(result.cause, FailureCause::LinkOutOfGame);
         EXPECT_EQ(result.failedPath, settings.TSPath + u"\\dev\\Shaders");
         EXPECT_TRUE(
@@ -193,7 +184,7 @@ TEST_F(ChangeRecord, NothingIsWrittenThroughALinkThatLeadsOutOfTheGameFolder) {
         WriteText(game / "Elsewhere in the game" / "Flora.fx.o", "STOCK ProcFlora");
         fs::create_symlink(game / "Elsewhere in the game" / "Flora.fx.o", GameShader(game, "ProcFlora"));
         EXPECT_FALSE(ShaderInstaller::Install());
-        const InstallOutcome& result = ShaderInstaller::Instance().install;
+        const InstallOutcome& result = LastInstall();
         EXPECT_EQ(result.failedEffect, u"Rain");
         EXPECT_EQ(result.cause, FailureCause::LinkOutOfGame);
         EXPECT_EQ(result.failedPath, settings.TSPath + u"\\dev\\Shaders\\Rain.fx.o");

@@ -1,11 +1,6 @@
-// The templates the program carries (every file of shaders/templates/ in the
-// catalogue, byte for byte, as plain ASCII with LF line ends: the install
-// writes them with CR LF) and the definitions written in front of each: values
-// as the C library's "%f" writes them, whatever the locale; the rules that
-// decide which entries an effect gets; each definition named in the templates
-// that it feeds; and every effect's definitions, under all the settings the
-// compile check builds, exactly as they were. That every setting reaches a
-// template that reads it is checked through the compiler (EffectCompileTest.cpp).
+// The embedded templates and the definitions written in front of them: values
+// as "%f" in the C locale, the rules per effect, and every effect's
+// definitions under the checked settings exactly as they were.
 
 #include <clocale>
 #include <cstdio>

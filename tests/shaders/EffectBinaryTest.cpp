@@ -1,7 +1,5 @@
-// The effect binary reader on small effects compiled by the real compiler
-// (vkd3d): the committed fixtures in tests/shaders/effects/, checked against
-// their sources compiled afresh, then cut short and damaged; and effects
-// crafted to stall or bloat it, with the memory it takes measured.
+// The effect binary reader on the real compiler's output, cut short, damaged,
+// and crafted to stall or bloat it.
 #include <malloc.h>
 #include <sys/mman.h>
 #include <unistd.h>

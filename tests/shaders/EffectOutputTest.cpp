@@ -1,8 +1,6 @@
-// What the install makes of a compiler's output: the techniques and passes a
-// source declares (followed through its conditions, macros and includes),
-// outputs that exit well but are cut, empty, foreign or incomplete, the order
-// the compiles start in, and the compiler's words as readable text. End to
-// end through the stand-in compiler run as a real process.
+// What the install makes of a compiler's output, end to end through the
+// stand-in compiler: declared techniques, outputs that are no whole effect,
+// the order compiles start in, and the compiler's words as text.
 
 #include <fstream>
 
@@ -12,7 +10,6 @@
 #include "shaders/CompilerMessages.h"
 #include "shaders/DeclaredTechniques.h"
 #include "shaders/ShaderCompiler.h"
-#include "shaders/ShaderInstaller.h"
 #include "tests/support/FakeCompilerOutput.h"
 #include "tests/support/FakeTools.h"
 #include "tests/support/PipelineTestEnv.h"
@@ -38,11 +35,8 @@ std::string Declared(const std::string& source, const std::map<std::string, std:
     return text;
 }
 
-// Each test on its own pipeline: temp program paths and a fake game folder with stock files.
-struct EffectOutput : ::testing::Test {
-    TempDir root;
-    const fs::path game = SetUpPipeline(root);
-    Settings& settings = Settings::Instance();
+// With stock files in the game.
+struct EffectOutput : PipelineTest {
     EffectOutput() { PutStockShaders(game); }
     fs::path Kept(const std::string& effect) const {
         return FsPath(AppPaths.preferenceFolder + u"CompiledEffects/" + Utf8ToWide(effect) + u".fx.o.kept");
@@ -161,7 +155,7 @@ TEST_F(EffectOutput, AnOutputThatIsNoWholeEffectFailsItsEffectAndNothingOfItIsIn
         const std::string before = ReadText(GameShader(game, c.effect));
         ClearLog();
         EXPECT_FALSE(ShaderInstaller::Install());
-        const InstallOutcome& state = ShaderInstaller::Instance().install;
+        const InstallOutcome& state = LastInstall();
         EXPECT_EQ(state.failedEffect, Utf8ToWide(c.effect));
         const std::string why = "The compiler reported success, but its " + c.effect + ".fx.o " + c.problem +
                                 "; nothing of it is installed.";
@@ -203,10 +197,7 @@ TEST_F(EffectOutput, EffectsStartLongestFirstByTheTimeKeptWithThemAndInstallInTh
         "TrainSkyDome",        "DeferredDirectional",         "PostDepthOfField", "PostTrainVolumetricFog",
         "ProcFlora",           "Rain",                        "PostProcessFXAA"};
     EXPECT_EQ(TakeCompiledEffects(), byShaders);
-    std::vector<std::string> installed;
-    for (const std::string& line : ReadLogLines())
-        if (line.rfind("Compiled and installed shader: ", 0) == 0) installed.push_back(line.substr(31));
-    EXPECT_EQ(installed, EffectNames());
+    EXPECT_EQ(LoggedAfter("Compiled and installed shader: "), EffectNames());
 
     // Once measured: Rain took longest, so it starts first, though its input
     // changed since (another compiler); the rest by what they took.
@@ -234,7 +225,7 @@ TEST_F(EffectOutput, TheCompilersWordsReachTheResultAsTextCutShortOnlyBetweenCha
     WriteText(FsPath(AppPaths.programFolder + u"fxc-words-Rain"), words);
     ScopedEnv fail("FAKE_FXC_FAIL", "Rain");
     EXPECT_FALSE(ShaderInstaller::Install());
-    const std::string& message = ShaderInstaller::Instance().install.failureMessage;
+    const std::string& message = LastInstall().failureMessage;
     EXPECT_FALSE(Utf8ToWide(message).empty());
     EXPECT_EQ(message.rfind("Rain.fx(1,1): warning: \u201Ccafé\u201D\na<NUL>b\nxéé", 0), 0u)
         << message.substr(0, 80);

@@ -1,10 +1,6 @@
-// Whole installs and restores through the stand-in compiler, converter and a
-// fake game folder: what ends up in the game, in the log and in the kept
-// outputs, the restore undoing exactly what the installs changed; the
-// interface check of each effect against the game's own, with the stand-in
-// compiler writing real effect binaries (tests/shaders/effects/, made by
-// vkd3d); and the sky override file: the blocks the two cloud switches choose,
-// with CR LF line ends, and the base block alone on restore.
+// Whole installs and restores through the stand-in compiler and converter on
+// a fake game folder, the interface check against the game's own effects, and
+// the sky override file.
 
 #include <fstream>
 
@@ -12,7 +8,6 @@
 #include "shaders/Definitions.h"
 #include "shaders/EarlierBackups.h"
 #include "shaders/EffectPlacement.h"
-#include "shaders/ShaderInstaller.h"
 #include "shaders/SkyOverride.h"
 #include "tests/support/FakeCompilerOutput.h"
 #include "tests/support/FakeTools.h"
@@ -24,12 +19,9 @@ bool Installed(const fs::path& file) { return fake_compiler::Text(ReadText(file)
 
 // Restored, removed, left alone.
 std::vector<int> RestoreCounts() {
-    const RestoreOutcome& r = ShaderInstaller::Instance().restore;
+    const RestoreOutcome& r = LastRestore();
     return {r.filesRestored, r.filesRemoved, static_cast<int>(r.leftAlone.size())};
 }
-
-const InstallOutcome& LastInstall() { return ShaderInstaller::Instance().install; }
-const RestoreOutcome& LastRestore() { return ShaderInstaller::Instance().restore; }
 
 // What the stand-in compiler leaves for an effect built from the settings.
 std::string Compiled(const std::string& effect, const ShaderSettings& shader) {
@@ -54,14 +46,6 @@ std::set<std::string> TakeCompiledNames() {
     return std::set<std::string>(names.begin(), names.end());
 }
 
-// The log lines that start with the prefix, without it, in log order.
-std::vector<std::string> LoggedAfter(const std::string& prefix) {
-    std::vector<std::string> found;
-    for (const std::string& line : ReadLogLines())
-        if (line.rfind(prefix, 0) == 0) found.push_back(line.substr(prefix.size()));
-    return found;
-}
-
 // The stand-in compiler writes this fixture as the effect's output.
 void CompilerWrites(const std::string& effect, const std::string& fixture) {
     fs::copy_file(kEffects / fixture, FsPath(AppPaths.programFolder) / ("fxc-output-" + effect),
@@ -72,14 +56,9 @@ const std::string kInstalled = "Compiled and installed shader: ";
 const std::string kCurrent = "Installed shader already current: ";
 const std::string kReused = "Reused the compiled shader kept from an earlier install: ";
 
-// Each test on its own pipeline: temp program paths and a fake game folder.
-struct ShaderInstall : ::testing::Test {
-    TempDir root;
-    const fs::path game = SetUpPipeline(root);
-    Settings& settings = Settings::Instance();
-};
-using ShaderRestore = ShaderInstall;
-using SkyOverride = ShaderInstall;
+using ShaderInstall = PipelineTest;
+using ShaderRestore = PipelineTest;
+using SkyOverride = PipelineTest;
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include "app/FileProbes.h"
 #include "settings/Settings.h"
 #include "settings/SettingsTable.h"
+#include "shaders/ShaderInstaller.h"
 #include "shaders/ShaderTemplates.h"
 #include "tests/support/TestEnv.h"
 
@@ -20,6 +21,16 @@ inline fs::path SetUpPipeline(const TempDir& root) {
     fs::copy_file(ToolPath("fake_fxc"), FsPath(AppPaths.programFolder + u"fxc"), fs::copy_options::overwrite_existing);
     return root.path / "game";
 }
+
+// Each test on its own pipeline.
+struct PipelineTest : ::testing::Test {
+    TempDir root;
+    const fs::path game = SetUpPipeline(root);
+    Settings& settings = Settings::Instance();
+};
+
+inline const InstallOutcome& LastInstall() { return ShaderInstaller::Instance().install; }
+inline const RestoreOutcome& LastRestore() { return ShaderInstaller::Instance().restore; }
 
 inline void AddWeatherPack(const fs::path& game) {
     WriteText(game / "Assets" / "AP" / "WeatherEP" / "TrackMarkers" / "Weather" / "weather.bin", "marker");

@@ -56,6 +56,13 @@ bool Logged(const std::string& line) {
     return std::find(log.begin(), log.end(), line) != log.end();
 }
 
+std::vector<std::string> LoggedAfter(const std::string& prefix) {
+    std::vector<std::string> found;
+    for (const std::string& line : ReadLogLines())
+        if (line.starts_with(prefix)) found.push_back(line.substr(prefix.size()));
+    return found;
+}
+
 std::vector<std::string> FileNames(const fs::path& folder) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());

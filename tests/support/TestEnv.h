@@ -42,6 +42,7 @@ void WriteText(const fs::path& path, const std::string& text);  // makes the mis
 std::vector<std::string> ReadLines(const fs::path& path);       // without their line ends (LF or CR LF)
 std::vector<std::string> ReadLogLines();
 bool Logged(const std::string& line);                     // the log holds this exact line
+std::vector<std::string> LoggedAfter(const std::string& prefix);  // the lines that start so, without it
 std::vector<std::string> FileNames(const fs::path& folder);  // sorted
 bool WaitForFile(const fs::path& file);                   // up to ten seconds, for a file with some content
 
