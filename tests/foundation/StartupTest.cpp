@@ -14,7 +14,6 @@
 #include "host/Startup.h"
 #include "game/GameFolder.h"
 #include "settings/Localization.h"
-#include "shaders/ShaderInstaller.h"
 #include "tests/support/FakeTools.h"
 #include "tests/support/PipelineTestEnv.h"
 
@@ -131,15 +130,6 @@ TEST(StartUp, DataFilesThatAreFoldersAreLoggedAndStartUpEndsNormally) {
                                   "Settings saved",
                               }));
     EXPECT_TRUE(fs::is_directory(kept));
-
-    // A game shader that is a folder stops the install with its cause logged.
-    TempDir other;
-    const fs::path game = SetUpPipeline(other);
-    fs::create_directories(game / "dev" / "Shaders" / "DeferredDirectional.fx.o");
-    EXPECT_FALSE(ShaderInstaller::Install());
-    EXPECT_TRUE(fs::is_directory(game / "dev" / "Shaders" / "DeferredDirectional.fx.o"));
-    EXPECT_TRUE(
-        Logged("ERROR: Can't read " + game.string() + "\\dev\\Shaders\\DeferredDirectional.fx.o: Is a directory"));
 }
 
 namespace {

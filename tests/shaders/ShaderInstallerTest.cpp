@@ -192,7 +192,9 @@ TEST_F(ShaderInstall, AFailureMidRunInstallsExactlyTheEffectsBeforeItAndTheRetry
     EXPECT_EQ(LoggedAfter(kInstalled), firstFour);
     EXPECT_EQ(LastInstall().failedEffect, u"Rain");
     EXPECT_EQ(LastInstall().effectsWritten, 4);
+    EXPECT_TRUE(Logged("ERROR: Can't read " + game.string() + "\\dev\\Shaders\\Rain.fx.o: Is a directory"));
     EXPECT_TRUE(Logged("ERROR: Rain.fx.o was not installed, because the game's file cannot be read"));
+    EXPECT_TRUE(fs::is_directory(GameShader(game, "Rain")));
     EXPECT_EQ(ReadText(GameShader(game, "DeferredPoint")), "STOCK DeferredPoint");
     EXPECT_FALSE(settings.ShadersInstallOK);
 }

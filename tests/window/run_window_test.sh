@@ -1,12 +1,7 @@
 #!/usr/bin/env bash
-# The real program. Without a display (SDL would fall back to drawing off
-# screen) or with a preference folder that cannot be made, it tells the user on
-# standard error and ends with exit code 1 instead of running unseen. Under
-# Xvfb, with a fake home whose Steam library holds a fake game: a screenshot of
-# the first run (terms notice); the main window in English idles and redraws
-# when uncovered in the background. Then the keyboard tour (x11.sh) in
-# English, French and German on a 1920 x 1080 screen, a 1366 x 768 one and
-# the first at 144 DPI (scale 1.5).
+# The real program: without a display or a preference folder it says so and
+# exits 1; under Xvfb with a fake Steam game, the first run, idling, redrawing
+# when uncovered, and the keyboard tour (x11.sh) in three languages on three screens.
 # Usage: run_window_test.sh PROGRAM WINDOW_TOOL ARTIFACTS
 set -u
 . "$(dirname "$0")/x11.sh"

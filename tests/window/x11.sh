@@ -4,12 +4,9 @@
 # program's window from the keyboard.
 fail() { echo "FAIL: $*"; exit 1; }
 
-# A fresh screen (WIDTHxHEIGHT, at 96 DPI unless another is given) on a
-# display Xvfb picks itself: other test runs on this machine have theirs.
-# Stops this script's earlier screen; sets
-# DISPLAY and xvfb (its process). Without -noreset the server resets whenever
-# its last client leaves, and a program connecting meanwhile (the next start
-# after a close, on a loaded machine) is refused and cannot open its window.
+# A fresh screen (WIDTHxHEIGHT [DPI]) on a display Xvfb picks; sets DISPLAY
+# and xvfb. -noreset: a reset when the last client leaves would refuse the
+# next start that connects meanwhile.
 start_screen() {
   [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
   local file; file=$(mktemp)
@@ -65,13 +62,10 @@ with_ctrl() {  # KEY
   sleep 0.6
 }
 
-# One start of the program ($pid, window $window, settings file $settings),
-# driven from the keyboard as a player could, with screenshots in
-# $artifacts: the main window, the help of the first switch reached with Tab,
-# the install question (Ctrl+I, then Escape), an edit (Space), the question
-# on closing (Escape keeps the window), and Discard, after which the program
-# ends with exit code 0 and the settings file does not hold the edit. The
-# caller defines ask_to_close, which does what the window's close button does.
+# One start ($pid, $window, $settings) driven from the keyboard, with
+# screenshots: an edit, the install question, the question on closing, and
+# Discard, which must leave the settings file without the edit. The caller
+# defines ask_to_close.
 keyboard_tour() {  # NAME
   screenshot "$artifacts/$1-main-window.png"
   # Change folder and Install in the bar (Restore is off: nothing is
