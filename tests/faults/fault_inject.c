@@ -112,6 +112,15 @@ static const char* FdPath(int fd, char* buffer, size_t size) {
 
 static int WritesTo(int flags) { return (flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC | O_APPEND)) != 0; }
 
+/* The verdict on a counted operation (0: go on) on a path, or on a file of
+ * ours open for writing. */
+static int OnPath(const char* kind, const char* path) { return UnderRoot(path) ? Operation(kind, path) : 0; }
+
+static int OnWritten(const char* kind, int fd) {
+    char path[4096];
+    return TrackedWriting(fd) ? Operation(kind, FdPath(fd, path, sizeof path)) : 0;
+}
+
 /* ---- opening */
 
 static int OpenCounted(const char* path, int flags) {
@@ -138,7 +147,7 @@ int openat(int dirfd, const char* path, int flags, ...) { OPEN_BODY(REAL(openat)
 int openat64(int dirfd, const char* path, int flags, ...) { OPEN_BODY(REAL(openat64)(dirfd, path, flags, mode)) }
 
 int creat(const char* path, mode_t mode) {
-    if (UnderRoot(path) && Operation("open", path) != 0) return -1;
+    if (OnPath("open", path)) return -1;
     const int fd = REAL(creat)(path, mode);
     if (fd >= 0 && UnderRoot(path)) Track(fd, kWriting);
     return fd;
@@ -160,31 +169,18 @@ FILE* fdopen(int fd, const char* mode) { return REAL(fdopen)(fd, mode); }
 /* ---- writing, flushing, closing */
 
 ssize_t write(int fd, const void* data, size_t size) {
-    char path[4096];
-    if (TrackedWriting(fd) && Operation("write", FdPath(fd, path, sizeof path)) != 0) return -1;
-    return REAL(write)(fd, data, size);
+    return OnWritten("write", fd) ? -1 : REAL(write)(fd, data, size);
 }
 
 ssize_t pwrite(int fd, const void* data, size_t size, off_t offset) {
-    char path[4096];
-    if (TrackedWriting(fd) && Operation("write", FdPath(fd, path, sizeof path)) != 0) return -1;
-    return REAL(pwrite)(fd, data, size, offset);
+    return OnWritten("write", fd) ? -1 : REAL(pwrite)(fd, data, size, offset);
 }
 
 size_t fwrite(const void* data, size_t size, size_t count, FILE* stream) {
-    char path[4096];
-    if (TrackedWriting(fileno(stream)) && Operation("write", FdPath(fileno(stream), path, sizeof path)) != 0) return 0;
-    return REAL(fwrite)(data, size, count, stream);
+    return OnWritten("write", fileno(stream)) ? 0 : REAL(fwrite)(data, size, count, stream);
 }
 
-int fflush(FILE* stream) {
-    char path[4096];
-    if (stream && TrackedWriting(fileno(stream)) &&
-        Operation("flush", FdPath(fileno(stream), path, sizeof path)) != 0) {
-        return EOF;
-    }
-    return REAL(fflush)(stream);
-}
+int fflush(FILE* stream) { return stream && OnWritten("flush", fileno(stream)) ? EOF : REAL(fflush)(stream); }
 
 static int BeforeSync(int fd) {
     char path[4096];
@@ -197,8 +193,7 @@ int fdatasync(int fd) { return BeforeSync(fd) ? -1 : REAL(fdatasync)(fd); }
 /* A failed close still closes: the error is what the caller sees. Returns
  * the operation's verdict for a file of ours (0: go on). */
 static int BeforeClose(int fd, int* saved) {
-    char path[4096];
-    const int failed = TrackedWriting(fd) ? Operation("close", FdPath(fd, path, sizeof path)) : 0;
+    const int failed = OnWritten("close", fd);
     *saved = errno;
     Track(fd, kUntracked);
     return failed;
@@ -221,60 +216,32 @@ int fclose(FILE* stream) {
 }
 
 ssize_t sendfile(int out, int in, off_t* offset, size_t count) {
-    char path[4096];
-    if (TrackedWriting(out) && Operation("write", FdPath(out, path, sizeof path)) != 0) return -1;
-    return REAL(sendfile)(out, in, offset, count);
+    return OnWritten("write", out) ? -1 : REAL(sendfile)(out, in, offset, count);
 }
 
 ssize_t copy_file_range(int in, off_t* inOffset, int out, off_t* outOffset, size_t count, unsigned flags) {
-    char path[4096];
-    if (TrackedWriting(out) && Operation("write", FdPath(out, path, sizeof path)) != 0) return -1;
-    return REAL(copy_file_range)(in, inOffset, out, outOffset, count, flags);
+    return OnWritten("write", out) ? -1 : REAL(copy_file_range)(in, inOffset, out, outOffset, count, flags);
 }
 
 /* ---- names */
 
-int rename(const char* from, const char* to) {
-    if ((UnderRoot(from) || UnderRoot(to)) && Operation("rename", to) != 0) return -1;
-    return REAL(rename)(from, to);
+static int OnRename(const char* from, const char* to) {
+    return UnderRoot(from) || UnderRoot(to) ? Operation("rename", to) : 0;
 }
 
+int rename(const char* from, const char* to) { return OnRename(from, to) ? -1 : REAL(rename)(from, to); }
+
 int renameat(int fromDir, const char* from, int toDir, const char* to) {
-    if ((UnderRoot(from) || UnderRoot(to)) && Operation("rename", to) != 0) return -1;
-    return REAL(renameat)(fromDir, from, toDir, to);
+    return OnRename(from, to) ? -1 : REAL(renameat)(fromDir, from, toDir, to);
 }
 
 int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned flags) {
-    if ((UnderRoot(from) || UnderRoot(to)) && Operation("rename", to) != 0) return -1;
-    return REAL(renameat2)(fromDir, from, toDir, to, flags);
+    return OnRename(from, to) ? -1 : REAL(renameat2)(fromDir, from, toDir, to, flags);
 }
 
-int unlink(const char* path) {
-    if (UnderRoot(path) && Operation("unlink", path) != 0) return -1;
-    return REAL(unlink)(path);
-}
-
-int unlinkat(int dir, const char* path, int flags) {
-    if (UnderRoot(path) && Operation("unlink", path) != 0) return -1;
-    return REAL(unlinkat)(dir, path, flags);
-}
-
-int remove(const char* path) {
-    if (UnderRoot(path) && Operation("unlink", path) != 0) return -1;
-    return REAL(remove)(path);
-}
-
-int rmdir(const char* path) {
-    if (UnderRoot(path) && Operation("unlink", path) != 0) return -1;
-    return REAL(rmdir)(path);
-}
-
-int mkdir(const char* path, mode_t mode) {
-    if (UnderRoot(path) && Operation("mkdir", path) != 0) return -1;
-    return REAL(mkdir)(path, mode);
-}
-
-int mkdirat(int dir, const char* path, mode_t mode) {
-    if (UnderRoot(path) && Operation("mkdir", path) != 0) return -1;
-    return REAL(mkdirat)(dir, path, mode);
-}
+int unlink(const char* path) { return OnPath("unlink", path) ? -1 : REAL(unlink)(path); }
+int unlinkat(int dir, const char* path, int flags) { return OnPath("unlink", path) ? -1 : REAL(unlinkat)(dir, path, flags); }
+int remove(const char* path) { return OnPath("unlink", path) ? -1 : REAL(remove)(path); }
+int rmdir(const char* path) { return OnPath("unlink", path) ? -1 : REAL(rmdir)(path); }
+int mkdir(const char* path, mode_t mode) { return OnPath("mkdir", path) ? -1 : REAL(mkdir)(path, mode); }
+int mkdirat(int dir, const char* path, mode_t mode) { return OnPath("mkdir", path) ? -1 : REAL(mkdirat)(dir, path, mode); }
