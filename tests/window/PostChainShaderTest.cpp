@@ -359,5 +359,10 @@ TEST(PostChainShader, ThePreviewComputesWhatTheInstalledShadersCompute) {
         }
         // Few pixels: the effects before edge smoothing stay within a step or two.
         EXPECT_LE(flipped, size_t(kWidth * kHeight / 500)) << "pixels where edge smoothing took other branches";
+        const ImageDifference preview = Difference(frames.back(), whole);
+        // The whole preview against the shaders run one after another: the
+        // post chain's gains carry a step handed to it (see above).
+        EXPECT_LE(preview.largest, 6) << "the whole preview";
+        EXPECT_LE(preview.overTwo, preview.channels / 1000) << "the whole preview";
     }
 }

@@ -33,6 +33,7 @@ start_program() {  # LANGUAGE: 0 english, 1 french, 2 german; none on the first 
     sed -i "s|<Language value=\"[0-9]*\"|<Language value=\"$1\"|" "$settings"
     grep -q "<Language value=\"$1\"" "$settings" || fail "could not set the language in $settings"
   fi
+  program_stderr="$work/stderr"
   (cd "$work" && HOME="$home" XDG_DATA_HOME="$work/data" "$program" 2>"$work/stderr") &
   pid=$!
   window=""

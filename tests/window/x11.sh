@@ -26,7 +26,14 @@ shot_shows_something() {  # FILE
 }
 
 screenshot() {  # FILE
-  shot_shows_something "$1" || fail "$1 looks blank (standard deviation $deviation)"
+  if ! shot_shows_something "$1"; then
+    # A blank screen with the program gone: say how it ended.
+    if [ -n "${pid:-}" ] && ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid"
+      fail "$1 looks blank: the program ended (exit code $?): $(cat "${program_stderr:-/dev/null}" 2>/dev/null)"
+    fi
+    fail "$1 looks blank (standard deviation $deviation)"
+  fi
   echo "$(basename "$1" .png): standard deviation $deviation"
 }
 
