@@ -317,6 +317,8 @@ TEST(PostChainShader, ThePreviewComputesWhatTheInstalledShadersCompute) {
         PostChainTargets post;
         RunPostChain(frames[std::size(kEffects) - 1], s, &post);
 
+        // The agreement table: per pass, its largest step alone / in the chain.
+        std::string line = label + ":";
         for (size_t e = 0; e < std::size(kEffects); ++e) {
             const EffectBuild& build = *builds[n][e];
             const bool smoothing = kEffects[e].pass == PreviewPass::EdgeSmoothing;
@@ -330,6 +332,7 @@ TEST(PostChainShader, ThePreviewComputesWhatTheInstalledShadersCompute) {
                                                       << kEffects[e].name;
                 const ImageDifference single = Difference(expected, alone[p]);
                 const ImageDifference chained = Difference(smoothing ? frames[e + 1] : expected, chain[e][p]);
+                line += " " + pass + " " + std::to_string(single.largest) + "/" + std::to_string(chained.largest);
                 // A pass fed the shader's own input gives its output up to a
                 // rounding step; the banding fix's threshold may then tip one more.
                 const bool banding = postChain && pass == "Final" && s.ColorBandingFix;
@@ -364,5 +367,7 @@ TEST(PostChainShader, ThePreviewComputesWhatTheInstalledShadersCompute) {
         // post chain's gains carry a step handed to it (see above).
         EXPECT_LE(preview.largest, 6) << "the whole preview";
         EXPECT_LE(preview.overTwo, preview.channels / 1000) << "the whole preview";
+        std::printf("%s | whole %d, %zu of %zu channels beyond 2\n", line.c_str(), preview.largest, preview.overTwo,
+                    preview.channels);
     }
 }
