@@ -4,6 +4,8 @@
 // input, gives the shader's output within a step. Edge smoothing compares
 // 8-bit values that can tie: there the GPU's answer must be one of the shader's.
 
+#include <cstdio>
+
 #define GL_GLEXT_PROTOTYPES 1
 #include <SDL.h>
 #include <SDL_opengl.h>
