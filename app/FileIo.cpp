@@ -7,6 +7,7 @@
 
 #include "app/FileHandles.h"
 #include "app/FileProbes.h"
+#include "app/FileFailure.h"
 #include "app/Log.h"
 #include "app/Platform.h"
 #include "app/Text.h"
@@ -14,25 +15,13 @@
 namespace fs = std::filesystem;
 
 namespace {
-// Logs the failure; the cause goes to the caller's out-parameter when given.
-struct ReadFailure {
-    const std::u16string& path;
-    std::error_code* cause;
-
-    bool operator()(const std::error_code& error, const char* words = nullptr) const {
-        if (cause) *cause = error;
-        Log(u"ERROR: Can't read " + path + u": " + Utf8ToWide(words ? words : error.message()));
-        return false;
-    }
-};
-
 const char kNotRegular[] = "not a regular file";
 
 }  // namespace
 
 bool ReadFileBytes(const std::u16string& path, std::string& bytes, std::size_t maxBytes, std::error_code* cause) {
     bytes.clear();
-    const ReadFailure failed{path, cause};
+    const FileFailure failed{"read", path, cause};
     const fs::path file = FsPath(path);
     // The type is checked before opening: a folder opens fine on Linux and a
     // pipe would block the program.

@@ -9,6 +9,7 @@
 #include "app/FileHandles.h"
 #include "app/FileIo.h"
 #include "app/FileProbes.h"
+#include "app/FileFailure.h"
 #include "app/Log.h"
 #include "app/Platform.h"
 #include "app/Text.h"
@@ -20,18 +21,6 @@ namespace {
 // Temporaries are named ".<target name>.<process>-<serial>.vantrel-tmp", so
 // that a later start can tell its own leftovers from anything else.
 const char kTemporarySuffix[] = ".vantrel-tmp";
-
-// Logs the failure; the cause goes to the caller's out-parameter when given.
-struct SaveFailure {
-    const std::u16string& path;
-    std::error_code* cause;
-
-    bool operator()(const std::error_code& error, const char* words = nullptr) const {
-        if (cause) *cause = error;
-        Log(u"ERROR: Can't save " + path + u": " + Utf8ToWide(words ? words : error.message()));
-        return false;
-    }
-};
 
 // Follows a chain of symbolic links to the file that really holds the data
 // (which need not exist yet).
@@ -86,7 +75,7 @@ void RemoveIfRegularFile(const fs::path& path) {
 }  // namespace
 
 bool WriteFileReplacingSafely(const std::u16string& path, const std::string& bytes, std::error_code* cause) {
-    const SaveFailure failed{path, cause};
+    const FileFailure failed{"save", path, cause};
     fs::path target;
     std::error_code ec = ResolveLinks(FsPath(path), target);
     if (ec) return failed(ec);
