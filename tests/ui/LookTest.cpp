@@ -121,6 +121,16 @@ TEST(Look, EveryPanelPopupMenuAndTooltipFitsInEveryLanguageAndScreenAndGrowsWith
             // A short result first: the longer one must not be cut to its size.
             installer.install = InstallOutcome();
             TourPopup(ui, state.installResultsRequested, "textureconversionresults", "installstatustitle");
+            // A failed compile: advice, the compiler's long lines cut to the
+            // box, the count of the rest, Copy and the log side by side.
+            installer.install.cause = FailureCause::CompilerError;
+            installer.install.failedEffect = u"Train_post_bloom";
+            installer.install.effectsWritten = 14;
+            installer.install.advice = "advice";
+            for (int i = 0; i < 30; ++i)
+                installer.install.failureMessage += "temp\\Train_post_bloom.fx(" + std::to_string(300 + i) +
+                                                    ",17-42): error X3018: invalid subscript 'BloomColorDesaturation'\n";
+            TourPopup(ui, state.installResultsRequested, "textureconversionresults", "installstatustitle");
             installer.install.status = InstallStatus::Installed;
             installer.install.forcedTSX = installer.install.forcedBloom = true;
             TourPopup(ui, state.installResultsRequested, "textureconversionresults", "installstatustitle");
