@@ -734,3 +734,19 @@ TEST(Frame, AnUnreadableSettingsFileIsSetAsideAndTheWindowSaysWhere) {
     EXPECT_TRUE(ui.ShowsText(T("settingsunreadable_notice"), "settingsunreadable"));
     EXPECT_TRUE(ui.ShowsText(kept, "settingsunreadable"));
 }
+
+TEST(Frame, AnInstallWhoseSkyFileCannotBeWrittenSaysInstalledButAndWhatThatMeans) {
+    UiDriver ui;
+    const fs::path game = SetUpPipeline(ui.root);
+    // A folder with something in it where the sky file goes: nothing replaces it.
+    WriteText(SkyOverrideFile(game) / "in the way", "");
+    ui.StartAsReturningUser();
+    ConfirmInstall(ui);
+    ASSERT_TRUE(ui.FramesUntil([&] { return !ui.In(kInstallStatus).empty(); }));
+    ui.Frame();
+    EXPECT_TRUE(ui.ShowsText(T("installwarning"), kInstallStatus));
+    EXPECT_TRUE(ui.ShowsText(T("installwarning_skyfile"), kInstallStatus));
+    EXPECT_FALSE(ui.ShowsText(T("installsuccess"), kInstallStatus));
+    EXPECT_NE(ui.Find(ByKey("button", "launchts32")), nullptr);  // the effects are in: the game can start
+    EXPECT_TRUE(SavedSettings().ShadersInstallOK);
+}
