@@ -17,19 +17,16 @@ void RunRestoreFlow() {
 }
 
 void CollectInstallResult() {
-    switch (ShaderInstaller::CollectFinishedJob()) {
-        case ShaderInstaller::Job::Install:
-            RecheckGameFolder();
-            UiState().installResultsRequested = true;
-            InstallBeforeCloseEnded(ShaderInstaller::Instance().install.ok());
-            break;
-        case ShaderInstaller::Job::Restore:
-            RecheckGameFolder();
-            UiState().restoreResultsRequested = true;
-            break;
-        case ShaderInstaller::Job::None:
-            break;
+    const ShaderInstaller::Job job = ShaderInstaller::CollectFinishedJob();
+    if (job == ShaderInstaller::Job::None) return;
+    // Either job changed what the record says is installed.
+    RecheckGameFolder();
+    if (job == ShaderInstaller::Job::Restore) {
+        UiState().restoreResultsRequested = true;
+        return;
     }
+    UiState().installResultsRequested = true;
+    InstallBeforeCloseEnded(ShaderInstaller::Instance().install.ok());
 }
 
 void EndWorkBeforeExit() {

@@ -75,7 +75,7 @@ size_t LineCount(const std::string& text) {
 // The compiler's words as it wrote them: monospace, so that its columns and
 // carets line up; the start of a long message with what is left out, and all
 // of it for the clipboard.
-void MessageBox(const std::string& message) {
+void CompilerWordsBox(const std::string& message) {
     ImGui::PushFont(UiState().FontMono);
     TextBox("installfailuremessage", FirstLines(message, kShownMessageLines), PopupTextWidth(),
             0.3f * ImGui::GetIO().DisplaySize.y);
@@ -133,7 +133,7 @@ void DrawInstallFailure() {
                   : Filled(T("installfailed_partly"), {{"count", std::to_string(result.effectsWritten)}}));
     if (!result.failedEffect.empty()) PopupText(T("installfailed_effect") + " " + WideToUtf8(result.failedEffect));
     if (!result.advice.empty()) ColoredPopupText(WarningColor, T("installfailed_wineadvice"));
-    if (!result.failureMessage.empty()) MessageBox(result.failureMessage);
+    if (!result.failureMessage.empty()) CompilerWordsBox(result.failureMessage);
     if (LabelButton(Label("openlogfile"), ImVec2(0, Px(32)))) OpenFileInShell(LogFilePath());
 }
 
